@@ -1,0 +1,28 @@
+// The locale settings that number and date texts follow. One process-wide
+// instance, read at the moment a text is formatted or parsed, so a change
+// takes effect at once.
+#pragma once
+
+#include <string>
+
+namespace menvaro {
+
+struct TFormatSettings {
+    char DecimalSeparator = '.';
+    char ThousandSeparator = ',';
+    char DateSeparator = '-';
+    char TimeSeparator = ':';
+    int CurrencyDecimals = 2;
+    std::string CurrencyString = "\xEF\xBF\xA5";  // fullwidth yen/yuan sign
+    std::string ShortDateFormat = "yyyy-m-d";
+    std::string LongDateFormat = "yyyy'\xE5\xB9\xB4'm'\xE6\x9C\x88'd'\xE6\x97\xA5'";  // 年 月 日
+    std::string ShortTimeFormat = "h:nn";
+    std::string LongTimeFormat = "h:nn:ss";
+    std::string TimeAMString = "AM";
+    std::string TimePMString = "PM";
+};
+
+// The process's settings (the Chinese locale's defaults).
+TFormatSettings& FormatSettings();
+
+}  // namespace menvaro

@@ -1,0 +1,127 @@
+#include "base/Files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "base/Exceptions.h"
+
+using namespace menvaro;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        char tmpl[] = "/tmp/menvaro-files-XXXXXX";
+        path_ = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+    }
+    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    const std::string& path() const { return path_; }
+    void Touch(const std::string& name, const std::string& content = "x") const {
+        WriteFileAtomic(path_ + name, content);
+    }
+
+private:
+    std::string path_;
+};
+
+std::vector<std::string> Search(const std::string& pathMask, int attr) {
+    std::vector<std::string> names;
+    TSearchRec rec;
+    for (int r = FindFirst(pathMask, attr, rec); r == 0; r = FindNext(rec)) names.push_back(rec.Name);
+    FindClose(rec);
+    return names;
+}
+
+}  // namespace
+
+TEST(Masks, TheFolderSearchRules) {
+    struct Case {
+        const char* name;
+        const char* mask;
+        bool match;
+    } cases[] = {
+        {"dish1.xml", "*.xml", true},      {"DISH1.XML", "*.xml", true},     {"dish1.xmlx", "*.xml", false},
+        {"dish1.xml", "*.*", true},        {"Room", "*.*", true},            {"Room", "*", true},
+        {"Room.txt", "room.txt", true},    {"Room.txt", "Room.tx", false},   {"a.xml", "?.xml", true},
+        {"ab.xml", "?.xml", false},        {".xml", "?.xml", false},         {"餐.xml", "?.xml", true},
+        {"餐点.xml", "餐*.xml", true},     {"database20261210", "database*", true},
+        {"database20261210", "database????????", true},                    {"database2026121", "database????????", false},
+        {"Room", "Room.*", true},          {"Room.txt", "Room.*", true},     {"Rooms", "Room.*", false},
+        {"Room", "*.", true},              {"Room.txt", "*.", false},        {"a.b.c", "*.c", true},
+        {"abc", "a*b*c", true},            {"abcb", "a*b", true},            {"acb", "a*bc", false},
+        {"", "*", true},                   {"x", "", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.match) << c.name << " ~ " << c.mask;
+}
+
+TEST(Paths, DelimitersNamesAndExtensions) {
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/b"), "/a/b/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter("/a/b/"), "/a/b/");
+    EXPECT_EQ(IncludeTrailingPathDelimiter(""), "/");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/a/b/"), "/a/b");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
+    EXPECT_EQ(ExtractFilePath("/opt/menvaro/Pelgrane"), "/opt/menvaro/");
+    EXPECT_EQ(ExtractFileDir("/opt/menvaro/Pelgrane"), "/opt/menvaro");
+    EXPECT_EQ(ExtractFileName("/opt/menvaro/Pelgrane"), "Pelgrane");
+    EXPECT_EQ(ExtractFileExt("/a.b/c"), "");
+    EXPECT_EQ(ExtractFileExt("/a/c.tar.gz"), ".gz");
+    EXPECT_EQ(ChangeFileExt("/opt/Pelgrane", ".elf"), "/opt/Pelgrane.elf");
+    EXPECT_EQ(ChangeFileExt("/opt/x.log", ".elf"), "/opt/x.elf");
+    EXPECT_EQ(ExeFolder().back(), '/');
+    EXPECT_TRUE(FileExists(ExeName()));
+}
+
+TEST(Files, CreateDirIsOneLevelAndDeleteFileNeverTakesAFolder) {
+    TempDir t;
+    EXPECT_FALSE(CreateDir(t.path() + "a/b"));
+    EXPECT_TRUE(CreateDir(t.path() + "a"));
+    EXPECT_FALSE(CreateDir(t.path() + "a"));
+    EXPECT_TRUE(DirectoryExists(t.path() + "a"));
+    EXPECT_FALSE(FileExists(t.path() + "a"));
+    EXPECT_FALSE(DeleteFile(t.path() + "a"));
+    EXPECT_TRUE(DirectoryExists(t.path() + "a"));
+    t.Touch("f");
+    EXPECT_TRUE(FileExists(t.path() + "f"));
+    EXPECT_TRUE(DeleteFile(t.path() + "f"));
+    EXPECT_FALSE(DeleteFile(t.path() + "f"));
+    EXPECT_TRUE(ForceDirectories(t.path() + "x/y/z"));
+    EXPECT_TRUE(DirectoryExists(t.path() + "x/y/z"));
+}
+
+TEST(Files, SearchReportsFilesInNameOrderAndFoldersOnlyWhenAsked) {
+    TempDir t;
+    for (const char* n : {"b.xml", "A.XML", "c.txt", "Room.txt", ".hidden.xml"}) t.Touch(n);
+    CreateDir(t.path() + "sub.xml");
+    EXPECT_EQ(Search(t.path() + "*.xml", 0), (std::vector<std::string>{"A.XML", "b.xml"}));
+    EXPECT_EQ(Search(t.path() + "*.xml", faAnyFile),
+              (std::vector<std::string>{".hidden.xml", "A.XML", "b.xml", "sub.xml"}));
+    EXPECT_EQ(Search(t.path() + "*.*", faAnyFile).size(), 8u);  // with "." and ".."
+
+    TSearchRec rec;
+    ASSERT_EQ(FindFirst(t.path() + "sub.xml", faAnyFile, rec), 0);
+    EXPECT_EQ(rec.Attr & faDirectory, faDirectory);
+    ASSERT_EQ(FindFirst(t.path() + "c.txt", faAnyFile, rec), 0);
+    EXPECT_EQ(rec.Attr & faDirectory, 0);
+    EXPECT_EQ(rec.Size, 1);
+    EXPECT_NEAR(rec.Time, Now(), 1.0 / 24);
+    EXPECT_EQ(FindNext(rec), ERROR_NO_MORE_FILES);
+    FindClose(rec);
+
+    EXPECT_EQ(FindFirst(t.path() + "*.doc", faAnyFile, rec), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(FindFirst(t.path() + "missing/*.xml", faAnyFile, rec), ERROR_PATH_NOT_FOUND);
+}
+
+TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
+    TempDir t;
+    const std::string f = t.path() + "data.xml";
+    WriteFileAtomic(f, "old");
+    WriteFileAtomic(f, std::string(100000, 'n'));
+    EXPECT_EQ(ReadFileBytes(f), std::string(100000, 'n'));
+    EXPECT_EQ(Search(t.path() + "*", faAnyFile & ~faDirectory), (std::vector<std::string>{"data.xml"}));
+    EXPECT_THROW(WriteFileAtomic(t.path() + "nofolder/x", "y"), EFCreateError);
+    EXPECT_THROW(ReadFileBytes(t.path() + "missing"), EFOpenError);
+}

@@ -1,0 +1,252 @@
+#include "registry/RegistryIniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "base/Files.h"
+#include "base/NumberText.h"
+
+using namespace menvaro;
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/menvaro-reg-XXXXXX";
+        dir_ = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+        path_ = dir_ + "conf/registry.reg";
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+    TRegistryStore Store() const { return TRegistryStore(path_); }
+    void WriteRaw(const std::string& text) {
+        ForceDirectories(ExtractFileDir(path_));
+        WriteFileAtomic(path_, text);
+    }
+    // The updater's way of opening its key.
+    TRegistryIniFile OpenUpdaterKey() {
+        TRegistryIniFile ini("", Store());
+        ini.SetRootKey(HKEY_LOCAL_MACHINE);
+        ini.OpenKey("\\SOFTWARE\\Corvanel\\Halvane", true);
+        return ini;
+    }
+
+    std::string dir_, path_;
+};
+
+}  // namespace
+
+TEST_F(RegistryTest, MissingValuesGiveDefaultsAndOpeningCreatesTheKey) {
+    TRegistryIniFile ini = OpenUpdaterKey();
+    EXPECT_EQ(ini.ReadString("DataSource", "ServerName", "(local)"), "(local)");
+    EXPECT_FALSE(ini.ReadBool("DataSource", "LoginType", false));
+    EXPECT_EQ(ini.ReadInteger("", "SaveBackupDays", 7), 7);
+    EXPECT_EQ(ReadFileBytes(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane]\r\n\r\n");
+}
+
+TEST_F(RegistryTest, TypedValuesAreStoredInTheExportSyntax) {
+    {
+        TRegistryIniFile ini("SOFTWARE\\Corvanel", Store());
+        ini.WriteString("Initdata", "SQLServerName", "POS\\SQL \"main\"");
+        ini.WriteInteger("", "SaveBackupDays", 30);
+        ini.WriteBool("Initdata", "Flag", true);
+        ini.WriteInteger("", "Negative", -2);
+        ini.WriteString("", "DataBackupDir", "/var/备份/");
+    }
+    EXPECT_EQ(ReadFileBytes(path_),
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel]\r\n"
+              "\"SaveBackupDays\"=dword:0000001e\r\n"
+              "\"Negative\"=dword:fffffffe\r\n"
+              "\"DataBackupDir\"=\"/var/备份/\"\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Initdata]\r\n"
+              "\"SQLServerName\"=\"POS\\\\SQL \\\"main\\\"\"\r\n"
+              "\"Flag\"=dword:00000001\r\n\r\n");
+    TRegistryIniFile ini("software\\corvanel", Store());  // names ignore letter case
+    EXPECT_EQ(ini.ReadString("INITDATA", "sqlservername", ""), "POS\\SQL \"main\"");
+    EXPECT_EQ(ini.ReadInteger("", "SaveBackupDays", 7), 30);
+    EXPECT_EQ(ini.ReadInteger("", "Negative", 0), -2);
+    EXPECT_TRUE(ini.ReadBool("Initdata", "Flag", false));
+    EXPECT_EQ(ini.ReadString("", "SaveBackupDays", ""), "30");
+    EXPECT_TRUE(ini.ValueExists("", "DataBackupDir"));
+    TStringList names;
+    ini.ReadSection("", names);
+    EXPECT_EQ(names.ToVector(), (std::vector<std::string>{"SaveBackupDays", "Negative", "DataBackupDir"}));
+    ini.ReadSections(names);
+    EXPECT_EQ(names.ToVector(), (std::vector<std::string>{"Initdata"}));
+}
+
+TEST_F(RegistryTest, ReadsWhatOtherToolsWriteIncludingHexFormsAndDecimalText) {
+    WriteRaw(
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n"
+        "; written by the server setup\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane\\DataSource]\n"
+        "\"ServerName\"=\"10.0.0.2,1433\"\n"
+        "\"LoginType\"=\"1\"\n"
+        "\"Days\"=\"twelve\"\n"
+        "@=\"default\"\n"
+        "\"Blob\"=hex:01,02,\\\n"
+        "  03\n"
+        "\"Wide\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\n");
+    TRegistryIniFile ini = OpenUpdaterKey();
+    EXPECT_EQ(ini.ReadString("DataSource", "ServerName", ""), "10.0.0.2,1433");
+    EXPECT_TRUE(ini.ReadBool("DataSource", "LoginType", false));
+    EXPECT_EQ(ini.ReadInteger("DataSource", "Days", 5), 5);
+    EXPECT_EQ(ini.ReadString("DataSource", "", ""), "default");
+    EXPECT_EQ(ini.ReadString("DataSource", "Wide", ""), "a\r\nb");
+    EXPECT_THROW(ini.ReadString("DataSource", "Blob", ""), ERegistryException);
+    // Writing keeps what it does not understand.
+    ini.WriteString("DataSource", "UserName", "sa");
+    const std::string after = ReadFileBytes(path_);
+    EXPECT_NE(after.find("\"Blob\"=hex:01,02,03\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\"Wide\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n"), std::string::npos);
+}
+
+TEST_F(RegistryTest, TextWithLineBreaksRoundTrips) {
+    TRegistryIniFile ini("SOFTWARE\\Corvanel", Store());
+    ini.WriteString("", "Note", "line1\r\nline2\n");
+    TRegistryIniFile again("SOFTWARE\\Corvanel", Store());
+    EXPECT_EQ(again.ReadString("", "Note", ""), "line1\r\nline2\n");
+}
+
+TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
+    struct Case {
+        const char* text;
+        int line;
+    } cases[] = {
+        {"REGEDIT5\r\n", 1},
+        {"Windows Registry Editor Version 5.00\r\n\"x\"=\"y\"\r\n", 2},
+        {"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"x\"=\"unterminated\r\n", 4},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A\r\n", 2},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n", 2},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=dword:123\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:1,zz\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\nn=\"v\"\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:01,\\\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n", 2},
+    };
+    for (const auto& c : cases) {
+        WriteRaw(c.text);
+        const std::string expected = "\"" + path_ + "\" is damaged at line " + std::to_string(c.line) + ":";
+        try {
+            TRegistryIniFile ini("", Store());
+            ini.OpenKey("\\A", true);
+            ini.ReadString("", "n", "");
+            ADD_FAILURE() << "no error for: " << c.text;
+        } catch (const ERegistryException& e) {
+            EXPECT_NE(e.Message().find(expected), std::string::npos) << e.Message();
+        }
+        TRegistryIniFile ini("", Store());
+        EXPECT_THROW(ini.WriteString("A", "n", "v"), ERegistryException) << c.text;
+        EXPECT_EQ(ReadFileBytes(path_), c.text);
+    }
+    WriteRaw("\xFF\xFE");
+    EXPECT_THROW(Store().Load(), ERegistryException);
+}
+
+TEST_F(RegistryTest, BadNamesAndValuesAreRefusedAndLoseNothing) {
+    TRegistryIniFile ini("SOFTWARE\\Corvanel", Store());
+    ini.WriteString("", "Keep", "me");
+    const std::string before = ReadFileBytes(path_);
+    EXPECT_THROW(ini.WriteString("", "Big", std::string(kMaxValueData + 1, 'x')), ERegistryException);
+    EXPECT_THROW(ini.WriteString(std::string("Init\0data", 9), "x", "y"), ERegistryException);
+    EXPECT_THROW(ini.WriteString("", std::string("a\0b", 3), "y"), ERegistryException);
+    EXPECT_THROW(ini.WriteString("", "v", std::string("a\0b", 3)), ERegistryException);
+    EXPECT_THROW(ini.WriteString(std::string(256, 'k'), "x", "y"), ERegistryException);
+    EXPECT_THROW(ini.ReadString("a\\\\b", "x", ""), ERegistryException);
+    EXPECT_THROW(ini.SetRootKey(HKEY_CURRENT_USER), ERegistryException);
+    EXPECT_THROW(TRegistryIniFile(std::string("SOFTWARE\0X", 10), Store()), ERegistryException);
+    EXPECT_EQ(ReadFileBytes(path_), before);
+    EXPECT_NO_THROW(ini.WriteString("", "Big", std::string(kMaxValueData, 'x')));
+}
+
+TEST_F(RegistryTest, AnUnwritableStoreStillReadsDefaults) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes everywhere";
+    ForceDirectories(ExtractFileDir(path_));
+    ::chmod(ExtractFileDir(path_).c_str(), 0500);
+    TRegistryIniFile ini("", Store());
+    EXPECT_FALSE(ini.OpenKey("\\SOFTWARE\\Corvanel", true));
+    EXPECT_EQ(ini.ReadString("Initdata", "SQLServerName", "(local)"), "(local)");
+    ::chmod(ExtractFileDir(path_).c_str(), 0700);
+}
+
+TEST_F(RegistryTest, WritersInSeveralProcessesLoseNoUpdate) {
+    constexpr int kProcs = 4, kEach = 25;
+    TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteInteger("", "Counter", 0);
+    std::vector<pid_t> kids;
+    for (int p = 0; p < kProcs; ++p) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            for (int i = 0; i < kEach; ++i)
+                Store().Update([](TRegistryData& d) {
+                    TRegKey& k = d.CreateKey("SOFTWARE\\Corvanel");
+                    TRegValue v = *TRegistryData::FindValue(k, "Counter");
+                    ++v.Dword;
+                    TRegistryData::SetValue(k, v);
+                    return true;
+                });
+            _exit(0);
+        }
+        kids.push_back(pid);
+    }
+    for (pid_t k : kids) {
+        int status = 0;
+        waitpid(k, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(TRegistryIniFile("SOFTWARE\\Corvanel", Store()).ReadInteger("", "Counter", -1), kProcs * kEach);
+}
+
+TEST_F(RegistryTest, AReaderWaitsForTheWriterHoldingTheLock) {
+    TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteString("", "State", "old");
+    int pipefd[2];
+    ASSERT_EQ(pipe(pipefd), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        Store().Update([&](TRegistryData& d) {
+            TRegistryData::SetValue(d.CreateKey("SOFTWARE\\Corvanel"), TRegValue{"State", REG_SZ, "new", 0, ""});
+            // Tell the parent we hold the lock, then keep it a while.
+            (void)!write(pipefd[1], "x", 1);
+            usleep(300 * 1000);
+            return true;
+        });
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(pipefd[0], &c, 1), 1);
+    // Without the shared lock this read would see "old".
+    EXPECT_EQ(TRegistryIniFile("SOFTWARE\\Corvanel", Store()).ReadString("", "State", ""), "new");
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(pipefd[0]);
+    close(pipefd[1]);
+}
+
+TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {
+    setenv("MENVARO_REGISTRY", "/x/y.reg", 1);
+    EXPECT_EQ(TRegistryStore::DefaultPath(), "/x/y.reg");
+    unsetenv("MENVARO_REGISTRY");
+    setenv("XDG_CONFIG_HOME", "/cfg", 1);
+    EXPECT_EQ(TRegistryStore::DefaultPath(), "/cfg/menvaro/registry.reg");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/admin", 1);
+    EXPECT_EQ(TRegistryStore::DefaultPath(), "/home/admin/.config/menvaro/registry.reg");
+}
+
+TEST_F(RegistryTest, DeletingValuesAndSections) {
+    TRegistryIniFile ini("SOFTWARE\\Corvanel", Store());
+    ini.WriteString("Initdata", "A", "1");
+    ini.WriteString("Initdata", "B", "2");
+    ini.DeleteKey("Initdata", "A");
+    EXPECT_FALSE(ini.ValueExists("Initdata", "A"));
+    EXPECT_TRUE(ini.ValueExists("Initdata", "B"));
+    ini.EraseSection("Initdata");
+    EXPECT_FALSE(ini.SectionExists("Initdata"));
+    EXPECT_TRUE(ini.SectionExists(""));
+}
