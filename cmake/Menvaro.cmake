@@ -31,3 +31,11 @@ function(menvaro_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} ${props})
 endfunction()
+
+# menvaro_bench(<name> SOURCES <files...> LIBS <targets...>)
+# A Google Benchmark executable in bench/; run by hand, not by CTest.
+function(menvaro_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+endfunction()
