@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "DeviceFixture.h"
+#include "base/Files.h"
+#include "fileCopy.h"
+
+using namespace pelgrane;
+using menvaro::TStringList;
+
+namespace {
+
+const std::string kDeviceFolder = "\\Program Files\\Menvaro餐点";
+
+class FileCopyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/menvaro-copy-XXXXXX";
+        pc_ = menvaro::IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+        Device().Reset();
+    }
+    void TearDown() override { std::system(("rm -rf '" + pc_ + "'").c_str()); }
+    void PcFile(const std::string& name, const std::string& content) { menvaro::WriteFileAtomic(pc_ + name, content); }
+    std::string OnDevice(const std::string& name) { return kDeviceFolder + "\\" + name; }
+
+    std::string pc_;
+};
+
+}  // namespace
+
+TEST_F(FileCopyTest, TheLibraryIsLoadedOnceAndKeptForLaterUpdates) {
+    const int before = dlopenCalls;
+    for (int update = 0; update < 2; ++update) {
+        ASSERT_EQ(ConnectDevice(), TDeviceConnection::dcConnected);
+        PcFile("area.xml", "<Area/>\r\n");
+        EXPECT_TRUE(CopyFileToDevice(pc_, kDeviceFolder, "area.xml", true));
+        EXPECT_TRUE(DisconnectDevice());
+    }
+    EXPECT_LE(dlopenCalls - before, 0);
+    EXPECT_EQ(Device().inits, 2);
+    // Entries the library has are bound, the others stay empty.
+    EXPECT_NE(RapiEntry(20), nullptr);  // CeCreateFile
+    EXPECT_EQ(RapiEntry(2), nullptr);   // CeFindAllFiles
+}
+
+TEST_F(FileCopyTest, ConnectTellsAMissingHandheldFromAConnectedOne) {
+    Device().initResult = E_FAIL;
+    EXPECT_EQ(ConnectDevice(), TDeviceConnection::dcNotConnected);
+    Device().initResult = S_OK;
+    EXPECT_EQ(ConnectDevice(), TDeviceConnection::dcConnected);
+}
+
+TEST_F(FileCopyTest, CopyWritesTheWholeFileUnderATemporaryNameThenReplaces) {
+    Device().files[OnDevice("dish1.xml")] = "old content that is longer";
+    PcFile("dish1.xml", "<CateDish/>\r\n");
+    EXPECT_TRUE(CopyFileToDevice(pc_, kDeviceFolder, "dish1.xml"));
+    EXPECT_EQ(Device().files, (std::map<std::string, std::string>{{OnDevice("dish1.xml"), "<CateDish/>\r\n"}}));
+    EXPECT_EQ(Device().log, (std::vector<std::string>{
+                                "delete " + OnDevice("dish1.xml.part"),
+                                "create " + OnDevice("dish1.xml.part"),
+                                "delete " + OnDevice("dish1.xml"),
+                                "move " + OnDevice("dish1.xml.part") + " " + OnDevice("dish1.xml"),
+                            }));
+}
+
+TEST_F(FileCopyTest, ShortWritesAreContinuedAndAnEmptyFileArrivesEmpty) {
+    std::string big;
+    for (int i = 0; i < 1000; ++i) big += "餐点" + std::to_string(i);
+    PcFile("big.xml", big);
+    PcFile("empty.xml", "");
+    Device().maxWrite = 7;
+    EXPECT_TRUE(CopyFileToDevice(pc_, kDeviceFolder + "\\", "big.xml"));
+    EXPECT_EQ(Device().files[OnDevice("big.xml")], big);
+    EXPECT_EQ(Device().writes, static_cast<int>((big.size() + 6) / 7));
+    EXPECT_TRUE(CopyFileToDevice(pc_, kDeviceFolder, "empty.xml"));
+    EXPECT_EQ(Device().files.at(OnDevice("empty.xml")), "");
+}
+
+TEST_F(FileCopyTest, AFailedCopyLeavesTheDevicesFileAsItWas) {
+    struct Case {
+        const char* what;
+        void (*arm)(TestDeviceControl&);
+    } cases[] = {
+        {"write fails half way", [](TestDeviceControl& d) { d.maxWrite = 4, d.failWriteAt = 2; }},
+        {"close fails", [](TestDeviceControl& d) { d.failClose = true; }},
+    };
+    PcFile("room.xml", "<RoomUpdate><Area/></RoomUpdate>\r\n");
+    for (const auto& c : cases) {
+        Device().Reset();
+        Device().files[OnDevice("room.xml")] = "previous";
+        c.arm(Device());
+        EXPECT_FALSE(CopyFileToDevice(pc_, kDeviceFolder, "room.xml")) << c.what;
+        EXPECT_EQ(Device().files, (std::map<std::string, std::string>{{OnDevice("room.xml"), "previous"}})) << c.what;
+    }
+}
+
+TEST_F(FileCopyTest, AMissingPcFileIsSkippedWithoutTouchingTheDevice) {
+    Device().files[OnDevice("Room.txt")] = "kept";
+    EXPECT_FALSE(CopyFileToDevice(pc_, kDeviceFolder, "Room.txt"));
+    EXPECT_TRUE(Device().log.empty());
+    EXPECT_EQ(Device().files[OnDevice("Room.txt")], "kept");
+    // A folder of that name is no file either.
+    menvaro::CreateDir(pc_ + "sub.xml");
+    EXPECT_FALSE(CopyFileToDevice(pc_, kDeviceFolder, "sub.xml"));
+    EXPECT_TRUE(Device().log.empty());
+}
+
+TEST_F(FileCopyTest, DeleteDeviceFilesDeletesEachNameAndTakesMissingOnesCalmly) {
+    DeleteDeviceFiles(kDeviceFolder, TStringList());
+    EXPECT_EQ(Device().deletes, 0);
+    Device().files[OnDevice("urgentdish2.xml")] = "x";
+    DeleteDeviceFiles(kDeviceFolder, TStringList{"urgentdish2.xml", "limitdish2.xml"});
+    EXPECT_EQ(Device().log, (std::vector<std::string>{"delete " + OnDevice("urgentdish2.xml"),
+                                                      "delete " + OnDevice("limitdish2.xml")}));
+    EXPECT_TRUE(Device().files.empty());
+}
+
+TEST(DevicePath, IsUtf16InAZeroFilledBufferOf260) {
+    char16_t buf[260];
+    std::fill(std::begin(buf), std::end(buf), u'x');
+    ASSERT_TRUE(MakeDevicePath("\\Program Files\\Menvaro餐点", "dish1.xml", buf));
+    EXPECT_EQ(std::u16string(buf), u"\\Program Files\\Menvaro餐点\\dish1.xml");
+    EXPECT_EQ(buf[259], 0);
+    EXPECT_TRUE(MakeDevicePath("\\", "x", buf));
+    EXPECT_EQ(std::u16string(buf), u"\\x");
+    EXPECT_TRUE(MakeDevicePath("\\a", std::string(256, 'n'), buf));   // 259 characters fit
+    EXPECT_FALSE(MakeDevicePath("\\a", std::string(257, 'n'), buf));  // 260 do not
+    EXPECT_FALSE(MakeDevicePath("\\a", "\xFF", buf));
+}
