@@ -18,15 +18,32 @@ include(GoogleTest)
 # Headers are included by folder: "base/Exceptions.h", "registry/RegistryIniFile.h", ...
 set(MENVARO_PLATFORM_INCLUDE ${PROJECT_SOURCE_DIR}/platform)
 
-# menvaro_test(<name> SOURCES <files...> LIBS <targets...>)
+# Tests that run threads join this target; the test script builds it alone in
+# a ThreadSanitizer build and runs the tests labelled "threaded" there.
+add_custom_target(menvaro_threaded_tests)
+
+# menvaro_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
 # One GoogleTest executable whose cases are registered with CTest one by one.
+# The label "threaded" also puts it into the ThreadSanitizer run.
 function(menvaro_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set(props)
+  # List values keep their semicolons escaped through the property list.
   if(T_ENV)
-    set(props PROPERTIES ENVIRONMENT "${T_ENV}")
+    string(REPLACE ";" "\\;" env "${T_ENV}")
+    list(APPEND props ENVIRONMENT "${env}")
+  endif()
+  if(T_LABELS)
+    string(REPLACE ";" "\\;" labels "${T_LABELS}")
+    list(APPEND props LABELS "${labels}")
+    if("threaded" IN_LIST T_LABELS)
+      add_dependencies(menvaro_threaded_tests ${name})
+    endif()
+  endif()
+  if(props)
+    set(props PROPERTIES ${props})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} ${props})
