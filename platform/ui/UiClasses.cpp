@@ -1,0 +1,21 @@
+// Every class of this library joins the registry before a form file is read,
+// also when a program's code names none of them (a class met only in a form
+// file would otherwise be left out by the linker).
+#include "ui/Collections.h"
+#include "ui/DataModule.h"
+
+namespace menvaro {
+
+void RegisterUiClasses() {
+    static const bool done = [] {
+        for (const TClassInfo* info : {&TObject::StaticClass(), &TPersistent::StaticClass(),
+                                       &TComponent::StaticClass(), &TCollection::StaticClass(),
+                                       &TCollectionItem::StaticClass(), &TOwnedCollection::StaticClass(),
+                                       &TDataModule::StaticClass()})
+            RegisterClass(*info);
+        return true;
+    }();
+    (void)done;
+}
+
+}  // namespace menvaro

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "TestClasses.h"
+#include "ui/ClassBuilder.h"
+
+namespace menvaro {
+namespace {
+
+TEST(Components, OwnerFreesWhatItOwnsNewestFirstAndTellsTheOthers) {
+    std::vector<std::string> log;
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* a = Create<TTestThing>(root.get());
+    a->SetName("A");
+    auto* b = Create<TTestThing>(root.get());
+    b->SetName("B");
+    a->log = &log;
+    b->log = &log;
+    EXPECT_EQ(root->ComponentCount(), 2);
+    EXPECT_EQ(b->ComponentIndex(), 1);
+    root.reset();
+    // B goes first (A, still alive, hears of it while B is whole); then A goes.
+    EXPECT_EQ(log, (std::vector<std::string>{"A hears removal of B", "destroyed B", "destroyed A"}));
+}
+
+TEST(Components, FreeDetachesFromOwnerAndClearsReferences) {
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* a = Create<TTestThing>(root.get());
+    auto* b = Create<TTestThing>(root.get());
+    a->SetName("Thing1");
+    b->SetName("Thing2");
+    EXPECT_EQ(root->Thing1, a);  // published field bound by name
+    EXPECT_EQ(root->Thing2, b);
+    a->SetBuddy(b);
+    b->Free();
+    EXPECT_EQ(root->ComponentCount(), 1);
+    EXPECT_EQ(root->Thing2, nullptr);
+    EXPECT_EQ(a->Buddy(), nullptr);
+    a->SetName("Other");
+    EXPECT_EQ(root->Thing1, nullptr);  // renaming unbinds the field
+}
+
+TEST(Components, FreeNotificationReachesComponentsOfOtherOwners) {
+    TOwned<TTestRoot> r1(Create<TTestRoot>(nullptr));
+    TOwned<TTestRoot> r2(Create<TTestRoot>(nullptr));
+    auto* user = Create<TTestThing>(r1.get());
+    auto* target = Create<TTestThing>(r2.get());
+    user->SetBuddy(target);
+    r2.reset();
+    EXPECT_EQ(user->Buddy(), nullptr);
+    // The link is gone both ways: freeing the user later touches nothing freed.
+    r1.reset();
+}
+
+TEST(Components, NamesAreCheckedAndFoundWithoutRegardToCase) {
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* a = Create<TTestThing>(root.get());
+    a->SetName("btnOk");
+    EXPECT_EQ(root->FindComponent("BTNOK"), a);
+    EXPECT_EQ(root->FindComponent(""), nullptr);
+    auto* b = Create<TTestThing>(root.get());
+    struct Case {
+        const char* name;
+        const char* message;
+    };
+    for (const Case& c : {Case{"btnok", "A component named btnok already exists"},
+                          Case{"1st", "'1st' is not a valid component name"},
+                          Case{"a b", "'a b' is not a valid component name"}}) {
+        try {
+            b->SetName(c.name);
+            FAIL() << c.name;
+        } catch (const EComponentError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+    EXPECT_EQ(b->Name(), "");
+    a->SetName("BtnOK");  // a new case of its own name is no conflict
+    EXPECT_EQ(a->Name(), "BtnOK");
+}
+
+TEST(Components, FieldOfTheWrongClassIsRefused) {
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* other = Create<TTestRoot>(root.get());
+    EXPECT_THROW(other->SetName("Thing1"), EComponentError);
+    EXPECT_EQ(root->Thing1, nullptr);
+}
+
+TEST(Components, DestroyingStateIsSeenByEveryOwnedComponent) {
+    struct Probe : TTestThing {
+        using TTestThing::TTestThing;
+        bool* sawDestroying = nullptr;
+        ~Probe() override { *sawDestroying = ComponentState().Contains(csDestroying); }
+    };
+    bool saw = false;
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* p = Create<Probe>(root.get());
+    p->sawDestroying = &saw;
+    root.reset();
+    EXPECT_TRUE(saw);
+}
+
+TEST(Persistent, AssignOfAnUnrelatedClassNamesBoth) {
+    TOwned<TTestShadow> s(Create<TTestShadow>());
+    TOwned<TTestText> t(Create<TTestText>());
+    try {
+        s->Assign(t.get());
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "Cannot assign a TTestText to a TTestShadow");
+    }
+    EXPECT_THROW(s->Assign(nullptr), EConvertError);
+}
+
+TEST(Collections, ItemsAddDeleteAssignAndReportUpdatesOnce) {
+    TOwned<TTestColumns> cols(Create<TTestColumns>(nullptr));
+    cols->BeginUpdate();
+    auto* c1 = static_cast<TTestColumn*>(cols->Add());
+    auto* c2 = static_cast<TTestColumn*>(cols->Add());
+    c1->Caption = "a";
+    c2->Caption = "b";
+    EXPECT_EQ(cols->updates, 0);
+    cols->EndUpdate();
+    EXPECT_EQ(cols->updates, 1);
+    EXPECT_EQ(c2->Index(), 1);
+    c2->SetIndex(0);
+    EXPECT_EQ(cols->Items(0), c2);
+    TOwned<TTestColumns> copy(Create<TTestColumns>(nullptr));
+    copy->Assign(cols.get());
+    ASSERT_EQ(copy->Count(), 2);
+    EXPECT_EQ(static_cast<TTestColumn*>(copy->Items(0))->ClassName(), "TTestColumn");
+    cols->Delete(0);
+    EXPECT_EQ(cols->Count(), 1);
+    EXPECT_EQ(cols->Items(0), c1);
+    EXPECT_THROW(cols->Items(5), EListError);
+}
+
+TEST(TypeInfo, RegistryAndPropertyTables) {
+    const TClassInfo* info = FindClass("ttestthing");
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->InheritsFrom(TComponent::StaticClass()));
+    EXPECT_TRUE(static_cast<bool>(info->ComponentFactory));
+    const TPropInfo* tag = info->FindProp("tag");  // inherited
+    ASSERT_NE(tag, nullptr);
+    EXPECT_TRUE(tag->HasDefault);
+    EXPECT_EQ(info->FindProp("Shape")->Kind, TTypeKind::Enumeration);
+    EXPECT_EQ(info->FindProp("Options")->Kind, TTypeKind::Set);
+    EXPECT_EQ(info->FindProp("Buddy")->Kind, TTypeKind::Class);
+    EXPECT_TRUE(info->FindProp("Buddy")->IsComponentRef);
+    EXPECT_FALSE(info->FindProp("TextOptions")->IsComponentRef);
+    EXPECT_EQ(FindClass("TNoSuchClass"), nullptr);
+    EXPECT_THROW(GetClass("TNoSuchClass"), EClassNotFound);
+    // The library's own classes are there without a program naming them.
+    EXPECT_NE(FindClass("TDataModule"), nullptr);
+}
+
+TEST(Events, BoundMethodsCompareByObjectAndCode) {
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto e1 = TNotifyEvent::Bind<&TTestRoot::ThingChange>(root.get());
+    auto e2 = TNotifyEvent::Bind<&TTestRoot::ThingChange>(root.get());
+    EXPECT_TRUE(e1 == e2);
+    EXPECT_TRUE(e1.Assigned());
+    TNotifyEvent none;
+    EXPECT_FALSE(none.Assigned());
+    EXPECT_THROW(none(nullptr), EInvalidOperation);
+    int calls = 0;
+    TNotifyEvent lambda = [&](TObject*) { ++calls; };
+    lambda(nullptr);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(lambda.IsClosure());
+}
+
+}  // namespace
+}  // namespace menvaro
