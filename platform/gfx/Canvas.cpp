@@ -140,9 +140,14 @@ static void FillRow(std::uint32_t* row, int y, int x0, int x1, const TPaint& p) 
 void CanvasAccess::PaintRect(const TCanvas& c, const TRect& r, const TPaint& p, const TRect* extra) {
     if (p.kind == TPaint::None || r.IsEmpty()) return;
     const TSurfaceView v = Device(c);
+    const bool solidCopy = p.kind == TPaint::Solid && p.rop == 0xF0;
     ForEachClipped(
         c, r,
         [&](const TRect& piece) {
+            // pixman's vector fill for the common case.
+            if (solidCopy && pixman_fill(v.Pixels, v.Stride / 4, 32, piece.Left, piece.Top, piece.Width(),
+                                         piece.Height(), p.color))
+                return;
             for (int y = piece.Top; y < piece.Bottom; ++y) FillRow(v.Row(y), y, piece.Left, piece.Right, p);
         },
         extra);

@@ -1,8 +1,6 @@
 #include "gfx/Graphic.h"
 
-#include <cstdio>
-#include <unistd.h>
-
+#include "base/Files.h"
 #include "base/Streams.h"
 
 namespace menvaro {
@@ -23,17 +21,9 @@ void TGraphic::LoadFromFile(const std::string& path) {
 }
 
 void TGraphic::SaveToFile(const std::string& path) const {
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    try {
-        {
-            TFileStream f(tmp, fmCreate);
-            SaveToStream(f);
-        }
-        if (std::rename(tmp.c_str(), path.c_str()) != 0) RaiseLastOSError("cannot replace " + path);
-    } catch (...) {
-        std::remove(tmp.c_str());
-        throw;
-    }
+    TMemoryStream m;
+    SaveToStream(m);
+    WriteFileAtomic(path, std::string_view(reinterpret_cast<const char*>(m.Memory()), std::size_t(m.Size())));
 }
 
 }  // namespace menvaro
