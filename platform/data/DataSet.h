@@ -1,0 +1,139 @@
+// TDataSet: a set of records with a current record, fields, navigation and
+// an edit buffer. A concrete data set fills the field definitions and the
+// records in InternalOpen; everything else (navigation, fields, editing,
+// notifications) is here, so a query and an in-memory data set behave alike.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/DBErrors.h"
+#include "data/Field.h"
+#include "data/RowStore.h"
+
+namespace menvaro {
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+// Notifications a data set sends to the objects watching it.
+enum class TDataEvent {
+    deFieldChange,     // a field of the current record was written (field given)
+    deRecordChange,    // the current record's values were replaced (post, cancel)
+    deDataSetChange,   // the records changed as a whole (open, delete, insert)
+    deDataSetScroll,   // another record became current
+    deLayoutChange,    // the fields were created or dropped
+    deUpdateRecord,    // about to post: watchers write their pending values now
+    deUpdateState,     // State changed
+};
+
+class TDataSetObserver {
+public:
+    virtual ~TDataSetObserver() = default;
+    virtual void DataEvent(TDataEvent event, TField* field) = 0;
+    // The data set is being destroyed; the observer must forget it.
+    virtual void DataSetDestroying() = 0;
+};
+
+class TDataSet {
+public:
+    TDataSet();
+    // A derived data set closes itself in its own destructor, so that its
+    // InternalClose runs.
+    virtual ~TDataSet();
+    TDataSet(const TDataSet&) = delete;
+    TDataSet& operator=(const TDataSet&) = delete;
+
+    // The name prefixes error messages ("qryPublic: ...").
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+
+    bool Active() const { return state_ != TDataSetState::dsInactive; }
+    void SetActive(bool value);
+    // Opening an open data set and closing a closed one do nothing. A failed
+    // open leaves the data set closed.
+    void Open();
+    void Close();
+    TDataSetState State() const { return state_; }
+
+    // Navigation needs an open data set (EDatabaseError otherwise).
+    int RecordCount() const;
+    // 1-based number of the current record; 0 when there is none.
+    int RecNo() const;
+    bool IsEmpty() const;
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    // Moves by `distance` records (stopping at either end) and returns how far it went.
+    int MoveBy(int distance);
+
+    TFields& Fields() { return fields_; }
+    const TFields& Fields() const { return fields_; }
+    int FieldCount() const { return fields_.Count(); }
+    TField* FindField(std::string_view name) const { return fields_.FindField(name); }
+    // Raises EDatabaseError "Field 'X' not found".
+    TField& FieldByName(std::string_view name) const;
+    TFieldDefs& FieldDefs() { return fieldDefs_; }
+    const TFieldDefs& FieldDefs() const { return fieldDefs_; }
+
+    virtual bool CanModify() const { return false; }
+    // Editing needs CanModify(). Edit on an empty data set appends; Post
+    // outside the edit states raises, Cancel then does nothing. Moving to
+    // another record posts a modified record and cancels an unmodified one.
+    void Edit();
+    void Append();
+    void Insert();
+    void Post();
+    void Cancel();
+    void Delete();
+
+    void AttachObserver(TDataSetObserver* observer);
+    void DetachObserver(TDataSetObserver* observer);
+
+    // Used by TField: the current record's value (the edit buffer while
+    // editing) and writing it.
+    TCellValue CurrentValue(int fieldIndex) const;
+    void SetCurrentValue(TField& field, TFieldValue value);
+
+    // Raises EDatabaseError, the message prefixed with the name.
+    [[noreturn]] void Error(const std::string& message) const;
+
+protected:
+    // Fills the records (Records() is reset to no rows and no columns
+    // before) and, where the records define them, FieldDefs(); the fields
+    // are then made from FieldDefs(). May raise; the data set then stays
+    // closed.
+    virtual void InternalOpen() = 0;
+    virtual void InternalClose() {}
+    TRowStore& Records() { return records_; }
+    const TRowStore& Records() const { return records_; }
+    void CheckInactive() const;
+
+private:
+    void CheckActive() const;
+    void CheckBrowseMode();
+    void SetState(TDataSetState s);
+    void Notify(TDataEvent event, TField* field = nullptr);
+    void StartEditing(TDataSetState s, int insertAt);
+
+    std::string name_;
+    TDataSetState state_ = TDataSetState::dsInactive;
+    TFieldDefs fieldDefs_;
+    TFields fields_;
+    TRowStore records_;
+    int current_ = -1;  // 0-based index of the current record, -1 when none
+    bool eof_ = true;
+    bool bof_ = true;
+    // The record being edited or inserted; inserted records are not in
+    // records_ until posted.
+    std::vector<TFieldValue> editBuffer_;
+    int insertAt_ = -1;
+    int currentBeforeInsert_ = -1;
+    bool modified_ = false;
+    std::vector<TDataSetObserver*> observers_;
+};
+
+}  // namespace menvaro

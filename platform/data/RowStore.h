@@ -1,0 +1,58 @@
+// The records of a data set: a table of typed cells whose texts live in one
+// shared buffer, so a large result costs two allocations that grow, not one
+// per value.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/FieldTypes.h"
+
+namespace menvaro {
+
+class TRowStore {
+public:
+    // Drops every row and sets the number of columns.
+    void Reset(int columns);
+    int ColumnCount() const { return columns_; }
+    int RowCount() const { return rows_; }
+
+    // Appends a row of Null cells and returns its index.
+    int AddRow();
+    // Inserts a row of Null cells before `row` (RowCount() appends).
+    void InsertRow(int row);
+    void DeleteRow(int row);
+
+    void SetNull(int row, int col) { At(row, col).kind = TValueKind::Null; }
+    void SetInteger(int row, int col, std::int64_t v);
+    void SetFloat(int row, int col, double v);
+    void SetCurrency(int row, int col, std::int64_t scaled);
+    void SetDateTime(int row, int col, double v);
+    void SetText(int row, int col, std::string_view v);
+    void Set(int row, int col, const TCellValue& v);
+
+    TCellValue Get(int row, int col) const;
+
+private:
+    struct Cell {
+        union {
+            std::int64_t i;
+            double d;
+            std::uint64_t offset;
+        };
+        std::uint32_t length;
+        TValueKind kind;
+    };
+    Cell& At(int row, int col);
+    const Cell& At(int row, int col) const;
+
+    int columns_ = 0;
+    int rows_ = 0;
+    std::vector<Cell> cells_;
+    // Texts of all cells; a replaced text stays behind unused until Reset.
+    std::string texts_;
+};
+
+}  // namespace menvaro
