@@ -22,6 +22,11 @@ set(MENVARO_PLATFORM_INCLUDE ${PROJECT_SOURCE_DIR}/platform)
 # a ThreadSanitizer build and runs the tests labelled "threaded" there.
 add_custom_target(menvaro_threaded_tests)
 
+# The demo product database: the target demo_database (demo/) makes
+# ${MENVARO_DEMO_DB_DIR}/Velkoranth.db from demo/Velkoranth.sql; a test or
+# program that reads it depends on that target.
+set(MENVARO_DEMO_DB_DIR ${PROJECT_BINARY_DIR}/demo/db)
+
 # menvaro_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
 # One GoogleTest executable whose cases are registered with CTest one by one.
 # The label "threaded" also puts it into the ThreadSanitizer run.

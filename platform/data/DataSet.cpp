@@ -221,13 +221,6 @@ void TDataSet::Delete() {
     Notify(TDataEvent::deDataSetChange);
 }
 
-TCellValue TDataSet::CurrentValue(int fieldIndex) const {
-    if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
-        return editBuffer_.at(static_cast<std::size_t>(fieldIndex)).View();
-    if (current_ < 0) return {};
-    return records_.Get(current_, fieldIndex);
-}
-
 void TDataSet::SetCurrentValue(TField& field, TFieldValue value) {
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert)
         Error("Dataset not in edit or insert mode");

@@ -95,7 +95,12 @@ public:
 
     // Used by TField: the current record's value (the edit buffer while
     // editing) and writing it.
-    TCellValue CurrentValue(int fieldIndex) const;
+    TCellValue CurrentValue(int fieldIndex) const {
+        if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert)
+            return editBuffer_.at(static_cast<std::size_t>(fieldIndex)).View();
+        if (current_ < 0) return {};
+        return records_.Get(current_, fieldIndex);
+    }
     void SetCurrentValue(TField& field, TFieldValue value);
 
     // Raises EDatabaseError, the message prefixed with the name.

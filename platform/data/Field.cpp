@@ -61,10 +61,7 @@ void TField::SetAsDateTime(TDateTime v) { Store(DateTimeToValue(v, def_.DataType
 void TField::SetValue(const Variant& v) { Store(VariantToValue(v, def_.DataType, def_.Name)); }
 void TField::Clear() { Store(TFieldValue::MakeNull()); }
 
-TField& TFields::operator[](int i) const {
-    if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + std::to_string(i) + ")");
-    return *fields_[static_cast<std::size_t>(i)];
-}
+void TFields::OutOfBounds(int i) { throw EListError("List index out of bounds (" + std::to_string(i) + ")"); }
 
 TField* TFields::FindField(std::string_view name) const {
     for (const auto& f : fields_)

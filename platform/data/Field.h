@@ -100,7 +100,10 @@ class TFields {
 public:
     int Count() const { return static_cast<int>(fields_.size()); }
     // Checked: raises EListError outside 0..Count()-1.
-    TField& operator[](int i) const;
+    TField& operator[](int i) const {
+        if (static_cast<unsigned>(i) >= fields_.size()) OutOfBounds(i);
+        return *fields_[static_cast<std::size_t>(i)];
+    }
     // The field named `name` (letter case ignored), or nullptr.
     TField* FindField(std::string_view name) const;
 
@@ -109,6 +112,7 @@ public:
 
 private:
     friend class TDataSet;
+    [[noreturn]] static void OutOfBounds(int i);
     std::vector<std::unique_ptr<TField>> fields_;
 };
 

@@ -37,14 +37,8 @@ void TRowStore::DeleteRow(int row) {
     --rows_;
 }
 
-TRowStore::Cell& TRowStore::At(int row, int col) {
-    if (row < 0 || row >= rows_ || col < 0 || col >= columns_)
-        throw ERangeError("Cell index out of range (" + std::to_string(row) + ", " + std::to_string(col) + ")");
-    return cells_[static_cast<std::size_t>(row) * columns_ + col];
-}
-
-const TRowStore::Cell& TRowStore::At(int row, int col) const {
-    return const_cast<TRowStore*>(this)->At(row, col);
+void TRowStore::OutOfRange(int row, int col) {
+    throw ERangeError("Cell index out of range (" + std::to_string(row) + ", " + std::to_string(col) + ")");
 }
 
 void TRowStore::SetInteger(int row, int col, std::int64_t v) {
@@ -89,21 +83,6 @@ void TRowStore::Set(int row, int col, const TCellValue& v) {
         case TValueKind::DateTime: SetDateTime(row, col, v.d); break;
         case TValueKind::Text: SetText(row, col, v.s); break;
     }
-}
-
-TCellValue TRowStore::Get(int row, int col) const {
-    const Cell& c = At(row, col);
-    TCellValue v;
-    v.kind = c.kind;
-    switch (c.kind) {
-        case TValueKind::Null: break;
-        case TValueKind::Integer:
-        case TValueKind::Currency: v.i = c.i; break;
-        case TValueKind::Float:
-        case TValueKind::DateTime: v.d = c.d; break;
-        case TValueKind::Text: v.s = std::string_view(texts_).substr(c.offset, c.length); break;
-    }
-    return v;
 }
 
 }  // namespace menvaro

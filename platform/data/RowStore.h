@@ -33,7 +33,20 @@ public:
     void SetText(int row, int col, std::string_view v);
     void Set(int row, int col, const TCellValue& v);
 
-    TCellValue Get(int row, int col) const;
+    TCellValue Get(int row, int col) const {
+        const Cell& c = At(row, col);
+        TCellValue v;
+        v.kind = c.kind;
+        switch (c.kind) {
+            case TValueKind::Null: break;
+            case TValueKind::Integer:
+            case TValueKind::Currency: v.i = c.i; break;
+            case TValueKind::Float:
+            case TValueKind::DateTime: v.d = c.d; break;
+            case TValueKind::Text: v.s = std::string_view(texts_.data() + c.offset, c.length); break;
+        }
+        return v;
+    }
 
 private:
     struct Cell {
@@ -45,8 +58,15 @@ private:
         std::uint32_t length;
         TValueKind kind;
     };
-    Cell& At(int row, int col);
-    const Cell& At(int row, int col) const;
+    // Checked: ERangeError outside the table.
+    Cell& At(int row, int col) {
+        if (static_cast<unsigned>(row) >= static_cast<unsigned>(rows_) ||
+            static_cast<unsigned>(col) >= static_cast<unsigned>(columns_))
+            OutOfRange(row, col);
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(col)];
+    }
+    const Cell& At(int row, int col) const { return const_cast<TRowStore*>(this)->At(row, col); }
+    [[noreturn]] static void OutOfRange(int row, int col);
 
     int columns_ = 0;
     int rows_ = 0;

@@ -155,10 +155,16 @@ private:
 
     static void ReadCell(sqlite3_stmt* s, TRowStore& rows, int row, int c, Reader reader, const TFieldDef& d,
                          std::string& scratch) {
+        if (reader == Reader::Text) {
+            // A NULL gives no pointer; new rows start as Null.
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            if (p) rows.SetText(row, c, std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(s, c))));
+            return;
+        }
         const int storage = sqlite3_column_type(s, c);
-        if (storage == SQLITE_NULL) return;  // new rows start as Null
+        if (storage == SQLITE_NULL) return;
         switch (reader) {
-            case Reader::Text: rows.SetText(row, c, TextView(s, c)); return;
+            case Reader::Text: return;
             case Reader::FixedText:
                 scratch = TextOf(s, c);
                 PadFixedChar(scratch, d.DataType, d.Size);
