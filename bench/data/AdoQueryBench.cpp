@@ -25,23 +25,24 @@ namespace {
 std::string g_folder;
 
 TADOConnection& Connection() {
-    static TADOConnection con;
-    if (!con.Connected()) {
-        con.SetLoginPrompt(false);
-        con.SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
-                                "Initial Catalog=Velkoranth;Data Source=" + g_folder);
-        con.Open();
+    static TADOConnection* con = Create<TADOConnection>(nullptr);  // lives for the whole run
+    if (!con->Connected()) {
+        con->SetLoginPrompt(false);
+        con->SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+                                 "Initial Catalog=Velkoranth;Data Source=" + g_folder);
+        con->Open();
     }
-    return con;
+    return *con;
 }
 
 void ReadWithQuery(benchmark::State& state, const std::string& sql) {
-    TADOQuery q;
+    TOwned<TADOQuery> owned(Create<TADOQuery>(nullptr));
+    TADOQuery& q = *owned;
     q.SetConnection(&Connection());
     std::int64_t rows = 0, bytes = 0;
     for (auto _ : state) {
         q.Close();
-        q.SQL().SetText(sql);
+        q.SQL()->SetText(sql);
         q.Open();
         const int fields = q.FieldCount();
         for (q.First(); !q.Eof(); q.Next()) {
@@ -109,11 +110,11 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> projects;
     try {
-        TADOQuery q;
-        q.SetConnection(&Connection());
-        q.SQL().SetText(demo::ProjectsSql());
-        q.Open();
-        for (q.First(); !q.Eof(); q.Next()) projects.push_back(q.Fields()[0].AsString());
+        TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+        q->SetConnection(&Connection());
+        q->SQL()->SetText(demo::ProjectsSql());
+        q->Open();
+        for (q->First(); !q->Eof(); q->Next()) projects.push_back(q->Fields()[0].AsString());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "data_bench: %s\n", e.what());
         return 1;
@@ -136,11 +137,11 @@ int main(int argc, char** argv) {
         if (a == reporter.rates.end() || b == reporter.rates.end() || a->second <= 0 || b->second <= 0) continue;
         std::printf("%-22s %16.0f %16.0f %7.2f\n", s.file.c_str(), a->second, b->second, a->second / b->second);
         // Rows of one pass, counted the C API's way.
-        TADOQuery q;
-        q.SetConnection(&Connection());
-        q.SQL().SetText(s.sql);
-        q.Open();
-        const double rows = q.RecordCount();
+        TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+        q->SetConnection(&Connection());
+        q->SQL()->SetText(s.sql);
+        q->Open();
+        const double rows = q->RecordCount();
         rowsAll += rows;
         adoSeconds += rows / a->second;
         apiSeconds += rows / b->second;

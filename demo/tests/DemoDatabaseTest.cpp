@@ -19,7 +19,7 @@ namespace {
 class Demo : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        con = new TADOConnection;
+        con = Create<TADOConnection>(nullptr);
         con->SetLoginPrompt(false);
         con->SetConnectionString(
             "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Velkoranth;Data Source=" +
@@ -27,14 +27,13 @@ protected:
         con->Open();
     }
     static void TearDownTestSuite() {
-        delete con;
-        con = nullptr;
+        FreeAndNil(con);
     }
     void SetUp() override { qry.SetConnection(con); }
 
     TADOQuery& Run(const std::string& sql) {
         qry.Close();
-        qry.SQL().SetText(sql);
+        qry.SQL()->SetText(sql);
         qry.Open();
         return qry;
     }
@@ -57,7 +56,8 @@ protected:
     }
 
     static TADOConnection* con;
-    TADOQuery qry;
+    TOwned<TADOQuery> owned{Create<TADOQuery>(nullptr)};
+    TADOQuery& qry = *owned;
 };
 
 TADOConnection* Demo::con = nullptr;

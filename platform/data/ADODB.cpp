@@ -3,23 +3,64 @@
 #include <algorithm>
 
 #include "data/DBErrors.h"
+#include "data/MemoryDataSet.h"
+#include "ui/ClassBuilder.h"
 
 namespace menvaro {
 
-TADOConnection::TADOConnection() = default;
+MENVARO_CLASS_INFO(TADOConnection) {
+    c.Prop("ConnectionString", &TADOConnection::ConnectionString, &TADOConnection::SetConnectionString);
+    c.Prop("LoginPrompt", &TADOConnection::LoginPrompt, &TADOConnection::SetLoginPrompt).Default(true);
+    c.Prop("Connected", &TADOConnection::Connected, &TADOConnection::SetConnected).Default(false);
+}
+
+MENVARO_CLASS_INFO(TADOQuery) {
+    c.Prop("Connection", &TADOQuery::Connection, &TADOQuery::SetConnection);
+    c.Prop("SQL", &TADOQuery::SQL);
+}
+
+void RegisterDataClasses() {
+    static const bool done = [] {
+        for (const TClassInfo* info : {&TDataSet::StaticClass(), &TMemoryDataSet::StaticClass(),
+                                       &TADOConnection::StaticClass(), &TADOQuery::StaticClass()})
+            RegisterClass(*info);
+        return true;
+    }();
+    (void)done;
+}
+
+TADOConnection::TADOConnection(TComponent* owner) : TComponent(owner) {}
 
 TADOConnection::~TADOConnection() {
-    Close();
+    // Every query heard of the removal in BeforeDestruction; this is the
+    // safety net for one that did not.
     for (TADOQuery* q : queries_) q->connection_ = nullptr;
+}
+
+void TADOConnection::BeforeDestruction() {
+    Close();
+    TComponent::BeforeDestruction();
+}
+
+void TADOConnection::Loaded() {
+    TComponent::Loaded();
+    if (streamedConnected_) {
+        streamedConnected_ = false;
+        Open();
+    }
 }
 
 void TADOConnection::SetConnectionString(const std::string& value) {
     if (value == connectionString_) return;
-    if (Connected()) DatabaseError("Cannot change the connection string of an open connection", name_);
+    if (Connected()) DatabaseError("Cannot change the connection string of an open connection", Name());
     connectionString_ = value;
 }
 
 void TADOConnection::SetConnected(bool value) {
+    if (ComponentState().Contains(csLoading)) {
+        streamedConnected_ = value;
+        return;
+    }
     if (value) Open();
     else Close();
 }
@@ -37,8 +78,13 @@ void TADOConnection::Close() {
 }
 
 IDbConnection& TADOConnection::Engine() const {
-    if (!engine_) DatabaseError("Connection is not open", name_);
+    if (!engine_) DatabaseError("Connection is not open", Name());
     return *engine_;
+}
+
+void TADOConnection::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove) DetachQuery(dynamic_cast<TADOQuery*>(component));
 }
 
 void TADOConnection::AttachQuery(TADOQuery* q) {
@@ -49,27 +95,37 @@ void TADOConnection::DetachQuery(TADOQuery* q) {
     queries_.erase(std::remove(queries_.begin(), queries_.end(), q), queries_.end());
 }
 
-TADOQuery::TADOQuery() {
-    sql_.OnChange = [this](TStringList&) { Close(); };
+TADOQuery::TADOQuery(TComponent* owner) : TDataSet(owner), sql_(std::make_unique<TStringList>()) {
+    sql_->OnChange = [this](TStringList&) { Close(); };
 }
 
 TADOQuery::~TADOQuery() {
-    Close();
     if (connection_) connection_->DetachQuery(this);
 }
 
 void TADOQuery::SetConnection(TADOConnection* value) {
     if (value == connection_) return;
     Close();
-    if (connection_) connection_->DetachQuery(this);
+    if (connection_) {
+        connection_->DetachQuery(this);
+        connection_->RemoveFreeNotification(this);
+    }
     connection_ = value;
-    if (connection_) connection_->AttachQuery(this);
+    if (connection_) {
+        connection_->AttachQuery(this);
+        connection_->FreeNotification(this);
+    }
+}
+
+void TADOQuery::Notification(TComponent* component, TOperation operation) {
+    TDataSet::Notification(component, operation);
+    if (operation == opRemove && component && component == connection_) SetConnection(nullptr);
 }
 
 void TADOQuery::InternalOpen() {
     if (!connection_) Error("Missing Connection or ConnectionString");
     connection_->Open();
-    std::vector<TFieldDef> columns = connection_->Engine().Query(sql_.Text(), Records());
+    std::vector<TFieldDef> columns = connection_->Engine().Query(sql_->Text(), Records());
     FieldDefs().Clear();
     for (TFieldDef& d : columns) FieldDefs().Add(std::move(d.Name), d.DataType, d.Size, d.Precision);
 }

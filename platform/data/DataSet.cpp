@@ -2,17 +2,33 @@
 
 #include <algorithm>
 
+#include "ui/ClassBuilder.h"
+
 namespace menvaro {
 
-TDataSet::TDataSet() = default;
+MENVARO_CLASS_INFO(TDataSet) { c.Prop("Active", &TDataSet::Active, &TDataSet::SetActive).Default(false); }
 
-TDataSet::~TDataSet() {
+TDataSet::TDataSet(TComponent* owner) : TComponent(owner) {}
+
+TDataSet::~TDataSet() = default;
+
+void TDataSet::BeforeDestruction() {
+    Close();
     const auto observers = observers_;
     observers_.clear();
     for (TDataSetObserver* o : observers) o->DataSetDestroying();
+    TComponent::BeforeDestruction();
 }
 
-void TDataSet::Error(const std::string& message) const { DatabaseError(message, name_); }
+void TDataSet::Loaded() {
+    TComponent::Loaded();
+    if (streamedActive_) {
+        streamedActive_ = false;
+        Open();
+    }
+}
+
+void TDataSet::Error(const std::string& message) const { DatabaseError(message, Name()); }
 
 void TDataSet::CheckActive() const {
     if (!Active()) Error("Cannot perform this operation on a closed dataset");
@@ -23,6 +39,10 @@ void TDataSet::CheckInactive() const {
 }
 
 void TDataSet::SetActive(bool value) {
+    if (ComponentState().Contains(csLoading)) {
+        streamedActive_ = value;
+        return;
+    }
     if (value) Open();
     else Close();
 }

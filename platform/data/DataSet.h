@@ -11,6 +11,7 @@
 #include "data/DBErrors.h"
 #include "data/Field.h"
 #include "data/RowStore.h"
+#include "ui/Classes.h"
 
 namespace menvaro {
 
@@ -35,19 +36,19 @@ public:
     virtual void DataSetDestroying() = 0;
 };
 
-class TDataSet {
+// A component; its Name prefixes its error messages ("qryPublic: ...").
+class TDataSet : public TComponent {
+    MENVARO_CLASS(TDataSet, TComponent)
 public:
-    TDataSet();
-    // A derived data set closes itself in its own destructor, so that its
-    // InternalClose runs.
-    virtual ~TDataSet();
-    TDataSet(const TDataSet&) = delete;
-    TDataSet& operator=(const TDataSet&) = delete;
+    explicit TDataSet(TComponent* owner);
+    ~TDataSet() override;
+    // Closes the data set (its InternalClose still runs) and tells the
+    // observers it goes.
+    void BeforeDestruction() override;
+    // Opens a data set whose form resource said "Active = True".
+    void Loaded() override;
 
-    // The name prefixes error messages ("qryPublic: ...").
-    const std::string& Name() const { return name_; }
-    void SetName(std::string name) { name_ = std::move(name); }
-
+    // Published. While a form resource is read, a value is kept for Loaded.
     bool Active() const { return state_ != TDataSetState::dsInactive; }
     void SetActive(bool value);
     // Opening an open data set and closing a closed one do nothing. A failed
@@ -124,7 +125,7 @@ private:
     void Notify(TDataEvent event, TField* field = nullptr);
     void StartEditing(TDataSetState s, int insertAt);
 
-    std::string name_;
+    bool streamedActive_ = false;
     TDataSetState state_ = TDataSetState::dsInactive;
     TFieldDefs fieldDefs_;
     TFields fields_;

@@ -7,9 +7,11 @@
 namespace menvaro {
 
 class TMemoryDataSet : public TDataSet {
+    MENVARO_CLASS(TMemoryDataSet, TDataSet)
 public:
-    ~TMemoryDataSet() override { Close(); }
+    explicit TMemoryDataSet(TComponent* owner) : TDataSet(owner) {}
 
+    // Published.
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool v) { readOnly_ = v; }
     bool CanModify() const override { return !readOnly_; }

@@ -41,12 +41,14 @@ protected:
     }
     void Run(const std::string& sql) {
         qry.Close();
-        qry.SQL().SetText(sql);
+        qry.SQL()->SetText(sql);
         qry.Open();
     }
     TempDir dir;
-    TADOConnection con;
-    TADOQuery qry;
+    TOwned<TADOConnection> conOwned{Create<TADOConnection>(nullptr)};
+    TOwned<TADOQuery> qryOwned{Create<TADOQuery>(nullptr)};
+    TADOConnection& con = *conOwned;
+    TADOQuery& qry = *qryOwned;
 };
 
 }  // namespace
@@ -142,7 +144,7 @@ TEST_F(AdoSqlite, EngineErrorsCarryTheEnginesMessage) {
     };
     for (const auto& c : cases) {
         qry.Close();
-        qry.SQL().SetText(c.sql);
+        qry.SQL()->SetText(c.sql);
         try {
             qry.Open();
             ADD_FAILURE() << c.sql;
@@ -164,19 +166,19 @@ TEST_F(AdoSqlite, ValuesTheColumnTypeCannotHoldRaise) {
                  "insert into T values ('many', 1, '2023-05-01');"
                  "insert into T values (1, 'free', '2023-05-01');"
                  "insert into T values (1, 1, 'May 1st');");
-    TADOConnection bad;
-    bad.SetConnectionString("Initial Catalog=Bad;Data Source=" + dir.path());
-    TADOQuery q;
-    q.SetConnection(&bad);
+    TOwned<TADOConnection> bad(Create<TADOConnection>(nullptr));
+    bad->SetConnectionString("Initial Catalog=Bad;Data Source=" + dir.path());
+    TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+    q->SetConnection(bad.get());
     const char* expected[] = {
         "Column 'Qty' of row 1 holds 'many', which is not an integer",
         "Column 'Price' of row 1 holds 'free', which is not a money value",
         "Column 'Stamp' of row 1 holds 'May 1st', which is not a date and time (YYYY-MM-DD HH:MM:SS)",
     };
     for (int i = 0; i < 3; ++i) {
-        q.SQL().SetText(std::string("select * from T where rowid = ") + std::to_string(i + 1));
+        q->SQL()->SetText(std::string("select * from T where rowid = ") + std::to_string(i + 1));
         try {
-            q.Open();
+            q->Open();
             ADD_FAILURE();
         } catch (const EADOError& e) {
             EXPECT_STREQ(e.what(), expected[i]);
@@ -186,7 +188,7 @@ TEST_F(AdoSqlite, ValuesTheColumnTypeCannotHoldRaise) {
 
 TEST_F(AdoSqlite, SqlChangesAndConnectionCloseCloseTheQuery) {
     Run("select Code from Kinds");
-    qry.SQL().Add("where Qty = 42");
+    qry.SQL()->Add("where Qty = 42");
     EXPECT_FALSE(qry.Active());
     qry.Open();
     EXPECT_EQ(qry.RecordCount(), 1);
@@ -207,42 +209,50 @@ TEST_F(AdoSqlite, SqlChangesAndConnectionCloseCloseTheQuery) {
 }
 
 TEST_F(AdoSqlite, QueriesForgetAConnectionThatIsDestroyed) {
-    auto temp = std::make_unique<TADOConnection>();
+    TOwned<TADOConnection> temp(Create<TADOConnection>(nullptr));
     temp->SetConnectionString(con.ConnectionString());
-    TADOQuery q;
-    q.SetConnection(temp.get());
-    q.SQL().SetText("select Code from Kinds");
-    q.Open();
+    TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+    q->SetConnection(temp.get());
+    q->SQL()->SetText("select Code from Kinds");
+    q->Open();
     temp.reset();
-    EXPECT_FALSE(q.Active());
-    EXPECT_EQ(q.Connection(), nullptr);
+    EXPECT_FALSE(q->Active());
+    EXPECT_EQ(q->Connection(), nullptr);
+    // And the other way round: a freed query leaves its connection.
+    TOwned<TADOConnection> con2(Create<TADOConnection>(nullptr));
+    con2->SetConnectionString(con.ConnectionString());
+    q->SetConnection(con2.get());
+    q->Open();
+    q.reset();
+    con2->Close();
+    EXPECT_FALSE(con2->Connected());
 }
 
 TEST(AdoEngineChoice, FolderCatalogNamesMatchWithoutLetterCase) {
     TempDir dir;
     MakeDatabase(dir.path() + "velkoranth.DB", "create table T (A int); insert into T values (5);");
-    TADOConnection con;
-    con.SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
-    con.Open();
-    TADOQuery q;
-    q.SetConnection(&con);
-    q.SQL().SetText("select A from T");
-    q.Open();
-    EXPECT_EQ(q.FieldByName("a").AsString(), "5");
+    TOwned<TADOConnection> con(Create<TADOConnection>(nullptr));
+    con->SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
+    con->Open();
+    TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+    q->SetConnection(con.get());
+    q->SQL()->SetText("select A from T");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("a").AsString(), "5");
 
     MakeDatabase(dir.path() + "VELKORANTH.db", "create table T (A int);");
-    TADOConnection twice;
-    twice.SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
-    EXPECT_THROW(twice.Open(), EDatabaseError);
-    twice.Close();
-    TADOConnection exact;
-    exact.SetConnectionString("Initial Catalog=VELKORANTH;Data Source=" + dir.path());
-    EXPECT_NO_THROW(exact.Open());
+    TOwned<TADOConnection> twice(Create<TADOConnection>(nullptr));
+    twice->SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
+    EXPECT_THROW(twice->Open(), EDatabaseError);
+    TOwned<TADOConnection> exact(Create<TADOConnection>(nullptr));
+    exact->SetConnectionString("Initial Catalog=VELKORANTH;Data Source=" + dir.path());
+    EXPECT_NO_THROW(exact->Open());
 }
 
 TEST(AdoEngineChoice, MissingAndDamagedFilesAreErrorsAndNothingIsCreated) {
     TempDir dir;
-    TADOConnection con;
+    TOwned<TADOConnection> owned(Create<TADOConnection>(nullptr));
+    TADOConnection& con = *owned;
     con.SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
     try {
         con.Open();

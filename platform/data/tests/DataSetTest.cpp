@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/MemoryDataSet.h"
+#include "ui/Classes.h"
 
 
 using namespace menvaro;
@@ -36,7 +37,8 @@ protected:
         for (ds.First(); !ds.Eof(); ds.Next()) seen.push_back(ds.Fields()[0].AsString());
         return seen;
     }
-    TMemoryDataSet ds;
+    TOwned<TMemoryDataSet> owned{Create<TMemoryDataSet>(nullptr)};
+    TMemoryDataSet& ds = *owned;
 };
 
 struct Recorder : TDataSetObserver {
@@ -147,8 +149,9 @@ TEST_F(Dishes, ObserversSeeStateScrollFieldAndLayoutChanges) {
     using E = TDataEvent;
     EXPECT_EQ(r.events, (std::vector<E>{E::deDataSetScroll, E::deUpdateState, E::deFieldChange, E::deUpdateRecord,
                                         E::deUpdateState, E::deRecordChange, E::deUpdateState, E::deLayoutChange}));
+    ds.DetachObserver(&r);
     Recorder gone, detached;
-    auto temp = std::make_unique<TMemoryDataSet>();
+    TOwned<TMemoryDataSet> temp(Create<TMemoryDataSet>(nullptr));
     temp->AttachObserver(&gone);
     temp->AttachObserver(&detached);
     temp->DetachObserver(&detached);
@@ -158,7 +161,8 @@ TEST_F(Dishes, ObserversSeeStateScrollFieldAndLayoutChanges) {
 }
 
 TEST(MemoryDataSet, EmptySetHasNoCurrentRecord) {
-    TMemoryDataSet ds;
+    TOwned<TMemoryDataSet> owned(Create<TMemoryDataSet>(nullptr));
+    TMemoryDataSet& ds = *owned;
     ds.FieldDefs().Add("Qty", TFieldType::ftInteger);
     ds.Open();
     EXPECT_TRUE(ds.IsEmpty());

@@ -171,7 +171,8 @@ TEST(TdsTypes, ValueLayouts) {
 }
 
 TEST(TdsConnection, ARefusedConnectionRaisesTheLibrarysMessage) {
-    TADOConnection con;
+    TOwned<TADOConnection> owned(Create<TADOConnection>(nullptr));
+    TADOConnection& con = *owned;
     // Port 1 on the loopback refuses at once.
     con.SetConnectionString("Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=Velkoranth;"
                             "Data Source=127.0.0.1,1");
@@ -197,12 +198,13 @@ TEST(TdsConnection, LiveServer) {
         cs = "Provider=SQLOLEDB.1;Password=\"" + std::string(password ? password : "") + "\";User ID=" +
              (user ? user : "sa") + ";Initial Catalog=master;Data Source=" + cs;
     }
-    TADOConnection con;
-    con.SetConnectionString(cs);
-    con.Open();
-    TADOQuery q;
-    q.SetConnection(&con);
-    q.SQL().SetText(
+    TOwned<TADOConnection> con(Create<TADOConnection>(nullptr));
+    con->SetConnectionString(cs);
+    con->Open();
+    TOwned<TADOQuery> owned(Create<TADOQuery>(nullptr));
+    TADOQuery& q = *owned;
+    q.SetConnection(con.get());
+    q.SQL()->SetText(
         "select cast(12.5 as money) as M, cast(1 as bit) as B, cast('01' as char(6)) as C, "
         "cast(N'宫保鸡丁' as nvarchar(20)) as N, cast(null as int) as Z, cast(42 as int) as I, "
         "cast(1.5 as decimal(6,1)) as D, cast('2023-05-01T10:30:00' as datetime) as T, "
@@ -220,7 +222,7 @@ TEST(TdsConnection, LiveServer) {
     EXPECT_EQ(q.FieldByName("T").AsString(), "2023-5-1 10:30:00");
     EXPECT_EQ(q.FieldByName("F").AsString(), "0.15");
     q.Close();
-    q.SQL().SetText("select * from NoSuchTable_Menvaro");
+    q.SQL()->SetText("select * from NoSuchTable_Menvaro");
     try {
         q.Open();
         FAIL();

@@ -1,0 +1,11 @@
+#include "data/MemoryDataSet.h"
+
+#include "ui/ClassBuilder.h"
+
+namespace menvaro {
+
+MENVARO_CLASS_INFO(TMemoryDataSet) {
+    c.Prop("ReadOnly", &TMemoryDataSet::ReadOnly, &TMemoryDataSet::SetReadOnly).Default(false);
+}
+
+}  // namespace menvaro
