@@ -241,7 +241,7 @@ DOMDocument DOMElement::ownerDocument() const {
     return DOMDocument(impl_);
 }
 
-const char* DOMElement::nodeName() const {
+std::string DOMElement::nodeName() const {
     Check();
     return NodeOf(node_).name();
 }

@@ -62,7 +62,7 @@ public:
     bool IsNull() const { return !impl_; }
 
     DOMDocument ownerDocument() const;
-    const char* nodeName() const;
+    std::string nodeName() const;
 
     // Appends `child` (moving it when it is in the tree already) and returns
     // it. Raises for an element of another document and for an ancestor of

@@ -74,6 +74,7 @@ TEST(DOMDocument, XmlTextOfAnExporterDocument) {
               "</PidData>\r\n");
     EXPECT_EQ(doc.documentElement(), root);
     EXPECT_EQ(root.ownerDocument(), doc);
+    EXPECT_EQ(dish.nodeName(), "Dish");
 }
 
 TEST(DOMDocument, EscapingOfTextAndAttributes) {
