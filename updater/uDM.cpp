@@ -8,7 +8,484 @@
 
 #include <vector>
 
+#include "base/Files.h"
+#include "base/Strings.h"
+#include "ui/ClassBuilder.h"
+
 namespace pelgrane {
+
+TDM* DM = nullptr;
+
+MENVARO_CLASS_INFO(TDM) {
+    MENVARO_PUBLISHED_FIELDS(adoCon, qryPublic)
+    MENVARO_PUBLISHED_METHODS(DataModuleCreate, DataModuleDestroy)
+}
+
+TDM::TDM(TComponent* owner) : TDataModule(owner) {}
+
+void TDM::DataModuleCreate(TObject*) {
+    XmlDoc = std::make_unique<DOMDocument>();
+    XmlText = std::make_unique<TStringList>();
+    ProjectIds = std::make_unique<TStringList>();
+    EmptyFiles = std::make_unique<TStringList>();
+}
+
+void TDM::DataModuleDestroy(TObject*) {
+    if (ProjectIds) ProjectIds->Clear();
+    ProjectIds.reset();
+    if (XmlText) XmlText->Clear();
+    XmlText.reset();
+    XmlDoc.reset();
+    if (EmptyFiles) EmptyFiles->Clear();
+    EmptyFiles.reset();
+}
+
+void TDM::ExportAll(TObject*) {
+    Failed = false;
+    FailReason.clear();
+    EmptyFiles->Clear();
+    ProjectIds->Clear();
+    try {
+        ExportProjects();
+        ExportServerSocket();
+        ExportAreas();
+        ExportRooms();
+        ExportDishes();
+        ExportUrgentDishes();
+        ExportLimitDishes();
+        ExportMakeModes();
+        ExportDishMakeModes();
+        ExportCatsups();
+        ExportDishCatsups();
+        ExportRequests();
+        ExportDishRequests();
+        ExportMaterials();
+        ExportPingUnits();
+        ExportZuoFa();
+        ExportGuqingDishes();
+        ExportOptionalDishes();
+        ExportSnacks();
+        ExportCallTypes();
+        ExportWeightDishes();
+        ExportProdPositions();
+        ExportMachineNames();
+    } catch (const std::exception& e) {
+        Failed = true;
+        FailReason = e.what();
+    }
+}
+
+// ---- the common pattern ----
+
+bool TDM::OpenQuery(const std::string& sql, const std::string& fileName) {
+    qryPublic->Close();
+    qryPublic->SQL()->SetText(sql);
+    qryPublic->Open();
+    if (qryPublic->RecordCount() != 0) return true;
+    // No file; an older file of that name stays where it is.
+    EmptyFiles->Add(fileName);
+    return false;
+}
+
+DOMElement TDM::NewDocument(const char* root) {
+    XmlDoc->loadXML("");
+    return XmlDoc->appendChild(XmlDoc->createElement(root));
+}
+
+void TDM::SaveDocument(const std::string& fileName) {
+    XmlText->SetText(XmlDoc->xml());
+    XmlText->SaveToFile(OutputFolder + fileName, TEncoding::GBK);
+}
+
+std::string TDM::Value(const char* field) const { return qryPublic->FieldByName(field).AsString(); }
+
+namespace {
+
+std::string Numbered(const char* prefix, int n) { return prefix + std::to_string(n); }
+
+DOMElement Child(const DOMElement& parent, const std::string& name, const std::string& text = std::string()) {
+    DOMElement e;
+    AddChildElement(parent, name, text, e);
+    return e;
+}
+
+}  // namespace
+
+void TDM::ExportFlat(const char* fileName, const std::string& sql, const char* root, const char* prefix,
+                     const char* textField, std::initializer_list<std::pair<const char*, const char*>> attributes) {
+    if (!OpenQuery(sql, fileName)) return;
+    DOMElement top = NewDocument(root);
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        DOMElement e = Child(top, Numbered(prefix, ++n), Value(textField));
+        for (const auto& [name, field] : attributes) e.setAttribute(name, Value(field));
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportGroupedOnDish(const char* fileName, const std::string& sql, const char* root,
+                              const char* rowPrefix, const char* textField, const char* attrName,
+                              const char* attrField) {
+    if (!OpenQuery(sql, fileName)) return;
+    DOMElement top = NewDocument(root);
+    TGroupKeys keys(1);
+    DOMElement group;
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string dish = Value("DishNo");
+        if (keys.FirstOpened({dish}) == 0) {
+            group = Child(top, "DishNo");
+            group.setAttribute("DishNo", dish);
+            n = 0;
+        }
+        Child(group, Numbered(rowPrefix, ++n), Value(textField)).setAttribute(attrName, Value(attrField));
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
+                           void (TDM::*rows)(DOMElement& root), const char* root) {
+    for (const std::string& project : *ProjectIds) {
+        const std::string fileName = prefix + project + ".xml";
+        if (!OpenQuery(sqlHead + QuotedSqlText(project) + sqlTail, fileName)) continue;
+        DOMElement top = NewDocument(root);
+        (this->*rows)(top);
+        SaveDocument(fileName);
+    }
+}
+
+// The dish layout of the urgent, limit, sold-out and optional files.
+void TDM::DishLayoutRows(DOMElement& root) {
+    TGroupKeys keys(1);
+    DOMElement units;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string dish = Value("DishNo");
+        if (keys.FirstOpened({dish}) == 0) {
+            DOMElement d = Child(root, "Dish");
+            d.setAttribute("DishNo", dish);
+            Child(d, "DishNo", dish);
+            Child(d, "CustomNo", Value("CustomDishNo"));
+            Child(d, "DishName", Value("DishName"));
+            Child(d, "DishSpell", Value("DishSpell"));
+            units = Child(d, "DishUnit");
+        }
+        Child(units, "DishUnitName", Value("DishUnit"));
+    }
+}
+
+void TDM::DishRows(DOMElement& root) {
+    TGroupKeys keys(3);
+    DOMElement prodType, cate, units;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string typeNo = Value("ProdTypeNo"), cateNo = Value("CateNo"), dishNo = Value("DishNo");
+        const std::size_t opened = keys.FirstOpened({typeNo, cateNo, dishNo});
+        if (opened <= 0) {
+            prodType = Child(root, "ProdType");
+            prodType.setAttribute("ProdTypeNo", typeNo);
+            Child(prodType, "ProdTypeName", Value("ProdTypeName"));
+        }
+        if (opened <= 1) {
+            cate = Child(prodType, "Cate");
+            cate.setAttribute("CateaNo", cateNo);
+            Child(cate, "CateName", Value("CateName"));
+        }
+        if (opened <= 2) {
+            DOMElement d = Child(cate, "Dish");
+            d.setAttribute("DishNo", dishNo);
+            Child(d, "DishNo", dishNo);
+            Child(d, "CustomNo", Value("CustomDishNo"));
+            Child(d, "DishName", Value("DishName"));
+            Child(d, "DishSpell", Value("dishSpell"));
+            units = Child(d, "DishUnit");
+        }
+        Child(units, "DishUnitName", Value("DishUnit"));
+    }
+}
+
+// ---- the 23 exporters ----
+
+void TDM::ExportProjects() {
+    const char* fileName = "piddata.xml";
+    DOMElement top = NewDocument("PidData");
+    if (!OpenQuery("select Distinct ProjectID,ProjectName from dishproject Order by ProjectID", fileName)) return;
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string id = Value("ProjectID");
+        // The identifier becomes part of file names here and on the handheld.
+        if (!IsSafeProjectId(id))
+            throw EConvertError("菜谱项目编号 \"" + id + "\" 不能用作文件名");
+        Child(top, Numbered("P", ++n), Value("ProjectName")).setAttribute("No", id);
+        ProjectIds->Add(id);
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportServerSocket() {
+    std::string address;
+    GetLocalIPAddress(address);
+    if (address.empty()) return;
+    DOMElement top = NewDocument("Server");
+    Child(top, "name", address);
+    Child(top, "port", "5001");
+    SaveDocument("sock.xml");
+}
+
+void TDM::ExportAreas() {
+    const char* fileName = "area.xml";
+    DOMElement top = NewDocument("Area");
+    if (!OpenQuery("Select AreaNo,AreaName,ProjectID from Area order by AreaNo", fileName)) return;
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        DOMElement a = Child(top, Numbered("A", ++n));
+        a.setAttribute("No", Value("AreaNo"));
+        Child(a, "Name", Value("AreaName"));
+        Child(a, "Pid", Value("ProjectID"));
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportRooms() {
+    const char* fileName = "room.xml";
+    DOMElement top = NewDocument("RoomUpdate");
+    if (!OpenQuery(std::string("Select b.AreaNo,b.AreaName,b.ProjectID,a.RoomNo,a.RoomName") + " from Room a,Area b" +
+                       " where a.AreaNo=b.AreaNo" + " order by b.AreaNo,a.RoomNo",
+                   fileName))
+        return;
+    TGroupKeys keys(1);
+    DOMElement area;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string areaNo = Value("AreaNo");
+        if (keys.FirstOpened({areaNo}) == 0) {
+            area = Child(top, "Area");
+            Child(area, "ANo", areaNo);
+            Child(area, "APid", Value("ProjectID"));
+            Child(area, "AName", Value("AreaName"));
+        }
+        DOMElement room = Child(area, "Room");
+        Child(room, "RNo", Value("RoomNo"));
+        Child(room, "RName", Value("RoomName"));
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportDishes() {
+    ExportPerProject("dish",
+                     "select a.ProdTypeNo, a.ProdTypeName, a.CateNo, a.CateName,  a.DishNo, a.DishName, "
+                     "a.CustomDishNo, a.dishSpell, b.DishUnit from Dishlist a, DishPrice b, category c, prodtype d "
+                     "where a.DishNo=b.DishNo and a.ProjectID=b.ProjectID and a.CateNo=c.CateNo and "
+                     "a.ProdTypeNo=d.ProdTypeNo and a.IFSelfSelect<>1  and a.ProjectId='",
+                     "' order by d.PShowOrder,c.CShowOrder, a.ProdTypeNo,a.CateNo,a.dishSpell,a.DishNo,b.UnitSequence",
+                     &TDM::DishRows, "CateDish");
+}
+
+void TDM::ExportUrgentDishes() {
+    ExportPerProject("urgentdish",
+                     std::string("select b.DishNo, b.CustomDishNo, b.DishName, b.DishSpell, c.DishUnit") +
+                         " from dishList b,DishPrice c" +
+                         " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUrgent=1 and b.IFSelfSelect<>1" +
+                         " and b.ProjectId = " + "'",
+                     std::string("'") + " order by b.dishSpell, b.DishNo, c.UnitSequence", &TDM::DishLayoutRows,
+                     "UrgentDish");
+}
+
+void TDM::ExportLimitDishes() {
+    ExportPerProject("limitdish",
+                     std::string("select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, "
+                                 "c.DishCount as Limited") +
+                         " from DishList a,DishPrice b, LimitSale c" + " where a.DishNo=b.DishNo and b.DishNo=c.DishNo" +
+                         " and a.ProjectID=b.ProjectID and b.ProjectID=c.ProjectID" + " and b.DishUnit=c.DishUnit" +
+                         " and a.ProjectId=" + "'",
+                     std::string("'") + " order by a.dishSpell,a.DishNo,b.UnitSequence", &TDM::DishLayoutRows,
+                     "LimitDish");
+}
+
+void TDM::ExportMakeModes() {
+    ExportFlat("makemode.xml", "select * from MakeMode Order by MakeModeNo", "MakeMode", "M", "MakeModeName",
+               {{"MakeModeNo", "MakeModeNo"}});
+}
+
+void TDM::ExportDishMakeModes() {
+    ExportGroupedOnDish("dishmakemode.xml",
+                        "select DishNo,MakeModeNo,MakeModeName from MakeMode_dish Order by DishNo,MakeModeNo",
+                        "MakeMode", "M", "MakeModeName", "MakeModeNo", "MakeModeNo");
+}
+
+void TDM::ExportCatsups() {
+    ExportFlat("catsup.xml", "select * from catsup Order by CatsupNo", "CatsUp", "C", "CatsupName",
+               {{"CatsUpNo", "CatsupNo"}});
+}
+
+void TDM::ExportDishCatsups() {
+    ExportGroupedOnDish("dishcatsup.xml",
+                        "select DishNo,CatsupNo,CatsupName from catsup_dish Order by DishNo,CatsupNo", "DishCatsUp",
+                        "C", "CatsupName", "CatsUpNo", "CatsupNo");
+}
+
+void TDM::ExportRequests() {
+    ExportFlat("request.xml", "select * from Request Order by RequestNo", "Request", "C", "RequestName",
+               {{"RequestNo", "RequestNo"}});
+}
+
+void TDM::ExportDishRequests() {
+    ExportGroupedOnDish("dishrequest.xml",
+                        "select DishNo,RequestNo,RequestName from Request_dish Order by DishNo,RequestNo",
+                        "DishRequest", "R", "RequestName", "RequestNo", "RequestNo");
+}
+
+void TDM::ExportMaterials() {
+    const char* fileName = "material.xml";
+    if (!OpenQuery(std::string("Select b.MTNo,b.MTName,a.MDNo,a.MDName") + " from MaterialDetail a,MaterialType b" +
+                       " where a.MTNo=b.MTNo order by b.MTNo,a.MDNo",
+                   fileName))
+        return;
+    DOMElement top = NewDocument("Material");
+    TGroupKeys keys(1);
+    DOMElement group;
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+        const std::string type = Value("MTNo");
+        if (keys.FirstOpened({type}) == 0) {
+            group = Child(top, "MM");
+            Child(group, "NName", Value("MTName")).setAttribute("No", type);
+            n = 0;
+        }
+        Child(group, Numbered("D", ++n), Value("MDName")).setAttribute("No", Value("MDNo"));
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportPingUnits() {
+    ExportFlat("pingunit.xml", "select PCUnitName from PCUnit", "PingUnit", "P", "PCUnitName", {});
+}
+
+void TDM::ExportZuoFa() {
+    ExportFlat("zuofa.xml", "select FNo, FName, OName from Facture order by FNo", "ZuoFa", "F", "FName",
+               {{"No", "FNo"}, {"OName", "OName"}});
+}
+
+namespace {
+const std::string kGuqingHead = std::string("select b.DishNo,b.CustomDishNo,b.DishName,b.DishSpell,c.DishUnit") +
+                                " from dishList b,DishPrice c";
+const std::string kGuqingTail = std::string("'") + " order by b.dishSpell,b.DishNo,c.UnitSequence";
+}  // namespace
+
+void TDM::ExportGuqingDishes() {
+    ExportPerProject("guqingdish",
+                     kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUse=1" +
+                         " and b.ProjectId=" + "'",
+                     kGuqingTail, &TDM::DishLayoutRows, "GuqingDish");
+}
+
+void TDM::ExportOptionalDishes() {
+    ExportPerProject("optionaldish",
+                     kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IfSelfSelect=1" +
+                         " and b.ProjectId=" + "'",
+                     kGuqingTail, &TDM::DishLayoutRows, "OptionalDish");
+}
+
+void TDM::ExportSnacks() {
+    const char* fileName = "snackdish.xml";
+    // The set meals are optional: a database without their tables, or any
+    // other failure while reading them, writes no file and fails nothing.
+    try {
+        if (!OpenQuery(std::string("select a.SnackNo1,b.SnackNo2,c.SnackNo3,a.SnackName1,a.SumMoney1,b.SnackName2,"
+                                   "b.SumMoney2,c.SnackName3,c.SnackUnit3,c.SnackPrice3,c.SnackCount3") +
+                           " from Snack_1 a,Snack_2 b,Snack_3 c" +
+                           " where b.SnackNo1=a.SnackNo1 and b.SnackNo2=c.SnackNo2" +
+                           " order by a.SnackNo1,b.SnackNo2,c.SnackNo3",
+                       fileName))
+            return;
+        DOMElement top = NewDocument("SnackDish");
+        TGroupKeys keys(3);
+        DOMElement snack, item;
+        for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
+            const std::string no1 = Value("SnackNo1"), no2 = Value("SnackNo2"), no3 = Value("SnackNo3");
+            const std::size_t opened = keys.FirstOpened({no1, no2, no3});
+            if (opened <= 0) {
+                snack = Child(top, "Snack");
+                Child(snack, "No", no1);
+                Child(snack, "Name", Value("SnackName1"));
+                Child(snack, "Sum", Value("SumMoney1"));
+            }
+            if (opened <= 1) {
+                item = Child(snack, "Item");
+                Child(item, "No", no2);
+                Child(item, "Name", Value("SnackName2"));
+                Child(item, "Sum", Value("SumMoney2"));
+            }
+            if (opened <= 2) {
+                DOMElement dish = Child(item, "Dish");
+                Child(dish, "No", no3);
+                Child(dish, "Name", Value("SnackName3"));
+                Child(dish, "price", Value("SnackPrice3"));
+                Child(dish, "Unit", Value("SnackUnit3"));
+                Child(dish, "Count", Value("SnackCount3"));
+            }
+        }
+    } catch (const std::exception&) {
+        return;
+    }
+    SaveDocument(fileName);
+}
+
+void TDM::ExportCallTypes() {
+    ExportFlat("calltype.xml", "select CallDishType from calldish", "CallType", "C", "CallDishType", {});
+}
+
+void TDM::ExportWeightDishes() {
+    const char* fileName = "weightdish.xml";
+    if (!OpenQuery(std::string("select distinct a.CateName, a.DishName, a.dishspell, b.DishUnit") +
+                       " from DishMaster a, DishDetail b" + " where a.DishNo=b.DishNo" +
+                       " and a.IfWeigh=1 order by dishspell",
+                   fileName))
+        return;
+    DOMElement top = NewDocument("WeightDish");
+    int n = 0;
+    for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next())
+        Child(top, Numbered("WD", ++n), Value("DishName") + "(" + Value("DishUnit") + ")");
+    SaveDocument(fileName);
+}
+
+void TDM::ExportProdPositions() {
+    ExportFlat("prodposi.xml", "select PositionName from ProdPosition", "ProdPosi", "C", "PositionName", {});
+}
+
+void TDM::ExportMachineNames() {
+    ExportFlat("MachineNameList.xml", "select IPAddress, MacAliasName from tblMacName order by IPAddress",
+               "MachineNameList", "M", "MacAliasName", {{"No", "IPAddress"}});
+}
+
+// ---- helpers ----
+
+void AddChildElement(const DOMElement& Parent, const std::string& Name, const std::string& Text, DOMElement& Child) {
+    DOMElement parent = Parent;  // a handle: the copy is the same element
+    DOMElement e = parent.ownerDocument().createElement(Name);
+    e.setText(Text);
+    Child = parent.appendChild(e);
+}
+
+bool IsSafeProjectId(const std::string& id) {
+    // A char column pads an empty identifier with blanks.
+    if (Trim(id).empty() || id == "." || id == "..") return false;
+    for (char c : id)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    return true;
+}
+
+std::string QuotedSqlText(const std::string& id) { return ReplaceAll(id, "'", "''"); }
+
+std::size_t TGroupKeys::FirstOpened(std::initializer_list<std::string_view> keys) {
+    std::size_t opened = first_ ? 0 : previous_.size();
+    std::size_t level = 0;
+    for (std::string_view key : keys) {
+        if (level >= previous_.size()) break;
+        if (opened == previous_.size() && previous_[level] != key) opened = level;
+        previous_[level++].assign(key);
+    }
+    first_ = false;
+    return opened;
+}
 
 namespace {
 

@@ -3,7 +3,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "base/Exceptions.h"
 
@@ -83,7 +85,44 @@ std::string Convert(const char* to, const char* from, std::string_view in, OnBad
     return out;
 }
 
+// GBK bytes of every BMP character, made once with iconv: one or two bytes,
+// or none where GBK cannot hold the character. Converting through the table
+// is many times faster than iconv's own loop, and gives the same bytes.
+class GbkTable {
+public:
+    static const GbkTable& Get() {
+        static const GbkTable table;
+        return table;
+    }
+    // 0: not in GBK; otherwise the byte count in the high byte.
+    std::uint32_t operator[](char32_t cp) const { return entries_[cp]; }
+
+private:
+    GbkTable() : entries_(0x10000, 0) {
+        IconvHandle cd = OpenIconv("CP936", "UTF-16LE");
+        for (std::uint32_t cp = 0x80; cp < 0x10000; ++cp) {
+            if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+            char in[2] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
+            char out[8];
+            char* src = in;
+            char* dst = out;
+            std::size_t srcLeft = 2, dstLeft = sizeof out;
+            if (iconv(static_cast<iconv_t>(cd.get()), &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+                iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, nullptr, nullptr);
+                continue;
+            }
+            const std::size_t n = static_cast<std::size_t>(dst - out);
+            if (n == 1) entries_[cp] = 0x01000000u | static_cast<unsigned char>(out[0]);
+            if (n == 2)
+                entries_[cp] = 0x02000000u | static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]);
+        }
+    }
+    std::vector<std::uint32_t> entries_;
+};
+
 }  // namespace
+
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) { return DecodeStrict(s, i, cp); }
 
 bool IsValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
@@ -131,13 +170,37 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    if (!IsValidUtf8(utf8)) throw EConvertError("text is not valid UTF-8");
-    return Convert("CP936", "UTF-8", utf8, [&](std::size_t at, std::string& out) {
+    std::string out;
+    AppendUtf8AsGbk(out, utf8);
+    return out;
+}
+
+void AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
+    const GbkTable& table = GbkTable::Get();
+    out.reserve(out.size() + utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        // Runs of ASCII stand as they are.
+        std::size_t run = i;
+        while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) ++run;
+        out.append(utf8.data() + i, run - i);
+        i = run;
+        if (i >= utf8.size()) break;
         char32_t cp;
-        const std::size_t n = DecodeStrict(utf8, at, cp);
-        out += cp >= 0x10000 ? "??" : "?";
-        return n;
-    });
+        const std::size_t n = DecodeStrict(utf8, i, cp);
+        if (n == 0) throw EConvertError("text is not valid UTF-8 (byte offset " + std::to_string(i) + ")");
+        i += n;
+        const std::uint32_t e = cp < 0x10000 ? table[cp] : 0;
+        if (e == 0) {
+            // One "?" for each UTF-16 unit of a character GBK cannot hold.
+            out += cp >= 0x10000 ? "??" : "?";
+        } else if (e >> 24 == 1) {
+            out += static_cast<char>(e & 0xFF);
+        } else {
+            out += static_cast<char>((e >> 8) & 0xFF);
+            out += static_cast<char>(e & 0xFF);
+        }
+    }
 }
 
 std::string GbkToUtf8(std::string_view gbk) {

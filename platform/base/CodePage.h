@@ -12,6 +12,8 @@ namespace menvaro {
 // unit, so a character outside the BMP becomes "??"), as the system's own
 // conversion does. Invalid UTF-8 raises EConvertError.
 std::string Utf8ToGbk(std::string_view utf8);
+// The same, appending to `out`.
+void AppendUtf8AsGbk(std::string& out, std::string_view utf8);
 
 // GBK -> UTF-8. A byte sequence that is not GBK raises EConvertError.
 std::string GbkToUtf8(std::string_view gbk);
@@ -22,6 +24,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // True when `s` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool IsValidUtf8(std::string_view s);
+
+// Decodes the well-formed UTF-8 sequence at s[i] into `cp` and returns its
+// length, or 0 when the bytes there are not well-formed UTF-8.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp);
 
 // Length in bytes of the UTF-8 sequence starting at s[i] (1 for a stray or
 // truncated byte, so that walking a damaged string always advances).

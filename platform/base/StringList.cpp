@@ -1,5 +1,7 @@
 #include "base/StringList.h"
 
+#include <algorithm>
+
 #include "base/CodePage.h"
 #include "base/Exceptions.h"
 #include "base/Files.h"
@@ -102,6 +104,22 @@ void TStringList::SetText(std::string_view text) {
     Changed();
 }
 
+void TStringList::SetText(std::string&& text) {
+    const auto at = std::find_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    const std::size_t brk = at == text.end() ? std::string::npos : static_cast<std::size_t>(at - text.begin());
+    const bool oneLine = brk == std::string::npos ||
+                         (brk + 2 == text.size() && text[brk] == '\r' && text[brk + 1] == '\n') ||
+                         brk + 1 == text.size();
+    if (!oneLine || text.empty()) {
+        SetText(std::string_view(text));
+        return;
+    }
+    if (brk != std::string::npos) text.resize(brk);
+    items_.clear();
+    items_.push_back({std::move(text), nullptr});
+    Changed();
+}
+
 std::string TStringList::Names(int i) const {
     const std::string& s = (*this)[i];
     const std::size_t eq = s.find('=');
@@ -141,8 +159,20 @@ void TStringList::LoadFromFile(const std::string& path, TEncoding encoding) {
 }
 
 void TStringList::SaveToFile(const std::string& path, TEncoding encoding) const {
-    const std::string text = Text();
-    WriteFileAtomic(path, encoding == TEncoding::GBK ? Utf8ToGbk(text) : text);
+    if (encoding == TEncoding::UTF8) {
+        WriteFileAtomic(path, Text());
+        return;
+    }
+    // Line by line into one buffer: the data files can be large.
+    std::size_t size = 0;
+    for (const auto& it : items_) size += it.text.size() + 2;
+    std::string bytes;
+    bytes.reserve(size);
+    for (const auto& it : items_) {
+        AppendUtf8AsGbk(bytes, it.text);
+        bytes += "\r\n";
+    }
+    WriteFileAtomic(path, bytes);
 }
 
 void TStringList::LoadFromStream(TStream& stream, TEncoding encoding) {

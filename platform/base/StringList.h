@@ -2,7 +2,9 @@
 // object pointer, with the class library's text rules.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,9 @@ public:
     // Splits at CR LF, LF or CR; a line break at the very end ends the last
     // line and adds no empty one.
     void SetText(std::string_view text);
+    // The same; a text of one line takes over the buffer instead of copying it.
+    void SetText(std::string&& text);
+    void SetText(const char* text) { SetText(std::string_view(text)); }
 
     // "Name=Value" lines.
     std::string Names(int i) const;
@@ -66,8 +71,10 @@ public:
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
 
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    // Iteration yields the lines' texts.
+    class const_iterator;
+    const_iterator begin() const;
+    const_iterator end() const;
     std::vector<std::string> ToVector() const;
 
     bool operator==(const TStringList& o) const;
@@ -79,8 +86,6 @@ private:
     struct Item {
         std::string text;
         void* object = nullptr;
-        bool operator==(const std::string& s) const { return text == s; }
-        operator const std::string&() const { return text; }
     };
     void Check(int i) const;
 
@@ -88,6 +93,35 @@ private:
     int updating_ = 0;
     bool pending_ = false;
 };
+
+class TStringList::const_iterator {
+public:
+    using value_type = std::string;
+    using reference = const std::string&;
+    using difference_type = std::ptrdiff_t;
+    using iterator_category = std::forward_iterator_tag;
+    const_iterator() = default;
+    reference operator*() const { return it_->text; }
+    const std::string* operator->() const { return &it_->text; }
+    const_iterator& operator++() {
+        ++it_;
+        return *this;
+    }
+    const_iterator operator++(int) {
+        const_iterator r = *this;
+        ++it_;
+        return r;
+    }
+    bool operator==(const const_iterator& o) const { return it_ == o.it_; }
+
+private:
+    friend class TStringList;
+    explicit const_iterator(std::vector<Item>::const_iterator it) : it_(it) {}
+    std::vector<Item>::const_iterator it_;
+};
+
+inline TStringList::const_iterator TStringList::begin() const { return const_iterator(items_.begin()); }
+inline TStringList::const_iterator TStringList::end() const { return const_iterator(items_.end()); }
 
 using TStrings = TStringList;
 

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstring>
 #include <sstream>
 
 #include "base/CodePage.h"
@@ -17,6 +18,7 @@ struct DOMDocument::Impl {
     pugi::xml_node park;
     unsigned generation = 1;
     std::string parseError;
+    std::size_t lastXmlSize = 0;  // a hint for the next text's buffer
 
     Impl() { Reset(); }
 
@@ -48,11 +50,17 @@ bool IsNameChar(char32_t c) {
 
 void CheckName(std::string_view name, const char* what) {
     if (name.empty()) throw EXMLError(std::string("An ") + what + " name must not be empty");
-    if (!IsValidUtf8(name)) throw EXMLError(std::string("The ") + what + " name is not valid UTF-8 text");
     std::size_t i = 0;
     bool first = true;
     while (i < name.size()) {
-        const char32_t c = NextCodePoint(name, i);
+        char32_t c = static_cast<unsigned char>(name[i]);
+        if (c < 0x80) {
+            ++i;
+        } else {
+            const std::size_t n = DecodeUtf8(name, i, c);
+            if (n == 0) throw EXMLError(std::string("The ") + what + " name is not valid UTF-8 text");
+            i += n;
+        }
         if (first ? !IsNameStart(c) : !IsNameChar(c))
             throw EXMLError(std::string("'") + std::string(name) + "' is not a valid " + what + " name");
         first = false;
@@ -62,10 +70,16 @@ void CheckName(std::string_view name, const char* what) {
 // XML 1.0 holds tab, line feed, carriage return and the characters from the
 // blank on, except the surrogates and U+FFFE/U+FFFF.
 void CheckText(std::string_view text, const char* where) {
-    if (!IsValidUtf8(text)) throw EXMLError(std::string("The ") + where + " is not valid UTF-8 text");
     std::size_t i = 0;
     while (i < text.size()) {
-        const char32_t c = NextCodePoint(text, i);
+        char32_t c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+        } else {
+            const std::size_t n = DecodeUtf8(text, i, c);
+            if (n == 0) throw EXMLError(std::string("The ") + where + " is not valid UTF-8 text");
+            i += n;
+        }
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF)
             throw EXMLError(std::string("The ") + where + " holds the character U+" +
                             [c] {
@@ -78,19 +92,18 @@ void CheckText(std::string_view text, const char* where) {
 }
 
 void AppendEscaped(std::string& out, const char* s, bool attribute) {
-    for (; *s; ++s) {
-        switch (*s) {
+    const char* special = attribute ? "&<\"" : "&<>";
+    while (*s) {
+        // Plain runs go in whole.
+        const std::size_t run = std::strcspn(s, special);
+        out.append(s, run);
+        s += run;
+        if (!*s) break;
+        switch (*s++) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
-            case '>':
-                if (attribute) out += '>';
-                else out += "&gt;";
-                break;
-            case '"':
-                if (attribute) out += "&quot;";
-                else out += '"';
-                break;
-            default: out += *s;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
         }
     }
 }
@@ -223,11 +236,13 @@ DOMElement DOMDocument::documentElement() const {
 
 std::string DOMDocument::xml() const {
     std::string out;
+    out.reserve(impl_->lastXmlSize);
     for (pugi::xml_node n = impl_->doc.first_child(); n; n = n.next_sibling()) {
         if (n == impl_->park) continue;
         Write(out, n);
         out += "\r\n";
     }
+    impl_->lastXmlSize = out.size();
     return out;
 }
 
@@ -271,7 +286,7 @@ void DOMElement::setText(std::string_view value) {
         if (!n.remove_child(c)) throw EXMLError(std::string("Cannot clear the element ") + n.name());
     if (value.empty()) return;
     pugi::xml_node t = n.append_child(pugi::node_pcdata);
-    if (!t || !t.set_value(std::string(value).c_str()))
+    if (!t || !t.set_value(value.data(), value.size()))
         throw EXMLError(std::string("Cannot set the text of ") + n.name());
 }
 
@@ -284,7 +299,7 @@ void DOMElement::setAttribute(std::string_view name, const Variant& value) {
     const std::string key(name);
     pugi::xml_attribute a = n.attribute(key.c_str());
     if (!a) a = n.append_attribute(key.c_str());
-    if (!a || !a.set_value(text.c_str()))
+    if (!a || !a.set_value(text.data(), text.size()))
         throw EXMLError("Cannot set the attribute " + key + " of " + n.name());
 }
 

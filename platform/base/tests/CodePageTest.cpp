@@ -1,6 +1,7 @@
 #include "base/CodePage.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "base/Exceptions.h"
 
@@ -56,4 +57,27 @@ TEST(CodePage, WalkingDamagedTextAlwaysAdvances) {
     while (i < s.size()) cps += NextCodePoint(s, i);
     EXPECT_EQ(cps, U"a\uFFFD餐\uFFFD");
     EXPECT_EQ(CharLength(s, 2), 3u);
+}
+
+TEST(CodePage, GbkConversionAgreesWithTheSystemsForEveryBmpCharacter) {
+    iconv_t cd = iconv_open("CP936", "UTF-8");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    int differences = 0;
+    for (char32_t cp = 1; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string in;
+        AppendUtf8(in, cp);
+        char out[8];
+        char* src = in.data();
+        char* dst = out;
+        std::size_t srcLeft = in.size(), dstLeft = sizeof out;
+        std::string expected = "?";
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
+            expected.assign(out, static_cast<std::size_t>(dst - out));
+        else
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (Utf8ToGbk(in) != expected && ++differences < 5) ADD_FAILURE() << "U+" << std::hex << static_cast<unsigned>(cp);
+    }
+    iconv_close(cd);
+    EXPECT_EQ(differences, 0);
 }

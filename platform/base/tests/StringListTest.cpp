@@ -28,6 +28,9 @@ TEST(StringList, TextSplitsAtEveryLineBreakAndATrailingOneEndsTheLastLine) {
         TStringList l;
         l.SetText(c.text);
         EXPECT_EQ(l.ToVector(), c.lines) << c.text;
+        TStringList moved;
+        moved.SetText(std::string(c.text));  // takes over a one-line buffer
+        EXPECT_EQ(moved.ToVector(), c.lines) << c.text;
     }
 }
 
