@@ -167,6 +167,16 @@ public:
         return Add<V>(name, typeinfo_detail::Getter<C>(getter), nullptr);
     }
 
+    // A property read and written through two callables (for classes whose
+    // accessors do not fit the value type directly).
+    template <class V>
+    TPropBuilder<C> PropFn(const char* name, std::function<V(C&)> get, std::function<void(C&, V)> set) {
+        std::function<V(void*)> g = [get](void* p) { return get(*typeinfo_detail::Self<C>(p)); };
+        std::function<void(void*, V)> s;
+        if (set) s = [set](void* p, V v) { set(*typeinfo_detail::Self<C>(p), std::move(v)); };
+        return Add<V>(name, std::move(g), std::move(s));
+    }
+
     // An event held in a data member.
     template <class Sig, class B>
     TPropBuilder<C> Event(const char* name, TEvent<Sig> B::*member) {

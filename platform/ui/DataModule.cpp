@@ -5,6 +5,7 @@
 
 #include "base/Strings.h"
 #include "ui/ClassBuilder.h"
+#include "ui/ExceptionHandler.h"
 #include "ui/Filer.h"
 #include "ui/FormReader.h"
 #include "ui/FormResources.h"
@@ -18,11 +19,6 @@ std::vector<TDataModule*>& Modules() {
     return *list;
 }
 
-TCreateExceptionHandler& CreateHandler() {
-    static auto* h = new TCreateExceptionHandler;
-    return *h;
-}
-
 const bool finderRegistered = [] {
     RegisterFindGlobalComponent([](std::string_view name) -> TComponent* {
         for (TDataModule* m : Modules())
@@ -34,12 +30,6 @@ const bool finderRegistered = [] {
 
 }  // namespace
 
-void SetCreateExceptionHandler(TCreateExceptionHandler handler) { CreateHandler() = std::move(handler); }
-
-void HandleCreateException(TObject* sender) {
-    if (!CreateHandler()) throw;
-    CreateHandler()(sender);
-}
 
 MENVARO_CLASS_INFO(TDataModule) {
     c.Prop("OldCreateOrder", &TDataModule::OldCreateOrder, &TDataModule::OldCreateOrder).Default(false);
@@ -76,7 +66,7 @@ void TDataModule::DoCreate() {
     try {
         OnCreate(this);
     } catch (...) {
-        HandleCreateException(this);
+        HandleCurrentException(this);
     }
 }
 
@@ -85,7 +75,7 @@ void TDataModule::DoDestroy() {
     try {
         OnDestroy(this);
     } catch (...) {
-        HandleCreateException(this);
+        HandleCurrentException(this);
     }
 }
 

@@ -42,12 +42,4 @@ private:
     bool created_ = false;  // OnDestroy runs only for a module that was created whole
 };
 
-// Where an exception of an OnCreate or OnDestroy handler goes: the
-// application installs its HandleException here; without one it propagates.
-using TCreateExceptionHandler = std::function<void(TObject* sender)>;
-void SetCreateExceptionHandler(TCreateExceptionHandler handler);
-// Inside a catch block: hands the current exception to the handler, or
-// rethrows it when there is none.
-void HandleCreateException(TObject* sender);
-
 }  // namespace menvaro

@@ -25,6 +25,7 @@ const std::string* TEnumInfo::NameOf(int value) const {
 }
 
 bool TIdentMap::IdentToInt(std::string_view ident, std::int64_t& value) const {
+    if (ToValue) return ToValue(ident, value);
     for (const auto& [name, v] : Entries) {
         if (SameText(name, ident)) {
             value = v;
@@ -35,6 +36,7 @@ bool TIdentMap::IdentToInt(std::string_view ident, std::int64_t& value) const {
 }
 
 bool TIdentMap::IntToIdent(std::int64_t value, std::string& ident) const {
+    if (ToName) return ToName(value, ident);
     for (const auto& [name, v] : Entries) {
         if (v == value) {
             ident = name;

@@ -60,6 +60,9 @@ const TEnumInfo& EnumInfoOf();
 struct TIdentMap {
     std::string TypeName;
     std::vector<std::pair<std::string, std::int64_t>> Entries;
+    // Used instead of Entries when set (tables kept elsewhere).
+    std::function<bool(std::string_view, std::int64_t&)> ToValue;
+    std::function<bool(std::int64_t, std::string&)> ToName;
 
     bool IdentToInt(std::string_view ident, std::int64_t& value) const;
     bool IntToIdent(std::int64_t value, std::string& ident) const;

@@ -2,7 +2,10 @@
 // also when a program's code names none of them (a class met only in a form
 // file would otherwise be left out by the linker).
 #include "ui/Collections.h"
+#include "ui/Controls.h"
 #include "ui/DataModule.h"
+#include "ui/Forms.h"
+#include "ui/Timers.h"
 
 namespace menvaro {
 
@@ -11,7 +14,11 @@ void RegisterUiClasses() {
         for (const TClassInfo* info : {&TObject::StaticClass(), &TPersistent::StaticClass(),
                                        &TComponent::StaticClass(), &TCollection::StaticClass(),
                                        &TCollectionItem::StaticClass(), &TOwnedCollection::StaticClass(),
-                                       &TDataModule::StaticClass()})
+                                       &TDataModule::StaticClass(), &TSizeConstraints::StaticClass(),
+                                       &TControl::StaticClass(), &TWinControl::StaticClass(),
+                                       &TGraphicControl::StaticClass(), &TCustomControl::StaticClass(),
+                                       &TCustomForm::StaticClass(), &TForm::StaticClass(), &TScreen::StaticClass(),
+                                       &TApplication::StaticClass(), &TTimer::StaticClass()})
             RegisterClass(*info);
         return true;
     }();

@@ -1,0 +1,33 @@
+// The graphics layer's objects as streamable (foreign) classes, so that form
+// files can set Font.Name, Font.Style = [fsBold], Brush.Color, Glyph.Data.
+#pragma once
+
+#include "gfx/Bitmap.h"
+#include "gfx/Color.h"
+#include "gfx/GraphicsObjects.h"
+#include "ui/TypeInfo.h"
+
+namespace menvaro {
+
+MENVARO_DECLARE_FOREIGN_CLASS(TFont)
+MENVARO_DECLARE_FOREIGN_CLASS(TPen)
+MENVARO_DECLARE_FOREIGN_CLASS(TBrush)
+// A bitmap streams as "Data": a 4-byte little-endian length and a BMP file image.
+MENVARO_DECLARE_FOREIGN_CLASS(TBitmap)
+
+MENVARO_DECLARE_ENUM(TFontPitch)
+MENVARO_DECLARE_ENUM(TPenStyle)
+MENVARO_DECLARE_ENUM(TPenMode)
+MENVARO_DECLARE_ENUM(TBrushStyle)
+// The elements of Font.Style, named fsBold, fsItalic, fsUnderline, fsStrikeOut.
+enum TFontStyleElement { fseBold, fseItalic, fseUnderline, fseStrikeOut };
+MENVARO_DECLARE_ENUM(TFontStyleElement)
+
+// Colour names (clBtnFace, clRed, ...) and cursor names (crHourGlass, ...)
+// as form files write them.
+const TIdentMap& ColorIdents();
+const TIdentMap& CursorIdents();
+// Character set names (DEFAULT_CHARSET, GB2312_CHARSET, ...).
+const TIdentMap& CharsetIdents();
+
+}  // namespace menvaro

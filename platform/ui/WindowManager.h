@@ -1,0 +1,300 @@
+// The window manager: windows by handle, their tree, geometry, visibility,
+// regions, painting, focus, capture and activation, and the message queue
+// of each user-interface thread. Top-level windows (forms, dialogs,
+// drop-down popups) are backend windows; child windows are light records
+// painted into their top-level window's 32-bit surface.
+//
+// The calls keep the shape the controls' code expects of a window system
+// (CreateWindow, SetWindowPos, InvalidateRect, GetDC, SetWindowRgn, SetFocus,
+// SetCapture, PostMessage, PeekMessage, SetTimer ...). Coordinates of a child
+// window are relative to its parent's client area; of a top-level window,
+// screen coordinates. A window's messages are handled on the thread that
+// created it; other threads post or send to it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gfx/Canvas.h"
+#include "gfx/Region.h"
+#include "gfx/Types.h"
+#include "ui/Messages.h"
+
+namespace menvaro {
+
+class TBitmap;
+
+// A device context: a canvas bound to a top-level surface with the origin
+// and clip of one window.
+using HDC = TCanvas*;
+
+using TWindowProc = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+struct TCreateParams {
+    std::string Caption;
+    std::uint32_t Style = 0;    // WS_*
+    std::uint32_t ExStyle = 0;  // WS_EX_*
+    std::uint32_t ClassStyle = CS_DBLCLKS;
+    TRect Bounds;               // in the parent's client coordinates, or the screen's
+    HWND Parent = 0;            // 0: a top-level window
+    HWND Owner = 0;             // top-level windows: the window it belongs to
+    void* UserData = nullptr;   // the control behind the window, for FindControl
+    // A window that only receives messages (timers, notices): never shown,
+    // needs no backend.
+    bool MessageOnly = false;
+};
+
+// Creates a window and sends it WM_CREATE; the procedure answers every
+// message of the window (DefWindowProc gives the default answers). Raises
+// EOSError-free EInvalidOperation when the parent does not exist.
+HWND CreateWindowEx(const TCreateParams& params, TWindowProc proc);
+// Destroys the window and its children (WM_DESTROY to each, parents first);
+// false for a handle that names no window.
+bool DestroyWindow(HWND hwnd);
+bool IsWindow(HWND hwnd);
+// The default answer to a message.
+LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void* GetWindowUserData(HWND hwnd);
+
+HWND GetParent(HWND hwnd);
+HWND SetParent(HWND hwnd, HWND parent);  // 0 makes it a top-level window
+HWND GetWindowOwner(HWND hwnd);
+// The top-level window of `hwnd` (itself when it is one).
+HWND GetAncestorRoot(HWND hwnd);
+bool IsChild(HWND parent, HWND hwnd);
+// Children in z-order, bottom first.
+std::vector<HWND> GetChildWindows(HWND hwnd);
+// Top-level windows of the calling thread (0: of every thread), bottom first.
+std::vector<HWND> GetTopLevelWindows(bool callingThreadOnly = true);
+
+enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
+std::uint32_t GetWindowLong(HWND hwnd, int index);
+std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value);
+std::string GetWindowText(HWND hwnd);
+void SetWindowText(HWND hwnd, const std::string& text);
+
+bool ShowWindow(HWND hwnd, int command);
+bool IsWindowVisible(HWND hwnd);  // this window and all its ancestors
+bool EnableWindow(HWND hwnd, bool enable);
+bool IsWindowEnabled(HWND hwnd);
+
+inline constexpr HWND HWND_TOP = 0;
+inline constexpr HWND HWND_BOTTOM = 1;
+inline constexpr HWND HWND_TOPMOST = HWND(-1);
+inline constexpr HWND HWND_NOTOPMOST = HWND(-2);
+bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+bool MoveWindow(HWND hwnd, int x, int y, int width, int height, bool repaint = true);
+bool BringWindowToTop(HWND hwnd);
+
+// Window rectangle in screen coordinates; client rectangle at (0, 0).
+bool GetWindowRect(HWND hwnd, TRect& r);
+bool GetClientRect(HWND hwnd, TRect& r);
+TPoint ClientToScreen(HWND hwnd, TPoint p);
+TPoint ScreenToClient(HWND hwnd, TPoint p);
+// Converts from `from`'s client coordinates to `to`'s (0: the screen).
+TPoint MapWindowPoint(HWND from, HWND to, TPoint p);
+TRect MapWindowRect(HWND from, HWND to, TRect r);
+
+// The frame widths (left, top, right, bottom in a TRect) that a window of
+// these styles has around its client area by default.
+TRect WindowFrameInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel);
+
+// The window region (in window coordinates) clips painting and hit tests;
+// nullopt removes it.
+bool SetWindowRgn(HWND hwnd, std::optional<TRegion> region, bool redraw);
+std::optional<TRegion> GetWindowRgn(HWND hwnd);
+
+// The deepest visible and enabled window at a screen point (window regions
+// respected); 0 where there is none of this program.
+HWND WindowFromPoint(TPoint screen);
+// The child of `parent` at a point of its client area (hidden ones skipped),
+// `parent` itself when no child is there, 0 outside it.
+HWND ChildWindowFromPoint(HWND parent, TPoint client);
+
+// Painting. The update region is in client coordinates. A parent without
+// WS_CLIPCHILDREN paints over its children, so invalidating it invalidates
+// them too.
+bool InvalidateRect(HWND hwnd, const TRect* r, bool erase);
+bool InvalidateRgn(HWND hwnd, const TRegion* r, bool erase);
+bool ValidateRect(HWND hwnd, const TRect* r);
+bool GetUpdateRect(HWND hwnd, TRect& r);
+enum : UINT {
+    RDW_INVALIDATE = 0x0001,
+    RDW_INTERNALPAINT = 0x0002,
+    RDW_ERASE = 0x0004,
+    RDW_VALIDATE = 0x0008,
+    RDW_NOERASE = 0x0020,
+    RDW_ALLCHILDREN = 0x0080,
+    RDW_UPDATENOW = 0x0100,
+    RDW_ERASENOW = 0x0200,
+    RDW_FRAME = 0x0400,
+    RDW_NOCHILDREN = 0x0040,
+};
+bool RedrawWindow(HWND hwnd, const TRect* r, const TRegion* rgn, UINT flags);
+// Paints now what is invalid in the window and its children.
+bool UpdateWindow(HWND hwnd);
+
+struct TPaintStruct {
+    HDC hdc = nullptr;
+    bool fErase = false;
+    TRect rcPaint;
+};
+// Sends WM_NCPAINT and WM_ERASEBKGND as needed and answers a context clipped
+// to what is invalid, then validates the window.
+HDC BeginPaint(HWND hwnd, TPaintStruct& ps);
+void EndPaint(HWND hwnd, const TPaintStruct& ps);
+// A context on the client area (GetDC) or on the whole window (GetWindowDC),
+// clipped to what of it is visible; ReleaseDC gives it back.
+HDC GetDC(HWND hwnd);
+HDC GetWindowDC(HWND hwnd);
+void ReleaseDC(HWND hwnd, HDC dc);
+// The surface a top-level window paints on (for screenshots); empty for a
+// child window.
+const TBitmap* GetWindowSurface(HWND hwnd);
+
+// Keyboard focus, activation and capture, per thread.
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+HWND SetActiveWindow(HWND hwnd);
+HWND GetActiveWindow();
+HWND GetForegroundWindow();
+bool SetForegroundWindow(HWND hwnd);
+HWND SetCapture(HWND hwnd);
+bool ReleaseCapture();
+HWND GetCapture();
+
+// Input state.
+short GetKeyState(int vk);       // high bit: down
+short GetAsyncKeyState(int vk);
+TShiftState KeysToShiftState(WPARAM keys);
+TShiftState KeyDataToShiftState(LPARAM keyData);
+// The current shift state from the key table.
+TShiftState GetShiftState();
+TPoint GetCursorPos();
+void SetCursorPos(TPoint screen);
+
+// Cursors: the class library's crXXX numbers.
+using TCursor = int;
+enum : int {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSize = -22,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHSplit = -14,
+    crVSplit = -15,
+    crMultiDrag = -16,
+    crSQLWait = -17,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+    crSizeAll = -22,
+};
+void SetCursor(TCursor cursor);
+TCursor GetCurrentCursor();
+
+// Metrics of the screen and of window parts.
+enum : int {
+    SM_CXSCREEN = 0,
+    SM_CYSCREEN = 1,
+    SM_CXVSCROLL = 2,
+    SM_CYHSCROLL = 3,
+    SM_CYCAPTION = 4,
+    SM_CXBORDER = 5,
+    SM_CYBORDER = 6,
+    SM_CXDLGFRAME = 7,
+    SM_CYDLGFRAME = 8,
+    SM_CYVTHUMB = 9,
+    SM_CXHTHUMB = 10,
+    SM_CXICON = 11,
+    SM_CYICON = 12,
+    SM_CXCURSOR = 13,
+    SM_CYCURSOR = 14,
+    SM_CYMENU = 15,
+    SM_CXFULLSCREEN = 16,
+    SM_CYFULLSCREEN = 17,
+    SM_CYVSCROLL = 20,
+    SM_CXHSCROLL = 21,
+    SM_CXMIN = 28,
+    SM_CYMIN = 29,
+    SM_CXSIZE = 30,
+    SM_CYSIZE = 31,
+    SM_CXFRAME = 32,
+    SM_CYFRAME = 33,
+    SM_CXDOUBLECLK = 36,
+    SM_CYDOUBLECLK = 37,
+    SM_CXEDGE = 45,
+    SM_CYEDGE = 46,
+    SM_CYSMCAPTION = 51,
+};
+int GetSystemMetrics(int index);
+// The double-click time in milliseconds.
+unsigned GetDoubleClickTime();
+// The desktop's work area (the screen less the panels of the desktop).
+TRect GetWorkArea();
+TRect GetScreenRect();
+
+void MessageBeep(unsigned type);
+// How many times MessageBeep was called (tests watch it).
+int BeepCount();
+
+// Messages.
+struct TMsg {
+    HWND hwnd = 0;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    std::uint32_t time = 0;
+    TPoint pt;
+};
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// Posts to the window's thread (hwnd 0: to the calling thread).
+bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// hwnd 0 takes the messages of every window of the thread (and those posted
+// to the thread); `first`..`last` 0..0 takes every message number.
+bool PeekMessage(TMsg& msg, HWND hwnd, UINT first, UINT last, UINT flags);
+// Waits for a message; false on WM_QUIT.
+bool GetMessage(TMsg& msg, HWND hwnd, UINT first, UINT last);
+void WaitMessage();
+// Key-down messages of keys that stand for a control character (Enter,
+// Esc, Backspace, Tab, Ctrl+letter) post the WM_CHAR of that character;
+// Alt+key posts WM_SYSCHAR. Typed text arrives as WM_CHAR by itself.
+bool TranslateMessage(const TMsg& msg);
+LRESULT DispatchMessage(const TMsg& msg);
+void PostQuitMessage(int exitCode);
+// The clock messages and timers use, in milliseconds.
+std::uint32_t GetTickCount();
+
+using TTimerProc = std::function<void(HWND, UINT, std::uintptr_t id, std::uint32_t time)>;
+// A timer posts WM_TIMER (wParam the id) when due and the queue is
+// otherwise empty; hwnd 0 gets a new id. Intervals below 10 ms count as 10.
+std::uintptr_t SetTimer(HWND hwnd, std::uintptr_t id, unsigned elapse, TTimerProc proc = nullptr);
+bool KillTimer(HWND hwnd, std::uintptr_t id);
+
+// Windows of other threads: the calling thread processes the messages sent
+// to its own windows while it waits.
+std::uintptr_t GetWindowThreadId(HWND hwnd);
+std::uintptr_t GetCurrentThreadId();
+
+// True when the calling thread has nothing to do: no sent, posted or input
+// message waits and no window needs painting (timers do not count).
+bool IsThreadIdle();
+
+// The clipboard's text.
+std::string GetClipboardText();
+void SetClipboardText(const std::string& text);
+
+}  // namespace menvaro

@@ -1,0 +1,407 @@
+// Input from the backend and from the synthetic source, turned into
+// messages in the queue of the window's thread; the backend choice.
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "base/CodePage.h"
+#include "ui/WmInternal.h"
+
+namespace menvaro {
+
+using namespace wm;
+
+namespace {
+
+using Lock = std::unique_lock<std::recursive_mutex>;
+
+void EnqueueLocked(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
+    TMsg m;
+    m.hwnd = w->handle;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    m.time = static_cast<std::uint32_t>(NowLocked());
+    m.pt = G().cursor;
+    w->thread->input.push_back(m);
+    WakeLocked(w->thread);
+}
+
+WPARAM MouseKeysLocked() {
+    auto& k = G().keys;
+    WPARAM keys = 0;
+    if (k[VK_LBUTTON]) keys |= MK_LBUTTON;
+    if (k[VK_RBUTTON]) keys |= MK_RBUTTON;
+    if (k[VK_MBUTTON]) keys |= MK_MBUTTON;
+    if (k[VK_SHIFT] || k[VK_LSHIFT] || k[VK_RSHIFT]) keys |= MK_SHIFT;
+    if (k[VK_CONTROL] || k[VK_LCONTROL] || k[VK_RCONTROL]) keys |= MK_CONTROL;
+    return keys;
+}
+
+void LeaveMouseWindowLocked() {
+    auto& g = G();
+    if (Window* old = FindLocked(g.mouseWindow)) EnqueueLocked(old, WM_MOUSELEAVE, 0, 0);
+    g.mouseWindow = 0;
+}
+
+// button 0: a move; 1, 2, 3: left, right, middle.
+void MouseAt(TPoint screen, int button, bool down) {
+    Lock l(G().lock);
+    auto& g = G();
+    g.cursor = screen;
+    static const int vks[] = {0, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
+    if (button >= 1 && button <= 3) g.keys[static_cast<std::size_t>(vks[button])] = down;
+    Window* w = FindLocked(g.capture ? g.capture : WindowFromPointLocked(screen));
+    if (!w || (!g.capture && !IsEnabledLocked(RootLocked(w)))) {
+        // Nothing of ours, or a window disabled by a modal one.
+        if (w && button && down) ++g.beeps;
+        LeaveMouseWindowLocked();
+        return;
+    }
+    if (g.mouseWindow && g.mouseWindow != w->handle) LeaveMouseWindowLocked();
+    g.mouseWindow = w->handle;
+    TPoint o = ClientOriginScreenLocked(w);
+    LPARAM pos = MakeLParam(screen.X - o.X, screen.Y - o.Y);
+    WPARAM keys = MouseKeysLocked();
+    if (!button) {
+        EnqueueLocked(w, WM_MOUSEMOVE, keys, pos);
+        return;
+    }
+    static const UINT downs[] = {0, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
+    UINT msg = down ? downs[button] : downs[button] + 1;
+    std::uint32_t now = static_cast<std::uint32_t>(NowLocked());
+    if (down) {
+        MouseButtonMemory& last = g.lastDown;
+        bool dbl = (w->classStyle & CS_DBLCLKS) && last.hwnd == w->handle && last.button == button &&
+                   !last.wasDouble && now - last.time <= GetDoubleClickTime() &&
+                   std::abs(screen.X - last.pos.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                   std::abs(screen.Y - last.pos.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+        if (dbl) {
+            msg = downs[button] + 2;
+            last.wasDouble = true;
+        } else {
+            last = {w->handle, button, now, screen, false};
+        }
+    }
+    EnqueueLocked(w, msg, keys, pos);
+}
+
+void WheelAt(int notches) {
+    Lock l(G().lock);
+    auto& g = G();
+    Window* target = nullptr;
+    if (Window* fg = FindLocked(g.foreground)) target = FindLocked(fg->thread->focus);
+    if (!target) target = FindLocked(WindowFromPointLocked(g.cursor));
+    if (!target) return;
+    EnqueueLocked(target, WM_MOUSEWHEEL, MakeWParam(int(MouseKeysLocked()), notches * 120),
+                  MakeLParam(g.cursor.X, g.cursor.Y));
+}
+
+Window* KeyTargetLocked() {
+    auto& g = G();
+    Window* fg = FindLocked(g.foreground);
+    if (!fg) return nullptr;
+    Window* t = FindLocked(fg->thread->focus);
+    return t ? t : FindLocked(fg->thread->active);
+}
+
+void KeyEvent(int vk, bool down, bool repeat) {
+    Lock l(G().lock);
+    auto& g = G();
+    if (vk <= 0 || vk > 255) return;
+    bool wasDown = g.keys[static_cast<std::size_t>(vk)];
+    g.keys[static_cast<std::size_t>(vk)] = down;
+    Window* w = KeyTargetLocked();
+    if (!w) return;
+    bool alt = g.keys[VK_MENU] || g.keys[VK_LMENU] || g.keys[VK_RMENU];
+    bool ctrl = g.keys[VK_CONTROL] || g.keys[VK_LCONTROL] || g.keys[VK_RCONTROL];
+    bool sys = (alt && !ctrl) || vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU || vk == 0x79 /*F10*/;
+    LPARAM data = 1;
+    if (alt) data |= KF_ALTDOWN_BIT;
+    if (wasDown || repeat) data |= LPARAM{1} << 30;
+    if (!down) data |= (LPARAM{1} << 30) | (LPARAM{1} << 31);
+    UINT msg = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+    EnqueueLocked(w, msg, static_cast<WPARAM>(vk), data);
+}
+
+void TextEvent(const std::string& utf8) {
+    Lock l(G().lock);
+    auto& g = G();
+    Window* w = KeyTargetLocked();
+    if (!w) return;
+    bool alt = g.keys[VK_MENU] || g.keys[VK_LMENU] || g.keys[VK_RMENU];
+    // Each byte of the UTF-8 text is one character message, as the lead and
+    // trail bytes of a double-byte character are.
+    for (char ch : utf8) EnqueueLocked(w, alt ? WM_SYSCHAR : WM_CHAR, static_cast<unsigned char>(ch), 1);
+}
+
+Window* ByBackendIdLocked(std::uintptr_t id) {
+    for (auto& [h, w] : G().windows)
+        if (w->backendId == id && id) return w.get();
+    return nullptr;
+}
+
+TPoint ScreenOf(std::uintptr_t window, TPoint p) {
+    Lock l(G().lock);
+    Window* w = ByBackendIdLocked(window);
+    if (!w) return p;
+    return {w->surfaceRect.Left + p.X, w->surfaceRect.Top + p.Y};
+}
+
+class Sink : public TBackendSink {
+public:
+    void MouseMove(std::uintptr_t window, TPoint p) override { MouseAt(ScreenOf(window, p), 0, false); }
+    void MouseButton(std::uintptr_t window, TPoint p, int button, bool down) override {
+        MouseAt(ScreenOf(window, p), button, down);
+    }
+    void MouseWheel(std::uintptr_t window, TPoint p, int notches) override {
+        MouseAt(ScreenOf(window, p), 0, false);
+        WheelAt(notches);
+    }
+    void MouseLeft(std::uintptr_t) override {
+        Lock l(G().lock);
+        if (!G().capture) LeaveMouseWindowLocked();
+    }
+    void Key(int vk, bool down, bool repeat) override { KeyEvent(vk, down, repeat); }
+    void Text(const std::string& utf8) override { TextEvent(utf8); }
+    void CloseRequested(std::uintptr_t window) override {
+        HWND h = 0;
+        {
+            Lock l(G().lock);
+            if (Window* w = ByBackendIdLocked(window)) h = w->handle;
+        }
+        if (h) PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    void WindowMoved(std::uintptr_t window, TRect surface) override {
+        HWND h = 0;
+        TRect wr;
+        {
+            Lock l(G().lock);
+            Window* w = ByBackendIdLocked(window);
+            if (!w || w->surfaceRect == surface) return;
+            h = w->handle;
+            TRect in = w->decorated ? w->client : Bounds(0, 0, w->rect.Width(), w->rect.Height());
+            wr = {surface.Left - in.Left, surface.Top - in.Top, surface.Right + (w->rect.Width() - in.Right),
+                  surface.Bottom + (w->rect.Height() - in.Bottom)};
+        }
+        SetWindowPos(h, 0, wr.Left, wr.Top, wr.Width(), wr.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    void FocusChanged(std::uintptr_t window, bool gained) override {
+        if (!gained) return;
+        HWND h = 0;
+        {
+            Lock l(G().lock);
+            Window* w = ByBackendIdLocked(window);
+            if (!w || !w->Enabled() || w->thread != &CurrentThread()) return;
+            if ((w->style & WS_POPUP) && !w->decorated) return;  // drop-downs never take focus
+            h = w->handle;
+        }
+        if (GetActiveWindow() != h) SetActiveWindow(h);
+    }
+    void Exposed(std::uintptr_t window) override {
+        Lock l(G().lock);
+        if (Window* w = ByBackendIdLocked(window)) w->dirty = Bounds(0, 0, w->surfaceRect.Width(), w->surfaceRect.Height());
+    }
+};
+
+// ------------------------------------------------------------- headless
+
+class THeadlessBackend : public TBackend {
+public:
+    const char* Name() const override { return "headless"; }
+    TRect ScreenRect() override { return Bounds(0, 0, 1024, 768); }
+    TRect WorkArea() override { return Bounds(0, 0, 1024, 728); }
+    std::uintptr_t CreateWindow(const TBackendWindowParams&) override { return next_++; }
+    void DestroyWindow(std::uintptr_t) override {}
+    void ShowWindow(std::uintptr_t, bool, bool) override {}
+    void SetBounds(std::uintptr_t, TRect) override {}
+    void SetTitle(std::uintptr_t, const std::string&) override {}
+    void Raise(std::uintptr_t, bool) override {}
+    void Present(std::uintptr_t, const TSurfaceView&, const TRect&) override {}
+    bool ReadBack(std::uintptr_t, TBitmap&) override { return false; }
+    void SetCursor(int) override {}
+    void CaptureMouse(bool) override {}
+    std::string ClipboardText() override {
+        std::lock_guard<std::mutex> g(lock_);
+        return clipboard_;
+    }
+    void SetClipboardText(const std::string& text) override {
+        std::lock_guard<std::mutex> g(lock_);
+        clipboard_ = text;
+    }
+    bool Pump(TBackendSink&, int timeoutMs) override {
+        std::unique_lock<std::mutex> g(lock_);
+        if (!woken_) {
+            if (timeoutMs < 0)
+                cv_.wait(g, [this] { return woken_; });
+            else
+                cv_.wait_for(g, std::chrono::milliseconds(timeoutMs), [this] { return woken_; });
+        }
+        woken_ = false;
+        return false;
+    }
+    void Wake() override {
+        std::lock_guard<std::mutex> g(lock_);
+        woken_ = true;
+        cv_.notify_all();
+    }
+    bool VirtualTime() const override { return true; }
+
+private:
+    std::uintptr_t next_ = 1;
+    std::mutex lock_;
+    std::condition_variable cv_;
+    bool woken_ = false;
+    std::string clipboard_;
+};
+
+}  // namespace
+
+namespace wm {
+
+TBackendSink& InputSink() {
+    static Sink* sink = new Sink;
+    return *sink;
+}
+
+}  // namespace wm
+
+std::unique_ptr<TBackend> CreateHeadlessBackend() { return std::make_unique<THeadlessBackend>(); }
+
+std::unique_ptr<TBackend> CreateBackendFromEnvironment(std::string& error) {
+    const char* choice = std::getenv("MENVARO_UI");
+    std::string ui = choice ? choice : "";
+    if (ui == "headless") return CreateHeadlessBackend();
+    if (ui == "sdl" || ui.empty()) {
+        if (ui.empty()) {
+            const char* display = std::getenv("DISPLAY");
+            const char* wayland = std::getenv("WAYLAND_DISPLAY");
+            if ((!display || !*display) && (!wayland || !*wayland)) {
+                error =
+                    "menvaro: no display to open windows on. Set DISPLAY (or WAYLAND_DISPLAY) for a desktop, "
+                    "or MENVARO_UI=headless to run without one.";
+                return nullptr;
+            }
+        }
+        try {
+            return CreateSdlBackend();
+        } catch (const Exception& e) {
+            error = std::string("menvaro: the sdl backend cannot start: ") + e.what();
+            return nullptr;
+        }
+    }
+    error = "menvaro: MENVARO_UI=" + ui + " names no backend (headless or sdl)";
+    return nullptr;
+}
+
+TBackend& Backend() {
+    Lock l(G().lock);
+    auto& g = G();
+    if (!g.backend) {
+        std::string error;
+        l.unlock();
+        auto b = CreateBackendFromEnvironment(error);
+        if (!b) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::fflush(stderr);
+            std::exit(2);
+        }
+        l.lock();
+        if (!g.backend) {
+            g.backend = std::move(b);
+            g.backendThread = std::this_thread::get_id();
+            g.virtualTime = g.backend->VirtualTime();
+            if (g.virtualTime) g.virtualNow = std::max<std::uint64_t>(g.virtualNow, 1);
+        }
+    }
+    return *g.backend;
+}
+
+bool HasBackend() {
+    Lock l(G().lock);
+    return G().backend != nullptr;
+}
+
+void SetBackend(std::unique_ptr<TBackend> backend) {
+    Lock l(G().lock);
+    auto& g = G();
+    for (auto& [h, w] : g.windows)
+        if (w->backendId) throw EInvalidOperation("SetBackend: windows of the old backend are still open");
+    g.backend = std::move(backend);
+    g.backendThread = std::this_thread::get_id();
+    g.virtualTime = g.backend && g.backend->VirtualTime();
+}
+
+namespace synthetic {
+
+void MouseMove(TPoint screen) { MouseAt(screen, 0, false); }
+
+void MouseDown(int button) { MouseAt(GetCursorPos(), button, true); }
+
+void MouseUp(int button) { MouseAt(GetCursorPos(), button, false); }
+
+void Click(TPoint screen, int button) {
+    MouseMove(screen);
+    MouseDown(button);
+    MouseUp(button);
+}
+
+void Wheel(int notches) { WheelAt(notches); }
+
+void KeyDown(int vk) { KeyEvent(vk, true, false); }
+
+void KeyUp(int vk) { KeyEvent(vk, false, false); }
+
+namespace {
+// The character a key types without Shift, 0 for keys that type none.
+char KeyChar(int vk, bool shift) {
+    if (vk >= 'A' && vk <= 'Z') return static_cast<char>(shift ? vk : vk - 'A' + 'a');
+    if (vk >= '0' && vk <= '9') return static_cast<char>(vk);
+    if (vk == VK_SPACE) return ' ';
+    return 0;
+}
+}  // namespace
+
+void PressKey(int vk, TShiftState shift) {
+    if (shift.Contains(ssCtrl)) KeyDown(VK_CONTROL);
+    if (shift.Contains(ssAlt)) KeyDown(VK_MENU);
+    if (shift.Contains(ssShift)) KeyDown(VK_SHIFT);
+    KeyDown(vk);
+    char ch = KeyChar(vk, shift.Contains(ssShift));
+    if (ch && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) TextEvent(std::string(1, ch));
+    KeyUp(vk);
+    if (shift.Contains(ssShift)) KeyUp(VK_SHIFT);
+    if (shift.Contains(ssAlt)) KeyUp(VK_MENU);
+    if (shift.Contains(ssCtrl)) KeyUp(VK_CONTROL);
+}
+
+void TypeText(const std::string& utf8) {
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        std::size_t len = CharLength(utf8, i);
+        unsigned char ch = static_cast<unsigned char>(utf8[i]);
+        int vk = 0;
+        if (len == 1) {
+            if (ch >= 'a' && ch <= 'z') vk = ch - 'a' + 'A';
+            if ((ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9')) vk = ch;
+            if (ch == ' ') vk = VK_SPACE;
+        }
+        if (vk) KeyDown(vk);
+        TextEvent(utf8.substr(i, len));
+        if (vk) KeyUp(vk);
+        i += len;
+    }
+}
+
+void CloseWindow(HWND hwnd) { PostMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+void AdvanceTime(unsigned ms) {
+    Lock l(G().lock);
+    auto& g = G();
+    if (g.virtualTime) g.virtualNow += ms;
+}
+
+}  // namespace synthetic
+
+}  // namespace menvaro

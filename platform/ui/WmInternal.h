@@ -1,0 +1,169 @@
+// Internal state of the window manager, shared by its three parts:
+// WmWindows.cpp (the window tree, geometry, painting), WmQueue.cpp (threads,
+// messages, timers, focus, activation, capture) and WmInput.cpp (backend
+// events, the synthetic event source, the backend choice).
+//
+// One (recursive) mutex guards everything here. Functions named ...Locked
+// expect it held; no window procedure is ever called while it is held, and
+// a wait for messages holds it once.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "gfx/Bitmap.h"
+#include "gfx/Canvas.h"
+#include "gfx/Region.h"
+#include "ui/Backend.h"
+#include "ui/WindowManager.h"
+
+namespace menvaro::wm {
+
+struct ThreadState;
+
+struct Window {
+    HWND handle = 0;
+    HWND parent = 0;
+    HWND owner = 0;
+    std::vector<HWND> children;  // z-order, bottom first
+    TRect rect;                  // in the parent's client coordinates, or the screen's
+    TRect client;                // in window coordinates
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    std::uint32_t classStyle = 0;
+    std::string text;
+    std::optional<TRegion> region;  // window coordinates
+    TRegion update;                 // client coordinates
+    bool erase = false;
+    bool ncPaint = false;
+    bool painted = false;  // BeginPaint ran since the last WM_PAINT was handed out
+    bool messageOnly = false;
+    bool destroying = false;
+    TWindowProc proc;
+    void* userData = nullptr;
+    ThreadState* thread = nullptr;
+
+    // Top-level windows that paint.
+    std::unique_ptr<TBitmap> surface;
+    TRect surfaceRect;  // screen coordinates
+    bool decorated = false;
+    std::uintptr_t backendId = 0;
+    bool backendShown = false;
+    TRect dirty;  // surface coordinates, waiting to be presented
+
+    bool Visible() const { return (style & WS_VISIBLE) != 0; }
+    bool Enabled() const { return (style & WS_DISABLED) == 0; }
+    bool TopLevel() const { return parent == 0; }
+};
+
+struct SentMessage {
+    HWND hwnd = 0;
+    UINT msg = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    LRESULT result = 0;
+    bool done = false;
+    std::exception_ptr error;
+};
+
+struct Timer {
+    HWND hwnd = 0;
+    std::uintptr_t id = 0;
+    unsigned interval = 0;
+    std::uint64_t due = 0;
+    TTimerProc proc;
+};
+
+struct ThreadState {
+    std::thread::id id;
+    std::uintptr_t number = 0;
+    std::deque<TMsg> posted;
+    std::deque<TMsg> input;
+    std::deque<SentMessage*> sent;
+    std::vector<Timer> timers;
+    bool quit = false;
+    int quitCode = 0;
+    HWND focus = 0;
+    HWND active = 0;
+    std::condition_variable_any cv;
+    bool gone = false;  // the thread ended
+};
+
+struct MouseButtonMemory {
+    HWND hwnd = 0;
+    int button = 0;
+    std::uint32_t time = 0;
+    TPoint pos;
+    bool wasDouble = false;
+};
+
+struct Globals {
+    std::recursive_mutex lock;
+    std::unordered_map<HWND, std::unique_ptr<Window>> windows;
+    HWND nextHandle = 0x10000;
+    std::vector<HWND> topLevels;  // z-order, bottom first
+    std::vector<ThreadState*> threads;
+    std::uintptr_t nextThreadNumber = 1;
+    HWND foreground = 0;
+    HWND capture = 0;
+    HWND mouseWindow = 0;  // the window that had the last mouse move
+    TPoint cursor{-1, -1};
+    std::array<bool, 256> keys{};
+    MouseButtonMemory lastDown;
+    TCursor cursorShape = crArrow;
+    std::uint64_t virtualNow = 0;
+    std::uintptr_t nextTimerId = 0x8000;
+    int beeps = 0;
+    std::map<TCanvas*, std::unique_ptr<TCanvas>> dcs;
+    std::map<TCanvas*, HWND> dcRoots;
+
+    std::unique_ptr<TBackend> backend;
+    std::thread::id backendThread;
+    bool virtualTime = false;
+};
+
+Globals& G();
+
+// The calling thread's state (made on first use).
+ThreadState& CurrentThread();
+
+Window* FindLocked(HWND hwnd);
+Window* RootLocked(Window* w);
+TRect WindowRectScreenLocked(const Window* w);
+TPoint ClientOriginScreenLocked(const Window* w);
+// What of the window (its client area, or the whole window) can be painted,
+// in screen coordinates; empty when a window on the way is hidden.
+TRegion VisibleRegionLocked(const Window* w, bool clientOnly, bool clipChildren);
+bool IsVisibleLocked(const Window* w);
+bool IsEnabledLocked(const Window* w);
+HWND WindowFromPointLocked(TPoint screen);
+void InvalidateLocked(Window* w, const TRegion& clientRgn, bool erase, bool children);
+void InvalidateWholeLocked(Window* w, bool erase);
+// Finds a window of `ts` that needs painting (filter 0: any).
+Window* FindPaintLocked(ThreadState* ts, HWND filter);
+bool NeedsPaintLocked(const Window* w);
+
+std::uint64_t NowLocked();
+// Wakes a thread waiting for messages.
+void WakeLocked(ThreadState* ts);
+bool IsBackendThread();
+// Presents the dirty parts of the shown surfaces (backend thread).
+void PresentLocked();
+
+// Calls a window procedure (no lock held); windows gone answer 0.
+LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The sink the backend and the synthetic source feed.
+TBackendSink& InputSink();
+
+}  // namespace menvaro::wm

@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "gfx/Bitmap.h"
+#include "ui/Backend.h"
+#include "ui/WindowManager.h"
+
+namespace menvaro {
+namespace {
+
+// A window that records the messages it gets and paints itself in one colour.
+struct Recorder {
+    std::vector<std::string>* log = nullptr;
+    std::string name;
+    TColor color = clWhite;
+    HWND hwnd = 0;
+
+    LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+        auto put = [&](const char* what) {
+            if (log) log->push_back(name + " " + what);
+        };
+        switch (m) {
+            case WM_SETFOCUS: put("setfocus"); break;
+            case WM_KILLFOCUS: put("killfocus"); break;
+            case WM_ACTIVATE: put(LoWord(w) == WA_INACTIVE ? "deactivate" : "activate"); break;
+            case WM_LBUTTONDOWN: put(("down " + std::to_string(GetXLParam(l)) + "," + std::to_string(GetYLParam(l))).c_str()); break;
+            case WM_LBUTTONUP: put("up"); break;
+            case WM_LBUTTONDBLCLK: put("dblclk"); break;
+            case WM_MOUSEMOVE: put("move"); break;
+            case WM_MOUSELEAVE: put("leave"); break;
+            case WM_CAPTURECHANGED: put("capturechanged"); break;
+            case WM_TIMER: put(("timer " + std::to_string(w)).c_str()); break;
+            case WM_PAINT: {
+                TPaintStruct ps;
+                HDC dc = BeginPaint(h, ps);
+                if (dc) {
+                    dc->Brush().SetColor(color);
+                    dc->FillRect(Bounds(-1000, -1000, 3000, 3000));
+                }
+                EndPaint(h, ps);
+                put("paint");
+                return 0;
+            }
+            case WM_ERASEBKGND: return 1;
+            case WM_USER: put(("user " + std::to_string(w)).c_str()); return static_cast<LRESULT>(w * 2);
+        }
+        return DefWindowProc(h, m, w, l);
+    }
+};
+
+class WM : public ::testing::Test {
+protected:
+    std::vector<std::string> log;
+    std::vector<std::unique_ptr<Recorder>> recs;
+
+    void TearDown() override {
+        for (HWND h : GetTopLevelWindows()) DestroyWindow(h);
+        PumpAll();
+    }
+
+    HWND Make(const char* name, TRect bounds, HWND parent = 0, std::uint32_t style = 0, TColor color = clWhite) {
+        auto r = std::make_unique<Recorder>();
+        r->log = &log;
+        r->name = name;
+        r->color = color;
+        TCreateParams p;
+        p.Bounds = bounds;
+        p.Parent = parent;
+        p.Style = style | (parent ? WS_CHILD | WS_VISIBLE : WS_POPUP);
+        Recorder* raw = r.get();
+        r->hwnd = CreateWindowEx(p, [raw](HWND h, UINT m, WPARAM w, LPARAM l) { return raw->Proc(h, m, w, l); });
+        recs.push_back(std::move(r));
+        return raw->hwnd;
+    }
+
+    void PumpAll() {
+        TMsg m;
+        while (PeekMessage(m, 0, 0, 0, PM_REMOVE)) {
+            TranslateMessage(m);
+            DispatchMessage(m);
+        }
+    }
+};
+
+TEST_F(WM, PostedMessagesComeInOrderAndFiltersPick) {
+    HWND a = Make("a", Bounds(0, 0, 10, 10));
+    HWND b = Make("b", Bounds(0, 0, 10, 10));
+    PostMessage(a, WM_USER, 1);
+    PostMessage(b, WM_USER, 2);
+    PostMessage(a, WM_USER + 5, 3);
+    TMsg m;
+    // A window filter, then a range filter, leave the others queued.
+    ASSERT_TRUE(PeekMessage(m, b, 0, 0, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 2u);
+    ASSERT_TRUE(PeekMessage(m, 0, WM_USER + 5, WM_USER + 5, PM_NOREMOVE));
+    EXPECT_EQ(m.wParam, 3u);
+    ASSERT_TRUE(PeekMessage(m, 0, WM_USER, WM_USER + 10, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 1u);
+    ASSERT_TRUE(PeekMessage(m, 0, WM_USER, WM_USER + 10, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 3u);
+    EXPECT_FALSE(PeekMessage(m, 0, WM_USER, WM_USER + 10, PM_REMOVE));
+    EXPECT_EQ(SendMessage(a, WM_USER, 21), 42);
+    EXPECT_FALSE(PostMessage(0x7FFFFFF, WM_USER));  // no such window
+}
+
+TEST_F(WM, SendFromAnotherThreadRunsOnTheWindowsThread) {
+    HWND a = Make("a", Bounds(0, 0, 10, 10));
+    std::uintptr_t mine = GetCurrentThreadId();
+    std::uintptr_t seen = 0;
+    TCreateParams p;
+    p.MessageOnly = true;
+    HWND probe = CreateWindowEx(p, [&](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+        if (m == WM_USER) {
+            seen = GetCurrentThreadId();
+            return 7;
+        }
+        return DefWindowProc(h, m, w, l);
+    });
+    LRESULT result = 0;
+    std::thread t([&] { result = SendMessage(probe, WM_USER, 0, 0); });
+    TMsg m;
+    while (result == 0) {
+        PeekMessage(m, 0, 0, 0, PM_REMOVE);  // serves the sent message
+        std::this_thread::yield();
+    }
+    t.join();
+    EXPECT_EQ(result, 7);
+    EXPECT_EQ(seen, mine);
+    DestroyWindow(probe);
+    (void)a;
+}
+
+TEST_F(WM, TimersFireOnTheHeadlessClockWithoutWaiting) {
+    HWND a = Make("a", Bounds(0, 0, 10, 10));
+    SetTimer(a, 1, 100);
+    SetTimer(a, 2, 250);
+    std::uint32_t start = GetTickCount();
+    TMsg m;
+    int got = 0;
+    while (got < 4) {
+        ASSERT_TRUE(GetMessage(m, 0, 0, 0));
+        if (m.message == WM_TIMER) ++got;
+        DispatchMessage(m);
+    }
+    // 100, 200, 250, 300: the clock moved only as far as the timers asked.
+    std::vector<std::string> timers;
+    for (auto& s : log)
+        if (s.rfind("a timer", 0) == 0) timers.push_back(s);
+    EXPECT_EQ(timers, (std::vector<std::string>{"a timer 1", "a timer 1", "a timer 2", "a timer 1"}));
+    EXPECT_EQ(GetTickCount() - start, 300u);
+    KillTimer(a, 1);
+    KillTimer(a, 2);
+    EXPECT_FALSE(KillTimer(a, 2));
+}
+
+TEST_F(WM, ChildPaintingIsClippedBySiblingsAndRegions) {
+    HWND top = Make("top", Bounds(100, 100, 60, 40), 0, WS_CLIPCHILDREN, clBlue);
+    HWND c1 = Make("c1", Bounds(10, 10, 20, 20), top, 0, clRed);
+    HWND c2 = Make("c2", Bounds(20, 15, 20, 20), top, 0, clLime);  // above c1
+    SetWindowRgn(c2, CreateEllipticRgn(0, 0, 20, 20), true);
+    ShowWindow(top, SW_SHOW);
+    PumpAll();
+    const TBitmap* s = GetWindowSurface(top);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Width(), 60);
+    EXPECT_EQ(s->Pixel(5, 5), clBlue);     // the parent
+    EXPECT_EQ(s->Pixel(12, 12), clRed);    // c1
+    EXPECT_EQ(s->Pixel(30, 25), clLime);   // c2's ellipse over c1
+    EXPECT_EQ(s->Pixel(21, 16), clRed);    // c2's corner lies outside its region: c1 shows
+    EXPECT_EQ(s->Pixel(39, 16), clBlue);   // ... and the parent beside c1
+    // Parents paint before their children.
+    auto pos = [&](const std::string& what) { return std::find(log.begin(), log.end(), what) - log.begin(); };
+    EXPECT_LT(pos("top paint"), pos("c1 paint"));
+    EXPECT_LT(pos("c1 paint"), pos("c2 paint"));
+    // Hiding c2 repaints what lay under it.
+    log.clear();
+    ShowWindow(c2, SW_HIDE);
+    PumpAll();
+    EXPECT_EQ(s->Pixel(25, 25), clRed);
+    EXPECT_EQ(ChildWindowFromPoint(top, {25, 25}), c1);
+    EXPECT_EQ(ChildWindowFromPoint(top, {30, 25}), top);  // right edges are outside
+}
+
+TEST_F(WM, MouseGoesToTheWindowUnderItOrToTheCapture) {
+    HWND top = Make("top", Bounds(100, 100, 100, 100));
+    HWND child = Make("child", Bounds(10, 10, 30, 30), top);
+    ShowWindow(top, SW_SHOW);
+    PumpAll();
+    log.clear();
+    synthetic::Click({115, 120});
+    PumpAll();
+    EXPECT_EQ(log, (std::vector<std::string>{"child move", "child down 5,10", "child up"}));
+    log.clear();
+    SetCapture(child);
+    synthetic::MouseMove({180, 180});
+    synthetic::MouseDown();
+    PumpAll();
+    EXPECT_EQ(log, (std::vector<std::string>{"child move", "child down 70,70"}));
+    log.clear();
+    ReleaseCapture();
+    synthetic::MouseUp();
+    PumpAll();
+    // The release lands on the window under the pointer now.
+    EXPECT_EQ(log, (std::vector<std::string>{"child capturechanged", "child leave", "top up"}));
+    EXPECT_EQ(GetCapture(), 0u);
+    // A disabled child leaves the click to its parent.
+    log.clear();
+    EnableWindow(child, false);
+    synthetic::Click({115, 120});
+    PumpAll();
+    EXPECT_EQ(log, (std::vector<std::string>{"top move", "top down 15,20", "top up"}));
+}
+
+TEST_F(WM, DoubleClickNeedsTheSamePlaceAndTime) {
+    HWND top = Make("top", Bounds(0, 0, 50, 50));
+    ShowWindow(top, SW_SHOW);
+    PumpAll();
+    log.clear();
+    synthetic::Click({10, 10});
+    synthetic::Click({10, 10});
+    synthetic::AdvanceTime(600);
+    synthetic::Click({10, 10});
+    PumpAll();
+    std::vector<std::string> clicks;
+    for (auto& s : log)
+        if (s.find("move") == std::string::npos) clicks.push_back(s);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"top down 10,10", "top up", "top dblclk", "top up", "top down 10,10",
+                                                "top up"}));
+}
+
+TEST_F(WM, FocusMovesWithKillBeforeSetAndActivatesTheTopLevel) {
+    HWND f1 = Make("f1", Bounds(0, 0, 50, 50));
+    HWND a = Make("a", Bounds(0, 0, 10, 10), f1);
+    HWND f2 = Make("f2", Bounds(60, 0, 50, 50));
+    HWND b = Make("b", Bounds(0, 0, 10, 10), f2);
+    ShowWindow(f1, SW_SHOWNA);
+    ShowWindow(f2, SW_SHOWNA);
+    SetFocus(a);
+    log.clear();
+    SetFocus(b);
+    // Activating f2 gives it the focus first (its default answer), then b takes it.
+    EXPECT_EQ(log, (std::vector<std::string>{"f1 deactivate", "f2 activate", "a killfocus", "f2 setfocus",
+                                             "f2 killfocus", "b setfocus"}));
+    EXPECT_EQ(GetActiveWindow(), f2);
+    EXPECT_EQ(GetFocus(), b);
+    // Keys go to the focus.
+    log.clear();
+    DestroyWindow(b);
+    EXPECT_EQ(GetFocus(), 0u);
+}
+
+TEST_F(WM, NoChoiceWithoutADisplayIsAClearError) {
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    std::string saved = std::getenv("MENVARO_UI") ? std::getenv("MENVARO_UI") : "";
+    ::unsetenv("MENVARO_UI");
+    std::string error;
+    EXPECT_EQ(CreateBackendFromEnvironment(error), nullptr);
+    EXPECT_NE(error.find("MENVARO_UI=headless"), std::string::npos) << error;
+    ::setenv("MENVARO_UI", "curses", 1);
+    EXPECT_EQ(CreateBackendFromEnvironment(error), nullptr);
+    EXPECT_EQ(error, "menvaro: MENVARO_UI=curses names no backend (headless or sdl)");
+    ::setenv("MENVARO_UI", saved.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace menvaro
