@@ -868,9 +868,10 @@ bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 bool TWinControl::CanFocus() const {
     TCustomForm* form = GetParentForm(this);
     if (!form) return false;
+    // The form itself may still be hidden: its active control is chosen before it shows.
     for (const TControl* c = this; c && c != form; c = c->Parent())
         if (!c->Visible() || !c->Enabled()) return false;
-    return form->Visible() && form->Enabled();
+    return true;
 }
 
 void TWinControl::SetFocus() {

@@ -402,7 +402,7 @@ protected:
     virtual void PaintWindow(HDC dc);
     void PaintHandler(TMessage& message);
     virtual void AlignControls(TControl* control, TRect& rect);
-    virtual void AdjustClientRect(TRect& rect) {}
+    virtual void AdjustClientRect(TRect&) {}
     bool CanAutoSize(int& width, int& height) override;
     virtual void DoEnter();
     virtual void DoExit();

@@ -5,6 +5,7 @@
 
 #include "base/Files.h"
 #include "base/Strings.h"
+#include "ui/Backend.h"
 #include "ui/ClassBuilder.h"
 #include "ui/ExceptionHandler.h"
 #include "ui/Filer.h"

@@ -258,8 +258,9 @@ public:
     }
 
     bool CloseQuery() override {
-        // The desktop's close button answers Cancel; a box without one stays.
-        if (!hasCancel_) return false;
+        // The desktop's close button answers Cancel; a box without a Cancel
+        // button stays until one of its buttons is pressed.
+        if (!hasCancel_ && ModalResult() == mrCancel) return false;
         return TForm::CloseQuery();
     }
 

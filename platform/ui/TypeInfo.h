@@ -58,6 +58,10 @@ const TEnumInfo& EnumInfoOf();
 
 // Integer types whose values may be written by name (colours, cursors).
 struct TIdentMap {
+    TIdentMap() = default;
+    TIdentMap(std::string typeName, std::vector<std::pair<std::string, std::int64_t>> entries)
+        : TypeName(std::move(typeName)), Entries(std::move(entries)) {}
+
     std::string TypeName;
     std::vector<std::pair<std::string, std::int64_t>> Entries;
     // Used instead of Entries when set (tables kept elsewhere).

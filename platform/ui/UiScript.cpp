@@ -6,6 +6,7 @@
 
 #include "base/CodePage.h"
 #include "base/Files.h"
+#include "base/NumberText.h"
 #include "base/Strings.h"
 #include "gfx/Png.h"
 #include "ui/Backend.h"
@@ -217,17 +218,22 @@ public:
         }
         if (next_ >= script_.commands.size()) {
             finished_ = true;
+            done = false;
             if (onEnd_) onEnd_();
             if (!app_.Terminated())
                 Error(script_.fileName + ": the script ended while the program still runs");
             return;
         }
         const TUiScriptCommand& cmd = script_.commands[next_++];
+        // The next line runs at the next idle moment, without waiting.
+        done = false;
         try {
             Run(cmd);
         } catch (const EUiScriptError& e) {
+            done = false;
             Error(e.what());
         } catch (const std::exception& e) {
+            done = false;
             Error(script_.fileName + ":" + std::to_string(cmd.line) + ": " + e.what());
         }
     }

@@ -24,7 +24,7 @@ void EnqueueLocked(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     m.lParam = lParam;
     m.time = static_cast<std::uint32_t>(NowLocked());
     m.pt = G().cursor;
-    w->thread->input.push_back(m);
+    w->thread->input.push_back({m, G().keys});
     WakeLocked(w->thread);
 }
 

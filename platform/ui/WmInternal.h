@@ -84,11 +84,19 @@ struct Timer {
     TTimerProc proc;
 };
 
+// An input message with the keyboard's state when it was made: GetKeyState
+// answers that state while the message is handled.
+struct InputMsg {
+    TMsg msg;
+    std::array<bool, 256> keys{};
+};
+
 struct ThreadState {
     std::thread::id id;
     std::uintptr_t number = 0;
     std::deque<TMsg> posted;
-    std::deque<TMsg> input;
+    std::deque<InputMsg> input;
+    std::array<bool, 256> keys{};  // as of the input message being handled
     std::deque<SentMessage*> sent;
     std::vector<Timer> timers;
     bool quit = false;

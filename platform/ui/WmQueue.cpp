@@ -239,11 +239,12 @@ bool PeekMessage(TMsg& msg, HWND hwnd, UINT first, UINT last, UINT flags) {
             if (remove) ts.posted.erase(it);
             return true;
         }
-        it = std::find_if(ts.input.begin(), ts.input.end(), matches);
-        if (it != ts.input.end()) {
-            msg = *it;
+        auto in = std::find_if(ts.input.begin(), ts.input.end(), [&](const InputMsg& m) { return matches(m.msg); });
+        if (in != ts.input.end()) {
+            msg = in->msg;
             if (!remove) return true;
-            ts.input.erase(it);
+            ts.keys = in->keys;
+            ts.input.erase(in);
             l.unlock();
             if (PrepareInput(msg)) return true;
             continue;
@@ -577,9 +578,8 @@ HWND GetCapture() {
 
 // ---------------------------------------------------------- input state
 
-short GetKeyState(int vk) {
-    Lock l(G().lock);
-    auto& k = G().keys;
+namespace {
+short KeyStateOf(const std::array<bool, 256>& k, int vk) {
     bool down = false;
     switch (vk) {
         case VK_SHIFT: down = k[VK_SHIFT] || k[VK_LSHIFT] || k[VK_RSHIFT]; break;
@@ -589,8 +589,18 @@ short GetKeyState(int vk) {
     }
     return static_cast<short>(down ? 0x8000 : 0);
 }
+}  // namespace
 
-short GetAsyncKeyState(int vk) { return GetKeyState(vk); }
+short GetKeyState(int vk) {
+    ThreadState& ts = CurrentThread();
+    Lock l(G().lock);
+    return KeyStateOf(ts.keys, vk);
+}
+
+short GetAsyncKeyState(int vk) {
+    Lock l(G().lock);
+    return KeyStateOf(G().keys, vk);
+}
 
 TShiftState KeysToShiftState(WPARAM keys) {
     TShiftState s;

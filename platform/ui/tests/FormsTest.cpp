@@ -1,0 +1,412 @@
+#include <gtest/gtest.h>
+
+#include "TestControls.h"
+#include "base/Files.h"
+#include "gfx/Bitmap.h"
+#include "ui/Backend.h"
+#include "ui/FormWriter.h"
+#include "ui/UiScript.h"
+
+namespace menvaro {
+namespace {
+
+class Forms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestLog().clear();
+        Application->IdleHook = nullptr;
+    }
+    void TearDown() override {
+        Application->IdleHook = nullptr;
+        while (Screen->FormCount() > 0) Screen->Forms(0)->Free();
+        Application->ProcessMessages();
+    }
+    static void Pump() { Application->ProcessMessages(); }
+    static TTestForm* Make() { return Create<TTestForm>(Application); }
+    static std::vector<std::string> LogOf(std::initializer_list<const char*> names) {
+        std::vector<std::string> out;
+        for (const std::string& s : TestLog())
+            for (const char* n : names)
+                if (s.rfind(std::string(n) + " ", 0) == 0) out.push_back(s);
+        return out;
+    }
+    static TPoint Centre(TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
+};
+
+TEST_F(Forms, ResourceMakesTheComponentsAlignsAndPlacesTheForm) {
+    TTestForm* f = Make();
+    EXPECT_EQ(f->events, std::vector<std::string>{"create with buttons"});
+    ASSERT_NE(f->Box1, nullptr);
+    EXPECT_EQ(f->Box1->Parent(), f->Top1);
+    EXPECT_EQ(f->Caption(), "测试窗口");
+    // A dialog frame (3) and caption (19) around a 200 x 150 client area.
+    EXPECT_EQ(f->Width(), 206);
+    EXPECT_EQ(f->Height(), 175);
+    EXPECT_EQ(f->ClientWidth(), 200);
+    EXPECT_EQ(f->btnOk->TabOrder(), 0);
+    EXPECT_EQ(f->Edit1->TabOrder(), 1);
+    EXPECT_EQ(f->btnCancel->TabOrder(), 2);
+    f->Show();
+    Pump();
+    // Centred on the 1024 x 768 screen when shown.
+    EXPECT_EQ(f->Left(), (1024 - 206) / 2);
+    EXPECT_EQ(f->Top(), (768 - 175) / 2);
+    EXPECT_EQ(f->Top1->Width(), 200);
+    // Growing the form keeps the anchored button at its distance from the corner.
+    f->SetClientWidth(300);
+    f->SetClientHeight(200);
+    EXPECT_EQ(f->Top1->Width(), 300);
+    EXPECT_EQ(f->btnCancel->Left(), 210);
+    EXPECT_EQ(f->btnCancel->Top(), 150);
+    EXPECT_EQ(f->btnOk->Left(), 10);
+    // The non-visual component keeps its design position.
+    EXPECT_EQ(f->Timer1->DesignLeft, 150);
+}
+
+TEST_F(Forms, WrittenFormReadsBackTheSame) {
+    TTestForm* f = Make();
+    std::string text = WriteComponentText(f);
+    EXPECT_NE(text.find("  ClientWidth = 200\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\n  Width = "), std::string::npos) << text;  // the client size is what a form stores
+    EXPECT_NE(text.find("    Anchors = [akRight, akBottom]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("    ModalResult = mrOk\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  object Timer1: TTimer\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("    Font."), std::string::npos) << text;  // parent fonts are not stored
+}
+
+TEST_F(Forms, FocusChangesComeInTheClassLibrarysOrder) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    // The first control in tab order got the focus on activation.
+    EXPECT_EQ(f->ActiveControl(), f->btnOk);
+    EXPECT_TRUE(f->btnOk->Focused());
+    TestLog().clear();
+    synthetic::PressKey(VK_TAB);
+    Pump();
+    EXPECT_TRUE(f->Edit1->Focused());
+    EXPECT_EQ(LogOf({"btnOk", "Edit1", "btnCancel", "Top1"}),
+              (std::vector<std::string>{"btnOk killfocus", "Edit1 setfocus", "btnOk exit", "Edit1 enter",
+                                        "Top1 focuschanged Edit1", "Edit1 focuschanged Edit1",
+                                        "btnOk focuschanged Edit1", "btnCancel focuschanged Edit1"}));
+    synthetic::PressKey(VK_TAB, {ssShift});
+    Pump();
+    EXPECT_TRUE(f->btnOk->Focused());
+    // The edit wants characters: a letter goes to it, not to a button's accelerator.
+    f->Edit1->SetFocus();
+    synthetic::TypeText("oK中");
+    Pump();
+    EXPECT_EQ(f->Edit1->Text(), "oK中");
+    EXPECT_TRUE(LogOf({"btnOk"}).empty() || LogOf({"btnOk"}).back() != "btnOk click");
+}
+
+TEST_F(Forms, OnExitThatMovesTheFocusStopsTheEnterChain) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    f->Edit1->SetFocus();
+    f->Edit1->OnExit = [f](TObject*) { f->Edit1->SetFocus(); };  // refuses to let go
+    TestLog().clear();
+    f->btnCancel->SetFocus();
+    Pump();
+    EXPECT_TRUE(f->Edit1->Focused());
+    for (const std::string& s : TestLog()) EXPECT_NE(s, "btnCancel enter");
+}
+
+TEST_F(Forms, EnterAndEscapeReachTheDefaultAndCancelButtons) {
+    struct Case {
+        int key;
+        TModalResult result;
+    };
+    for (Case c : {Case{VK_RETURN, mrOk}, Case{VK_ESCAPE, mrCancel}}) {
+        TTestForm* f = Make();
+        bool pressed = false;
+        Application->IdleHook = [&](bool&) {
+            if (!pressed && f->Active()) {
+                pressed = true;
+                synthetic::PressKey(c.key);
+            }
+        };
+        EXPECT_EQ(f->ShowModal(), c.result);
+        EXPECT_FALSE(f->Visible());
+        f->Free();
+    }
+}
+
+TEST_F(Forms, ModalLoopDisablesOtherWindowsAndEndsByClose) {
+    TTestForm* owner = Make();
+    owner->Show();
+    Pump();
+    TTestForm* dialog = Make();
+    bool sawDisabled = false;
+    dialog->onActivate = [&] {
+        sawDisabled = !IsWindowEnabled(owner->WindowHandle());
+        PostMessage(dialog->Handle(), WM_CLOSE);  // the busy window's pattern
+    };
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_TRUE(sawDisabled);
+    EXPECT_EQ(dialog->activations, 1);
+    EXPECT_EQ(dialog->events, (std::vector<std::string>{"create with buttons", "activate", "close"}));
+    EXPECT_TRUE(IsWindowEnabled(owner->WindowHandle()));
+    EXPECT_EQ(GetActiveWindow(), owner->WindowHandle());  // the previous window is active again
+}
+
+TEST_F(Forms, AJobThatRaisesInsideTheModalLoopStillGivesControlBack) {
+    TTestForm* owner = Make();
+    owner->Show();
+    Pump();
+    TTestForm* dialog = Make();
+    std::vector<std::string> shown;
+    auto previous = Application->SetHandleExceptionHook([&](TObject*, std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            shown.push_back(x.what());
+        }
+    });
+    dialog->onActivate = [] { throw EInvalidOperation("job failed"); };
+    // The exception reaches the handler; the loop goes on until the form is closed.
+    bool closed = false;
+    Application->IdleHook = [&](bool&) {
+        if (!closed) {
+            closed = true;
+            PostMessage(dialog->Handle(), WM_CLOSE);
+        }
+    };
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_EQ(shown, std::vector<std::string>{"job failed"});
+    EXPECT_TRUE(IsWindowEnabled(owner->WindowHandle()));
+    EXPECT_FALSE(previous);
+    Application->SetHandleExceptionHook(nullptr);
+}
+
+TEST_F(Forms, NestedModalLoopsEndInnerFirst) {
+    TTestForm* outer = Make();
+    std::vector<std::string> order;
+    outer->onOk = [&] {
+        Application->IdleHook = [&](bool&) {
+            if (TComponent* ok = FindScriptComponent("OK")) {
+                Application->IdleHook = nullptr;
+                synthetic::Click(Centre(static_cast<TControl*>(ok)));
+            }
+        };
+        order.push_back("box " + std::to_string(Application->MessageBox("你好", "提示", MB_OKCANCEL)));
+    };
+    bool clicked = false;
+    Application->IdleHook = [&](bool&) {
+        if (!clicked && outer->Active()) {
+            clicked = true;
+            synthetic::Click(Centre(outer->btnOk));
+        }
+    };
+    order.push_back("outer " + std::to_string(outer->ShowModal()));
+    EXPECT_EQ(order, (std::vector<std::string>{"box 1", "outer 1"}));
+}
+
+TEST_F(Forms, MessageBoxAnswersByItsButtons) {
+    struct Case {
+        UINT flags;
+        int key;
+        int answer;
+    };
+    for (Case c : {Case{MB_OK, VK_ESCAPE, IDOK}, Case{MB_OKCANCEL, VK_ESCAPE, IDCANCEL},
+                   Case{MB_YESNO, VK_RETURN, IDYES}, Case{MB_YESNO | MB_DEFBUTTON2, VK_RETURN, IDNO}}) {
+        bool pressed = false;
+        Application->IdleHook = [&](bool&) {
+            if (!pressed && Screen->ActiveForm() && Screen->ActiveForm()->FindComponent("Message")) {
+                pressed = true;
+                synthetic::PressKey(c.key);
+            }
+        };
+        EXPECT_EQ(Application->MessageBox("确认删除?", "确认", c.flags | MB_ICONQUESTION), c.answer) << c.flags;
+    }
+}
+
+TEST_F(Forms, MouseEnterAndLeaveFollowThePointer) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    TestLog().clear();
+    synthetic::MouseMove(Centre(f->Box1));
+    synthetic::MouseMove(f->Top1->ClientToScreen({150, 15}));
+    synthetic::MouseMove(Centre(f->btnOk));
+    synthetic::MouseMove({2, 2});  // off the window
+    Pump();
+    EXPECT_EQ(LogOf({"Box1", "Top1", "btnOk"}),
+              (std::vector<std::string>{"Box1 mouseenter", "Box1 mouseleave", "Top1 mouseenter", "Top1 mouseleave",
+                                        "btnOk mouseenter", "btnOk mouseleave"}));
+}
+
+TEST_F(Forms, CaptureKeepsTheMouseAndAReleaseOutsideIsNoClick) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    int moves = 0;
+    f->btnCancel->OnMouseMove = [&](TObject*, TShiftState, int, int) { ++moves; };
+    TestLog().clear();
+    synthetic::MouseMove(Centre(f->btnCancel));
+    synthetic::MouseDown();
+    Pump();
+    EXPECT_EQ(GetCaptureControl(), f->btnCancel);
+    moves = 0;
+    synthetic::MouseMove(Centre(f->Edit1));  // still the button's
+    synthetic::MouseUp();
+    Pump();
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    EXPECT_TRUE(LogOf({"btnCancel"}).empty() || LogOf({"btnCancel"}).back() != "btnCancel click");
+    synthetic::Click(Centre(f->btnCancel));
+    Pump();
+    EXPECT_EQ(LogOf({"btnCancel"}).back(), "btnCancel click");
+}
+
+TEST_F(Forms, TimerTicksOnTheHeadlessClock) {
+    TTestForm* f = Make();
+    f->Timer1->SetEnabled(true);
+    std::uint32_t start = GetTickCount();
+    while (f->ticks < 3) Application->HandleMessage();
+    EXPECT_EQ(GetTickCount() - start, 300u);
+    f->Timer1->SetEnabled(false);
+    f->Timer1->SetInterval(50);  // no ticks while disabled
+    synthetic::AdvanceTime(500);
+    Pump();
+    EXPECT_EQ(f->ticks, 3);
+}
+
+TEST_F(Forms, WindowlessChildrenArePaintedByTheirParentClipped) {
+    TTestForm* f = Make();
+    // A box that reaches past its panel is cut at the panel's edge; a
+    // windowed control above a box hides it; a window region lets the
+    // parent show through its corners.
+    auto* wide = Create<TTestBox>(f);
+    wide->SetParent(f->Top1);
+    wide->SetBounds(150, 20, 20, 20);
+    wide->SetColor(clLime);
+    auto* under = Create<TTestBox>(f);
+    under->SetParent(f);
+    under->SetBounds(100, 40, 30, 30);
+    under->SetColor(clFuchsia);
+    f->Show();
+    Pump();
+    SetWindowRgn(f->btnOk->Handle(), CreateEllipticRgn(0, 0, 75, 25), true);
+    Pump();
+    const TBitmap* s = GetWindowSurface(f->WindowHandle());
+    ASSERT_NE(s, nullptr);
+    auto at = [&](TControl* c, int x, int y) {
+        TPoint p = f->ScreenToClient(c->ClientToScreen({x, y}));
+        return s->Pixel(p.X, p.Y);
+    };
+    EXPECT_EQ(at(f->Box1, 10, 10), clRed);
+    EXPECT_EQ(at(f->Top1, 5, 5), clWhite);
+    EXPECT_EQ(at(wide, 5, 5), clLime);
+    EXPECT_EQ(s->Pixel(155, 29), clLime);              // the panel's last row
+    EXPECT_EQ(s->Pixel(155, 30), ColorToRGB(clBtnFace));  // below the panel: the form, not the box
+    EXPECT_EQ(at(under, 5, 25), ColorToRGB(clFuchsia));
+    EXPECT_EQ(at(under, 25, 5), ColorToRGB(clWindow));  // the edit lies above the box
+    EXPECT_EQ(at(f->btnOk, 37, 12), f->btnOk->Focused() ? clNavy : ColorToRGB(clBtnFace));
+    EXPECT_EQ(at(f->btnOk, 0, 0), ColorToRGB(clBtnFace));  // a corner outside the region: the form
+    // Repainting one box repaints only what it covers.
+    f->Box1->SetColor(clBlue);
+    Pump();
+    EXPECT_EQ(at(f->Box1, 10, 10), clBlue);
+}
+
+TEST_F(Forms, ExceptionInAHandlerGoesToTheMessageBox) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    f->btnCancel->OnClick = [](TObject*) { throw EInvalidOperation("磁盘已满"); };
+    std::string text;
+    Application->IdleHook = [&](bool&) {
+        if (TComponent* m = FindScriptComponent("Message")) {
+            text = static_cast<TControl*>(m)->Caption();
+            synthetic::PressKey(VK_RETURN);
+        }
+    };
+    synthetic::Click(Centre(f->btnCancel));
+    for (int i = 0; i < 50 && text.empty(); ++i) Application->HandleMessage();
+    EXPECT_EQ(text, "磁盘已满.");
+}
+
+TEST_F(Forms, CreateFormSetsTheReferenceBeforeOnCreate) {
+    static TTestForm* ref = nullptr;
+    TTestForm* seen = nullptr;
+    Application->CreateForm(ref);
+    seen = ref;
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(Application->MainForm(), seen);
+    EXPECT_EQ(seen->Owner(), Application);
+    seen->Free();
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    ref = nullptr;
+}
+
+TEST_F(Forms, UiScriptDrivesTheFormEndToEnd) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    std::string png = ::testing::TempDir() + "ui_script_shot.png";
+    std::string text = "# drive the test form\n"
+                       "type Edit1 \"ab中\"\n"
+                       "expect Edit1 text \"ab中\"\n"
+                       "expect TestForm.btnOk enabled true\n"
+                       "press Tab\n"
+                       "wait 250\n"
+                       "screenshot TestForm \"" + png + "\"\n"
+                       "click btnCancel\n"
+                       "expect btnCancel visible true\n";
+    std::vector<std::string> errors;
+    bool ended = false;
+    StartUiScript(*Application, ParseUiScript(text, "drive.txt"), [&](const std::string& e) { errors.push_back(e); },
+                  [&] { ended = true; });
+    for (int i = 0; i < 200 && !ended && errors.empty(); ++i) Application->HandleMessage();
+    EXPECT_TRUE(ended);
+    // The program still runs when the script ends: that is reported.
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "drive.txt: the script ended while the program still runs");
+    EXPECT_EQ(f->Edit1->Text(), "ab中");
+    EXPECT_TRUE(f->btnCancel->Focused());
+    EXPECT_EQ(LogOf({"btnCancel"}).back(), "btnCancel click");
+    std::string bytes = ReadFileBytes(png);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    auto be32 = [&](std::size_t at) {
+        return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+               (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+    };
+    EXPECT_EQ(be32(16), 200u);  // the client area of the window
+    EXPECT_EQ(be32(20), 150u);
+}
+
+TEST_F(Forms, UiScriptErrorsNameTheLine) {
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    for (Case c : {Case{"clik btnOk\n", "s.txt:1: unknown command 'clik'"},
+                   Case{"\nclick\n", "s.txt:2: 'click' takes 1 argument"},
+                   Case{"type Edit1 abc\n", "s.txt:1: type takes the text as a \"string\""},
+                   Case{"expect btnOk colour red\n", "s.txt:1: expect checks text, enabled or visible, not 'colour'"},
+                   Case{"wait soon\n", "s.txt:1: wait takes 'idle' or milliseconds"},
+                   Case{"type \"open\n", "s.txt:1: a string without its closing quote"}}) {
+        try {
+            ParseUiScript(c.text, "s.txt");
+            FAIL() << c.text;
+        } catch (const EUiScriptError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+    }
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    std::vector<std::string> errors;
+    StartUiScript(*Application,
+                  ParseUiScript("expect btnOk text \"OK\"\nclick btnNowhere\n", "run.txt"),
+                  [&](const std::string& e) { errors.push_back(e); });
+    for (int i = 0; i < 20 && errors.empty(); ++i) Application->HandleMessage();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "run.txt:1: expected btnOk text \"OK\", found \"&OK\"");
+}
+
+}  // namespace
+}  // namespace menvaro
