@@ -611,14 +611,6 @@ void TApplication::Initialize() {
     if (initialized_) return;
     initialized_ = true;
     Backend();
-    // The forms are freed at the end, as the class library's finalisation does.
-    std::atexit([] {
-        if (!Application) return;
-        try {
-            Application->DestroyComponents();
-        } catch (...) {
-        }
-    });
     StartUiScriptFromEnvironment(*this);
 }
 
@@ -630,6 +622,13 @@ void TApplication::Run() {
         } catch (...) {
             HandleException(this);
         }
+    }
+    // The program's forms and data modules go when the loop ends (their
+    // OnDestroy runs now), before anything static of the program is torn down.
+    try {
+        DestroyComponents();
+    } catch (...) {
+        HandleException(this);
     }
 }
 

@@ -269,7 +269,8 @@ public:
             }
     }
 
-    // Runs the message loop until Terminate (or the main form closes).
+    // Runs the message loop until Terminate (or the main form closes), then
+    // frees the forms and data modules the application owns.
     void Run();
     // Handles every waiting message and returns.
     void ProcessMessages();

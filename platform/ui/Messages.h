@@ -312,6 +312,7 @@ enum : std::uint32_t {
     WS_EX_LEFTSCROLLBAR = 0x00004000,
     WS_EX_STATICEDGE = 0x00020000,
     WS_EX_APPWINDOW = 0x00040000,
+    WS_EX_NOACTIVATE = 0x08000000,  // a click or a show never activates it
 };
 enum : std::uint32_t { CS_DBLCLKS = 0x0008, CS_SAVEBITS = 0x0800 };
 

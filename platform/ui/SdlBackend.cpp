@@ -4,6 +4,10 @@
 #include <SDL.h>
 
 #include <map>
+#include <vector>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <mutex>
 
 #include "gfx/Bitmap.h"
@@ -13,6 +17,14 @@
 namespace menvaro {
 
 namespace {
+
+// The video drivers SDL loads (and unloads) keep memory of their own; what
+// they allocate inside an SDL call is not this program's to account for.
+#if defined(__SANITIZE_ADDRESS__)
+#define MENVARO_SDL_CALL __lsan::ScopedDisabler sdlDriversOwnMemory
+#else
+#define MENVARO_SDL_CALL
+#endif
 
 int VirtualKey(const SDL_Keysym& k) {
     SDL_Keycode c = k.sym;
@@ -90,7 +102,12 @@ SDL_SystemCursor SystemCursor(int cursor) {
 class TSdlBackend : public TBackend {
 public:
     TSdlBackend() {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw EBackendError(std::string("SDL video: ") + SDL_GetError());
+        int failed;
+        {
+            MENVARO_SDL_CALL;
+            failed = SDL_InitSubSystem(SDL_INIT_VIDEO);
+        }
+        if (failed != 0) throw EBackendError(std::string("SDL video: ") + SDL_GetError());
         wakeEvent_ = SDL_RegisterEvents(1);
         SDL_StartTextInput();
     }
@@ -116,6 +133,7 @@ public:
     }
 
     std::uintptr_t CreateWindow(const TBackendWindowParams& p) override {
+        MENVARO_SDL_CALL;
         Uint32 flags = SDL_WINDOW_HIDDEN;
         if (!p.Decorated) flags |= SDL_WINDOW_BORDERLESS;
         if (p.Popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_ALWAYS_ON_TOP;
@@ -131,6 +149,7 @@ public:
     }
 
     void DestroyWindow(std::uintptr_t id) override {
+        MENVARO_SDL_CALL;
         auto it = windows_.find(id);
         if (it == windows_.end()) return;
         SDL_DestroyWindow(it->second);
@@ -138,6 +157,7 @@ public:
     }
 
     void ShowWindow(std::uintptr_t id, bool show, bool activate) override {
+        MENVARO_SDL_CALL;
         SDL_Window* w = Find(id);
         if (!w) return;
         if (show) {
@@ -149,6 +169,7 @@ public:
     }
 
     void SetBounds(std::uintptr_t id, TRect r) override {
+        MENVARO_SDL_CALL;
         SDL_Window* w = Find(id);
         if (!w) return;
         SDL_SetWindowPosition(w, r.Left, r.Top);
@@ -164,6 +185,7 @@ public:
     }
 
     void Present(std::uintptr_t id, const TSurfaceView& s, const TRect& dirty) override {
+        MENVARO_SDL_CALL;
         SDL_Window* w = Find(id);
         if (!w || s.IsEmpty()) return;
         SDL_Surface* target = SDL_GetWindowSurface(w);
@@ -184,6 +206,7 @@ public:
     }
 
     bool ReadBack(std::uintptr_t id, TBitmap& out) override {
+        MENVARO_SDL_CALL;
         SDL_Window* w = Find(id);
         if (!w) return false;
         SDL_Surface* s = SDL_GetWindowSurface(w);
@@ -199,6 +222,7 @@ public:
     }
 
     void SetCursor(int cursor) override {
+        MENVARO_SDL_CALL;
         SDL_SystemCursor id = SystemCursor(cursor);
         auto it = cursors_.find(id);
         if (it == cursors_.end()) {
@@ -226,13 +250,18 @@ public:
     }
 
     bool Pump(TBackendSink& sink, int timeoutMs) override {
-        SDL_Event e;
-        bool got = timeoutMs < 0 ? SDL_WaitEvent(&e) != 0 : SDL_WaitEventTimeout(&e, timeoutMs) != 0;
-        bool any = false;
-        while (got) {
-            any |= Handle(sink, e);
-            got = SDL_PollEvent(&e) != 0;
+        std::vector<SDL_Event> events;
+        {
+            MENVARO_SDL_CALL;
+            SDL_Event e;
+            bool got = timeoutMs < 0 ? SDL_WaitEvent(&e) != 0 : SDL_WaitEventTimeout(&e, timeoutMs) != 0;
+            while (got) {
+                events.push_back(e);
+                got = SDL_PollEvent(&e) != 0;
+            }
         }
+        bool any = false;
+        for (const SDL_Event& e : events) any |= Handle(sink, e);
         return any;
     }
 

@@ -154,6 +154,12 @@ void ReleaseDC(HWND hwnd, HDC dc);
 // The surface a top-level window paints on (for screenshots); empty for a
 // child window.
 const TBitmap* GetWindowSurface(HWND hwnd);
+// Shows the backend what changed on the surfaces (the message loop does it
+// whenever it waits).
+void PresentWindows();
+// What the desktop shows of a top-level window; false when the backend
+// cannot say.
+bool ReadBackWindow(HWND hwnd, TBitmap& out);
 
 // Keyboard focus, activation and capture, per thread.
 HWND SetFocus(HWND hwnd);

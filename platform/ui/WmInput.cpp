@@ -194,7 +194,7 @@ public:
             Lock l(G().lock);
             Window* w = ByBackendIdLocked(window);
             if (!w || !w->Enabled() || w->thread != &CurrentThread()) return;
-            if ((w->style & WS_POPUP) && !w->decorated) return;  // drop-downs never take focus
+            if (w->DropDown()) return;  // drop-downs never take focus
             h = w->handle;
         }
         if (GetActiveWindow() != h) SetActiveWindow(h);

@@ -62,6 +62,10 @@ struct Window {
     TRect dirty;  // surface coordinates, waiting to be presented
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
+    // A drop-down: an undecorated tool or no-activate window; it never takes the focus.
+    bool DropDown() const {
+        return parent == 0 && (style & WS_POPUP) && !decorated && (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE));
+    }
     bool Enabled() const { return (style & WS_DISABLED) == 0; }
     bool TopLevel() const { return parent == 0; }
 };

@@ -101,7 +101,7 @@ bool PrepareInput(const TMsg& msg) {
     bool eat = false;
     if (IsMouseButtonDown(msg.message)) {
         HWND root = GetAncestorRoot(msg.hwnd);
-        if (root && GetActiveWindow() != root) {
+        if (root && GetActiveWindow() != root && !(GetWindowLong(root, GWL_EXSTYLE) & WS_EX_NOACTIVATE)) {
             LRESULT r = SendMessage(msg.hwnd, WM_MOUSEACTIVATE, root, MakeLParam(HTCLIENT, int(msg.message)));
             if (r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0) {
                 SetActiveWindow(root);

@@ -1,6 +1,7 @@
 // The window tree: creation, geometry, styles, visibility, regions, and
 // painting (update regions, device contexts, default frame drawing).
 #include <algorithm>
+#include <cstdlib>
 
 #include "base/Exceptions.h"
 #include "ui/WmInternal.h"
@@ -12,7 +13,15 @@ using namespace wm;
 namespace wm {
 
 Globals& G() {
-    static Globals* g = new Globals;  // outlives every static that may still post or paint
+    static Globals* g = [] {
+        auto* globals = new Globals;  // outlives every static that may still post or paint
+        // Headless time is the program's own from the start, also before a
+        // window brings up the backend.
+        const char* ui = std::getenv("MENVARO_UI");
+        globals->virtualTime = ui && std::string(ui) == "headless";
+        if (globals->virtualTime) globals->virtualNow = 1;
+        return globals;
+    }();
     return *g;
 }
 
@@ -262,7 +271,7 @@ void EnsureBackendWindowLocked(Window* w) {
     p.Title = w->text;
     p.Bounds = w->surfaceRect;
     p.Decorated = w->decorated;
-    p.Popup = (w->style & WS_POPUP) && !w->decorated;
+    p.Popup = w->DropDown();
     p.TopMost = (w->exStyle & WS_EX_TOPMOST) != 0;
     p.ToolWindow = (w->exStyle & WS_EX_TOOLWINDOW) != 0;
     p.Resizable = (w->style & WS_THICKFRAME) != 0;
@@ -657,6 +666,7 @@ bool ShowWindow(HWND hwnd, int command) {
     bool show = command != SW_HIDE && command != SW_MINIMIZE;
     bool activate = command == SW_SHOW || command == SW_SHOWNORMAL || command == SW_SHOWMAXIMIZED ||
                     command == SW_RESTORE;
+    if (GetWindowLong(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE) activate = false;
     bool was;
     bool topLevel;
     {
@@ -1065,6 +1075,18 @@ const TBitmap* GetWindowSurface(HWND hwnd) {
     Lock l(G().lock);
     Window* w = FindLocked(hwnd);
     return w ? w->surface.get() : nullptr;
+}
+
+void PresentWindows() {
+    Lock l(G().lock);
+    if (IsBackendThread()) PresentLocked();
+}
+
+bool ReadBackWindow(HWND hwnd, TBitmap& out) {
+    Lock l(G().lock);
+    Window* w = FindLocked(hwnd);
+    if (!w || !w->backendId || !G().backend) return false;
+    return G().backend->ReadBack(w->backendId, out);
 }
 
 // --------------------------------------------------------- default answers

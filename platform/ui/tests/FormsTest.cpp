@@ -100,6 +100,54 @@ TEST_F(Forms, FocusChangesComeInTheClassLibrarysOrder) {
     EXPECT_TRUE(LogOf({"btnOk"}).empty() || LogOf({"btnOk"}).back() != "btnOk click");
 }
 
+TEST_F(Forms, AltAndTheAcceleratorClickTheButton) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    f->Edit1->SetFocus();
+    TestLog().clear();
+    synthetic::PressKey('O', {ssAlt});
+    Pump();
+    EXPECT_EQ(LogOf({"btnOk"}).back(), "btnOk click");
+}
+
+TEST_F(Forms, FontAndColourFollowTheParentUntilSetOwn) {
+    TTestForm* f = Make();
+    f->Font()->SetName("宋体");
+    f->Font()->SetHeight(-16);
+    EXPECT_EQ(f->Edit1->Font()->Name(), "宋体");
+    EXPECT_EQ(f->Box1->Font()->Height(), -16);  // through the panel
+    f->btnOk->Font()->SetColor(clRed);          // its own font now
+    f->Font()->SetHeight(-20);
+    EXPECT_EQ(f->Edit1->Font()->Height(), -20);
+    EXPECT_EQ(f->btnOk->Font()->Height(), -16);
+    EXPECT_FALSE(f->btnOk->ParentFont());
+    f->Edit1->SetParentColor(true);
+    EXPECT_EQ(f->Edit1->Color(), f->Color());
+    f->SetColor(clYellow);
+    EXPECT_EQ(f->Edit1->Color(), clYellow);
+    EXPECT_TRUE(f->Edit1->ParentColor());
+    EXPECT_EQ(f->btnCancel->Color(), clBtnFace);
+}
+
+TEST_F(Forms, AutoSizeFitsTheChildrenAndPositionsFollowTheMainForm) {
+    TForm* main = Create<TForm>(Application);
+    main->SetBounds(100, 100, 400, 300);
+    main->Show();
+    Pump();
+    ASSERT_EQ(Application->MainForm(), nullptr);  // made with Create, not CreateForm
+    TTestForm* f = Make();
+    f->SetAutoSize(true);
+    EXPECT_EQ(f->ClientWidth(), 200);   // the panel is as wide as the form
+    EXPECT_EQ(f->ClientHeight(), 125);  // the buttons' bottom edge
+    f->SetPosition(poOwnerFormCenter);
+    f->Show();
+    Pump();
+    // No owning form and no main form: the screen's centre.
+    EXPECT_EQ(f->Left(), (1024 - f->Width()) / 2);
+    main->Free();
+}
+
 TEST_F(Forms, OnExitThatMovesTheFocusStopsTheEnterChain) {
     TTestForm* f = Make();
     f->Show();

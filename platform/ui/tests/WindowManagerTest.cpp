@@ -180,6 +180,10 @@ TEST_F(WM, ChildPaintingIsClippedBySiblingsAndRegions) {
     EXPECT_EQ(s->Pixel(25, 25), clRed);
     EXPECT_EQ(ChildWindowFromPoint(top, {25, 25}), c1);
     EXPECT_EQ(ChildWindowFromPoint(top, {30, 25}), top);  // right edges are outside
+    // The region is the hit test too: c2's corner belongs to what lies below.
+    ShowWindow(c2, SW_SHOW);
+    EXPECT_EQ(WindowFromPoint({100 + 21, 100 + 16}), c1);
+    EXPECT_EQ(WindowFromPoint({100 + 30, 100 + 25}), c2);
 }
 
 TEST_F(WM, MouseGoesToTheWindowUnderItOrToTheCapture) {
@@ -248,6 +252,36 @@ TEST_F(WM, FocusMovesWithKillBeforeSetAndActivatesTheTopLevel) {
     log.clear();
     DestroyWindow(b);
     EXPECT_EQ(GetFocus(), 0u);
+}
+
+TEST_F(WM, DropDownTakesClicksButNeverTheActivationOrFocus) {
+    HWND form = Make("form", Bounds(0, 0, 100, 100), 0, WS_CAPTION);
+    HWND field = Make("field", Bounds(10, 10, 50, 20), form);
+    ShowWindow(form, SW_SHOW);
+    SetFocus(field);
+    auto r = std::make_unique<Recorder>();
+    r->log = &log;
+    r->name = "popup";
+    Recorder* raw = r.get();
+    TCreateParams p;
+    p.Bounds = Bounds(10, 130, 80, 60);
+    p.Style = WS_POPUP | WS_BORDER;
+    p.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
+    HWND popup = CreateWindowEx(p, [raw](HWND h, UINT m, WPARAM w, LPARAM l) { return raw->Proc(h, m, w, l); });
+    recs.push_back(std::move(r));
+    ShowWindow(popup, SW_SHOW);
+    PumpAll();
+    log.clear();
+    synthetic::Click({20, 140});
+    PumpAll();
+    EXPECT_EQ(GetActiveWindow(), form);
+    EXPECT_EQ(GetFocus(), field);
+    EXPECT_EQ(log, (std::vector<std::string>{"popup move", "popup down 9,9", "popup up"}));
+    // Its frame is drawn on its own surface, around the client area.
+    const TBitmap* s = GetWindowSurface(popup);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Pixel(0, 0), ColorToRGB(clWindowFrame));
+    EXPECT_EQ(s->Pixel(1, 1), clWhite);
 }
 
 TEST_F(WM, NoChoiceWithoutADisplayIsAClearError) {

@@ -1,0 +1,65 @@
+// The probe program run as a user would: no display, and UI scripts.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "base/Files.h"
+
+namespace menvaro {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string err;
+};
+
+Result RunProbe(const std::string& env) {
+    // One file a test: the tests may run at the same time.
+    std::string errFile = ::testing::TempDir() + "ui_probe_err_" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u MENVARO_UI -u MENVARO_UI_SCRIPT " + env + " " +
+                      std::string(MENVARO_UI_PROBE) + " 2>" + errFile;
+    int raw = std::system(cmd.c_str());
+    Result r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = FileExists(errFile) ? ReadFileBytes(errFile) : "";
+    return r;
+}
+
+std::string WriteScript(const std::string& name, const std::string& text) {
+    std::string path = ::testing::TempDir() + name;
+    WriteFileAtomic(path, text);
+    return path;
+}
+
+TEST(Program, WithoutADisplayOrAChoiceItSaysSoAndStops) {
+    Result r = RunProbe("");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("MENVARO_UI=headless"), std::string::npos) << r.err;
+}
+
+TEST(Program, ScriptRunsToTheEndAndClosesTheProgram) {
+    std::string shot = ::testing::TempDir() + "probe_shot.png";
+    DeleteFile(shot);
+    std::string script = WriteScript("probe_ok.txt",
+                                     "type Edit1 \"数据\"\n"
+                                     "expect Edit1 text \"数据\"\n"
+                                     "press Alt+O\n"
+                                     "screenshot TestForm \"" + shot + "\"\n"
+                                     "close TestForm\n");
+    Result r = RunProbe("MENVARO_UI=headless MENVARO_UI_SCRIPT=" + script);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(FileExists(shot));
+}
+
+TEST(Program, AFailedExpectationStopsWithTheLine) {
+    std::string script = WriteScript("probe_bad.txt", "click btnOk\nexpect Edit1 enabled false\nclose TestForm\n");
+    Result r = RunProbe("MENVARO_UI=headless MENVARO_UI_SCRIPT=" + script);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "ui script: " + script + ":2: expected Edit1 enabled \"false\", found \"true\"\n");
+}
+
+}  // namespace
+}  // namespace menvaro
