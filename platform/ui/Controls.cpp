@@ -350,21 +350,23 @@ void TControl::SetEnabled(bool v) {
     Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
-void TControl::SetColor(TColor c) {
-    if (c == color_) {
-        parentColor_ = false;
-        return;
-    }
-    color_ = c;
-    parentColor_ = false;
-    Perform(CM_COLORCHANGED, 0, 0);
+template <class T>
+void TControl::SetOwnValue(T& field, bool& parentFlag, T value, UINT notice) {
+    parentFlag = false;
+    if (value == field) return;
+    field = value;
+    Perform(notice, 0, 0);
 }
 
-void TControl::SetParentColor(bool v) {
-    if (v == parentColor_) return;
-    parentColor_ = v;
-    if (v && parent_) Perform(CM_PARENTCOLORCHANGED, 0, 0);
+void TControl::SetParentFlag(bool& flag, bool value, UINT parentNotice) {
+    if (value == flag) return;
+    flag = value;
+    if (value && parent_) Perform(parentNotice, 0, 0);
 }
+
+void TControl::SetColor(TColor c) { SetOwnValue(color_, parentColor_, c, CM_COLORCHANGED); }
+
+void TControl::SetParentColor(bool v) { SetParentFlag(parentColor_, v, CM_PARENTCOLORCHANGED); }
 
 void TControl::SetFont(const TFont* f) {
     if (f) font_->Assign(*f);
@@ -375,11 +377,7 @@ void TControl::FontChanged() {
     Perform(CM_FONTCHANGED, 0, 0);
 }
 
-void TControl::SetParentFont(bool v) {
-    if (v == parentFont_) return;
-    parentFont_ = v;
-    if (v && parent_) Perform(CM_PARENTFONTCHANGED, 0, 0);
-}
+void TControl::SetParentFont(bool v) { SetParentFlag(parentFont_, v, CM_PARENTFONTCHANGED); }
 
 void TControl::SetText(const std::string& s) {
     if (s == text_) return;
@@ -387,21 +385,9 @@ void TControl::SetText(const std::string& s) {
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
-void TControl::SetShowHint(bool v) {
-    if (v == showHint_) {
-        parentShowHint_ = false;
-        return;
-    }
-    showHint_ = v;
-    parentShowHint_ = false;
-    Perform(CM_SHOWHINTCHANGED, 0, 0);
-}
+void TControl::SetShowHint(bool v) { SetOwnValue(showHint_, parentShowHint_, v, CM_SHOWHINTCHANGED); }
 
-void TControl::SetParentShowHint(bool v) {
-    if (v == parentShowHint_) return;
-    parentShowHint_ = v;
-    if (v && parent_) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-}
+void TControl::SetParentShowHint(bool v) { SetParentFlag(parentShowHint_, v, CM_PARENTSHOWHINTCHANGED); }
 
 void TControl::SetCursor(TCursor c) {
     if (c == cursor_) return;
@@ -409,21 +395,9 @@ void TControl::SetCursor(TCursor c) {
     Perform(CM_CURSORCHANGED, 0, 0);
 }
 
-void TControl::SetBiDiMode(TBiDiMode m) {
-    if (m == bidiMode_) {
-        parentBiDiMode_ = false;
-        return;
-    }
-    bidiMode_ = m;
-    parentBiDiMode_ = false;
-    Perform(CM_BIDIMODECHANGED, 0, 0);
-}
+void TControl::SetBiDiMode(TBiDiMode m) { SetOwnValue(bidiMode_, parentBiDiMode_, m, CM_BIDIMODECHANGED); }
 
-void TControl::SetParentBiDiMode(bool v) {
-    if (v == parentBiDiMode_) return;
-    parentBiDiMode_ = v;
-    if (v && parent_) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
-}
+void TControl::SetParentBiDiMode(bool v) { SetParentFlag(parentBiDiMode_, v, CM_PARENTBIDIMODECHANGED); }
 
 void TControl::InvalidateControl(bool erase) {
     if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
@@ -961,21 +935,9 @@ void TWinControl::SelectNext(TWinControl* current, bool goForward, bool checkTab
     if (TWinControl* c = FindNextControl(current, goForward, checkTabStop, !checkTabStop)) c->SetFocus();
 }
 
-void TWinControl::SetCtl3D(bool v) {
-    if (v == ctl3D_) {
-        parentCtl3D_ = false;
-        return;
-    }
-    ctl3D_ = v;
-    parentCtl3D_ = false;
-    Perform(CM_CTL3DCHANGED, 0, 0);
-}
+void TWinControl::SetCtl3D(bool v) { SetOwnValue(ctl3D_, parentCtl3D_, v, CM_CTL3DCHANGED); }
 
-void TWinControl::SetParentCtl3D(bool v) {
-    if (v == parentCtl3D_) return;
-    parentCtl3D_ = v;
-    if (v && parent_) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
-}
+void TWinControl::SetParentCtl3D(bool v) { SetParentFlag(parentCtl3D_, v, CM_PARENTCTL3DCHANGED); }
 
 void TWinControl::DisableAlign() { ++alignDisabled_; }
 

@@ -278,6 +278,12 @@ protected:
     void SetTextSilently(const std::string& s) { text_ = s; }
     // Anchoring: the bounds and the parent's size the anchors count from.
     void UpdateAnchorRules();
+    // A value the control may take from its parent (colour, font, Ctl3D, ...):
+    // setting it makes it the control's own; setting the Parent... flag takes
+    // the parent's again.
+    template <class T>
+    void SetOwnValue(T& field, bool& parentFlag, T value, UINT notice);
+    void SetParentFlag(bool& flag, bool value, UINT parentNotice);
 
 private:
     friend class TWinControl;
