@@ -1283,7 +1283,9 @@ void TWinControl::Dispatch(TMessage& m) {
             return;
         case WM_SIZE:
         case WM_MOVE:
-            if (!settingBounds_ && !parent_) UpdateBoundsFromWindow();
+            // Moved by the desktop, by MoveWindow, or a window made top-level:
+            // the bounds follow the window (in its parent window's coordinates).
+            if (!settingBounds_) UpdateBoundsFromWindow();
             DefaultHandler(m);
             return;
         case WM_SETCURSOR:

@@ -607,6 +607,14 @@ HWND SetParent(HWND hwnd, HWND parent) {
         }
     }
     RecalcClient(hwnd);
+    // Same place on the screen, new coordinates: the window hears of them.
+    TRect now;
+    {
+        Lock l(G().lock);
+        Window* w = FindLocked(hwnd);
+        now = w ? w->rect : TRect{};
+    }
+    CallProc(hwnd, WM_MOVE, 0, MakeLParam(now.Left, now.Top));
     if (visible) {
         ShowWindow(hwnd, SW_HIDE);
         ShowWindow(hwnd, SW_SHOWNA);

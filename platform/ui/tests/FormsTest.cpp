@@ -4,6 +4,7 @@
 #include "base/Files.h"
 #include "gfx/Bitmap.h"
 #include "ui/Backend.h"
+#include "ui/Clipboard.h"
 #include "ui/FormWriter.h"
 #include "ui/UiScript.h"
 
@@ -146,6 +147,81 @@ TEST_F(Forms, AutoSizeFitsTheChildrenAndPositionsFollowTheMainForm) {
     // No owning form and no main form: the screen's centre.
     EXPECT_EQ(f->Left(), (1024 - f->Width()) / 2);
     main->Free();
+}
+
+TEST_F(Forms, AChildWindowMadeTopLevelKeepsItsPlaceOnTheScreen) {
+    // What a drop-down list does: a child of the edit whose window becomes a
+    // top-level one, placed in screen coordinates.
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    auto* list = Create<TTestPanel>(f);
+    list->SetParent(f->Edit1);
+    list->SetBounds(0, 21, 120, 60);
+    HWND h = list->Handle();
+    SetWindowLong(h, GWL_EXSTYLE, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+    SetWindowLong(h, GWL_STYLE, (GetWindowLong(h, GWL_STYLE) & ~WS_CHILD) | WS_POPUP);
+    TPoint below = f->Edit1->ClientToScreen({0, 21});
+    SetParent(h, 0);
+    EXPECT_EQ(GetParent(h), 0u);
+    EXPECT_EQ(list->Left(), below.X);  // the bounds follow the window: screen now
+    EXPECT_EQ(list->ClientOrigin(), below);
+    list->SetBounds(10, 700, 120, 60);  // kept inside the work area by the caller
+    TRect r;
+    GetWindowRect(h, r);
+    EXPECT_EQ(r.TopLeft(), (TPoint{10, 700}));
+    ASSERT_NE(GetWindowSurface(h), nullptr);
+    EXPECT_EQ(GetWindowSurface(h)->Width(), 120);
+    Clipboard().SetAsText("复制");
+    EXPECT_EQ(Clipboard().AsText(), "复制");
+}
+
+TEST_F(Forms, CursorsComeFromTheScreenElseTheControlUnderThePointer) {
+    TTestForm* f = Make();
+    f->Box1->SetCursor(crHandPoint);
+    f->Show();
+    Pump();
+    synthetic::MouseMove(Centre(f->Box1));
+    Pump();
+    EXPECT_EQ(GetCurrentCursor(), crHandPoint);
+    synthetic::MouseMove(Centre(f->Edit1));
+    Pump();
+    EXPECT_EQ(GetCurrentCursor(), crArrow);
+    Screen->SetCursor(crHourGlass);
+    synthetic::MouseMove(Centre(f->Box1));
+    Pump();
+    EXPECT_EQ(GetCurrentCursor(), crHourGlass);
+    Screen->SetCursor(crDefault);
+}
+
+TEST_F(Forms, BorderStylesMakeTheirFrames) {
+    struct Case {
+        TFormBorderStyle style;
+        TBorderIcons icons;
+        std::uint32_t has;
+        std::uint32_t hasNot;
+        int frameWidth;  // window width less client width
+    };
+    for (Case c : {Case{bsNone, {biSystemMenu}, WS_POPUP, WS_CAPTION | WS_SYSMENU, 0},
+                   Case{bsDialog, {biSystemMenu, biMinimize}, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_THICKFRAME, 6},
+                   Case{bsSingle, {biSystemMenu, biMinimize}, WS_CAPTION | WS_MINIMIZEBOX, WS_THICKFRAME, 6},
+                   Case{bsSizeable, {}, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU, 8}}) {
+        TForm* f = Create<TForm>(Application);
+        f->SetBorderStyle(c.style);
+        f->SetBorderIcons(c.icons);
+        f->SetClientWidth(200);
+        f->SetClientHeight(100);
+        f->Show();
+        Pump();
+        std::uint32_t style = GetWindowLong(f->WindowHandle(), GWL_STYLE);
+        EXPECT_EQ(style & c.has, c.has) << c.style;
+        EXPECT_EQ(style & c.hasNot, 0u) << c.style;
+        EXPECT_EQ(f->Width() - f->ClientWidth(), c.frameWidth) << c.style;
+        // The surface is what this program paints: the client area of a
+        // window the desktop frames, the whole of one without a caption.
+        EXPECT_EQ(GetWindowSurface(f->WindowHandle())->Width(), c.style == bsNone ? f->Width() : 200);
+        f->Free();
+    }
 }
 
 TEST_F(Forms, OnExitThatMovesTheFocusStopsTheEnterChain) {
