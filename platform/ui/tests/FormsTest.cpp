@@ -176,6 +176,28 @@ TEST_F(Forms, AChildWindowMadeTopLevelKeepsItsPlaceOnTheScreen) {
     EXPECT_EQ(Clipboard().AsText(), "复制");
 }
 
+TEST_F(Forms, TheWheelTurnsAtTheFocusAndClimbsToItsParents) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    f->Edit1->SetFocus();
+    std::vector<std::string> seen;
+    f->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+        seen.push_back("form " + std::to_string(delta));
+        handled = true;
+    };
+    synthetic::MouseMove(Centre(f->btnOk));  // the pointer elsewhere: the focus still gets it
+    synthetic::Wheel(-1);
+    Pump();
+    f->Edit1->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+        seen.push_back("edit " + std::to_string(delta));
+        handled = true;
+    };
+    synthetic::Wheel(2);
+    Pump();
+    EXPECT_EQ(seen, (std::vector<std::string>{"form -120", "edit 240"}));
+}
+
 TEST_F(Forms, CursorsComeFromTheScreenElseTheControlUnderThePointer) {
     TTestForm* f = Make();
     f->Box1->SetCursor(crHandPoint);
