@@ -4,7 +4,9 @@
 #include "ui/Collections.h"
 #include "ui/Controls.h"
 #include "ui/DataModule.h"
+#include "ui/DateTimePicker.h"
 #include "ui/Forms.h"
+#include "ui/PageControl.h"
 #include "ui/Timers.h"
 
 namespace menvaro {
@@ -19,6 +21,9 @@ void RegisterUiClasses() {
                                        &TGraphicControl::StaticClass(), &TCustomControl::StaticClass(),
                                        &TCustomForm::StaticClass(), &TForm::StaticClass(), &TScreen::StaticClass(),
                                        &TApplication::StaticClass(), &TTimer::StaticClass()})
+            RegisterClass(*info);
+        for (const TClassInfo* info : {&TPageControl::StaticClass(), &TTabSheet::StaticClass(),
+                                       &TDateTimePicker::StaticClass()})
             RegisterClass(*info);
         return true;
     }();
