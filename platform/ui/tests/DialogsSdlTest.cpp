@@ -105,7 +105,7 @@ TEST_F(SdlDialogs, PageControlAndDatePickerShowOnAWindow) {
     f->SetCaption("Menvaro工具系列");
     f->Font()->SetName("宋体");
     f->Font()->SetHeight(-12);
-    f->SetClientSize(360, 240);
+    f->SetClientSize(568, 240);
     auto* pages = Create<TPageControl>(f);
     pages->SetName("pgTooltype");
     pages->SetParent(f);
@@ -120,6 +120,16 @@ TEST_F(SdlDialogs, PageControlAndDatePickerShowOnAWindow) {
         if (!first) first = sheet;
     }
     pages->SetActivePage(first);
+    // Tabs on top beside them, the second one chosen.
+    auto* topTabs = Create<TPageControl>(f);
+    topTabs->SetParent(f);
+    topTabs->SetBounds(360, 8, 200, 224);
+    for (const char* caption : {"常规", "高级", "关于"}) {
+        auto* sheet = Create<TTabSheet>(f);
+        sheet->SetPageControl(topTabs);
+        sheet->SetCaption(caption);
+    }
+    topTabs->SetActivePageIndex(1);
     auto* dtp = Create<TDateTimePicker>(f);
     dtp->SetName("dtpBackupDate");
     dtp->SetParent(first);
@@ -140,7 +150,7 @@ TEST_F(SdlDialogs, PageControlAndDatePickerShowOnAWindow) {
     TMonthCalendarPopup* cal = dtp->Calendar();
     UpdateWindow(cal->Handle());
     SavePNGFile(*GetWindowSurface(cal->WindowHandle()), dir + "date-picker-calendar.png");
-    ExpectPng(dir + "page-control.png", 360, 240);
+    ExpectPng(dir + "page-control.png", 568, 240);
     ExpectPng(dir + "date-picker-calendar.png", cal->Width(), cal->Height());
     // The script ends while the window stays: the only error.
     ASSERT_EQ(errors.size(), 1u);
