@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <jpeglib.h>
 #include <png.h>
 
 #include "base/Streams.h"
@@ -9,49 +8,13 @@
 #include "gfx/ImageList.h"
 #include "gfx/Jpeg.h"
 #include "gfx/Png.h"
+#include "JpegFile.h"
 #include "TestUtil.h"
 
 using namespace menvaro;
+using menvaro::test::MakeJpeg;
 
 namespace {
-
-// A JPEG file made by libjpeg itself: left half red, right half blue.
-std::string MakeJpeg(int w, int h, bool gray = false) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = unsigned(w);
-    c.image_height = unsigned(h);
-    c.input_components = gray ? 1 : 3;
-    c.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 95, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<unsigned char> row(std::size_t(w) * 3);
-    while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < w; ++x) {
-            const bool left = x < w / 2;
-            if (gray) {
-                row[std::size_t(x)] = left ? 40 : 220;
-            } else {
-                row[3 * std::size_t(x)] = left ? 255 : 0;
-                row[3 * std::size_t(x) + 1] = 0;
-                row[3 * std::size_t(x) + 2] = left ? 0 : 255;
-            }
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::string out(reinterpret_cast<char*>(mem), size);
-    std::free(mem);
-    return out;
-}
 
 bool Near(TColor a, TColor b, int tol = 24) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tol && std::abs(GetGValue(a) - GetGValue(b)) <= tol &&

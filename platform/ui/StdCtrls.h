@@ -1,0 +1,287 @@
+// Standard controls: the label (TCustomLabel / TLabel), the push button
+// (TButtonControl / TButton) and the single-line edit (TCustomEdit / TEdit).
+//
+// The edit stands for a built-in window kind: its editing behaviour (caret,
+// selection, clipboard, undo, limits) is the window's own default answer to
+// messages, in DefWndProc, so that a descendant sees every message first and
+// can take it, change it or pass it on. Positions in the text (SelStart,
+// EM_GETSEL) count bytes of the UTF-8 text and always fall on character
+// boundaries; a character is never split, as a double-byte character never
+// is. Typed text arrives one byte a WM_CHAR and is put together here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ui/Controls.h"
+#include "ui/Forms.h"
+
+namespace menvaro {
+
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+MENVARO_DECLARE_ENUM(TTextLayout)
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+MENVARO_DECLARE_ENUM(TEditCharCase)
+
+// ------------------------------------------------------------------ label
+
+class TCustomLabel : public TGraphicControl {
+    MENVARO_CLASS(TCustomLabel, TGraphicControl)
+public:
+    explicit TCustomLabel(TComponent* owner);
+
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment a);
+    TTextLayout Layout() const { return layout_; }
+    void SetLayout(TTextLayout l);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool v);
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool v);
+    // A transparent label paints only its text; the parent shows around it.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v);
+    // The control that the caption's accelerator ("&x") focuses.
+    TWinControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TWinControl* c);
+
+    void SetAutoSize(bool v) override;
+    void Dispatch(TMessage& m) override;
+    void Loaded() override;
+
+protected:
+    void Paint() override;
+    // Draws (or with DT_CALCRECT measures) the caption in `rect`.
+    virtual void DoDrawText(TRect& rect, unsigned flags);
+    virtual std::string GetLabelText() const { return Caption(); }
+    // Fits the bounds to the caption when AutoSize is on (a right-aligned
+    // label keeps its right edge, a word-wrapped one its width).
+    virtual void AdjustBounds();
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    TAlignment alignment_ = taLeftJustify;
+    TTextLayout layout_ = tlTop;
+    bool wordWrap_ = false;
+    bool showAccelChar_ = true;
+    bool transparent_ = false;
+    TWinControl* focusControl_ = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+    MENVARO_CLASS(TLabel, TCustomLabel)
+public:
+    using TCustomLabel::TCustomLabel;
+};
+
+// ----------------------------------------------------------------- button
+
+class TButtonControl : public TWinControl {
+    MENVARO_CLASS(TButtonControl, TWinControl)
+public:
+    explicit TButtonControl(TComponent* owner);
+};
+
+// A push button: pressed by the mouse or Space, clicked by Enter when it is
+// the form's default button (or the focused button), by Esc when it is the
+// cancel button, and by its caption's accelerator. A click hands ModalResult
+// to the parent form.
+class TButton : public TButtonControl {
+    MENVARO_CLASS(TButton, TButtonControl)
+public:
+    explicit TButton(TComponent* owner);
+    ~TButton() override;
+
+    bool Default() const { return default_; }
+    void SetDefault(bool v);
+    bool Cancel() const { return cancel_; }
+    void SetCancel(bool v) { cancel_ = v; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult r) { modalResult_ = r; }
+    // Enter clicks this button now: it is focused, or it is the default one
+    // and no other button is focused.
+    bool IsActiveDefault() const { return active_; }
+    // Drawn pressed (mouse held inside, or Space held).
+    bool Pressed() const { return pressed_; }
+
+    void Click() override;
+    void Dispatch(TMessage& m) override;
+
+protected:
+    void PaintWindow(HDC dc) override;
+    // Draws what sits on the face (the caption) inside `r`; `pressed`
+    // moves it by a pixel.
+    virtual void DrawFace(TCanvas& canvas, const TRect& r, bool pressed);
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void KeyDown(std::uint16_t& key, TShiftState shift) override;
+    void KeyUp(std::uint16_t& key, TShiftState shift) override;
+
+private:
+    void SetPressed(bool v);
+    bool default_ = false;
+    bool cancel_ = false;
+    TModalResult modalResult_ = mrNone;
+    bool active_ = false;
+    bool pressed_ = false;
+    bool mouseDown_ = false;
+    bool spaceDown_ = false;
+    std::unique_ptr<TCanvas> canvas_;
+};
+
+// ------------------------------------------------------------------- edit
+
+// Edit messages and notifications (the numbers the controls' code uses).
+enum : UINT {
+    EM_GETSEL = 0x00B0,
+    EM_SETSEL = 0x00B1,
+    EM_GETRECT = 0x00B2,
+    EM_SETRECT = 0x00B3,
+    EM_SETRECTNP = 0x00B4,
+    EM_SCROLLCARET = 0x00B7,
+    EM_GETMODIFY = 0x00B8,
+    EM_SETMODIFY = 0x00B9,
+    EM_REPLACESEL = 0x00C2,
+    EM_LIMITTEXT = 0x00C5,
+    EM_CANUNDO = 0x00C6,
+    EM_UNDO = 0x00C7,
+    EM_EMPTYUNDOBUFFER = 0x00CD,
+    EM_SETPASSWORDCHAR = 0x00CC,
+    EM_GETFIRSTVISIBLELINE = 0x00CE,
+    EM_SETREADONLY = 0x00CF,
+    EM_GETPASSWORDCHAR = 0x00D2,
+    EM_SETMARGINS = 0x00D3,
+    EM_GETMARGINS = 0x00D4,
+    EM_GETLIMITTEXT = 0x00D5,
+    EM_POSFROMCHAR = 0x00D6,
+    EM_CHARFROMPOS = 0x00D7,
+};
+enum : std::uint16_t { EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_MAXTEXT = 0x0501 };
+enum : WPARAM { EC_LEFTMARGIN = 0x0001, EC_RIGHTMARGIN = 0x0002 };
+// Edit styles (low word of the window style).
+enum : std::uint32_t {
+    ES_LEFT = 0x0000,
+    ES_CENTER = 0x0001,
+    ES_RIGHT = 0x0002,
+    ES_MULTILINE = 0x0004,
+    ES_UPPERCASE = 0x0008,
+    ES_LOWERCASE = 0x0010,
+    ES_PASSWORD = 0x0020,
+    ES_AUTOHSCROLL = 0x0080,
+    ES_NOHIDESEL = 0x0100,
+    ES_READONLY = 0x0800,
+};
+
+class TCustomEdit : public TWinControl {
+    MENVARO_CLASS(TCustomEdit, TWinControl)
+public:
+    explicit TCustomEdit(TComponent* owner);
+    ~TCustomEdit() override;
+
+    // Selects everything when the focus arrives by the keyboard.
+    bool AutoSelect() const { return autoSelect_; }
+    void SetAutoSelect(bool v) { autoSelect_ = v; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle s);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase c);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool v);
+    // At most this many bytes of text; 0 is no limit. Typing and pasting
+    // stop there (a character that does not fit is left out whole); text
+    // set by the program is not cut.
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int v);
+    char PasswordChar() const { return passwordChar_; }
+    void SetPasswordChar(char c);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool v);
+    bool Modified() const { return modified_; }
+    void SetModified(bool v) { modified_ = v; }
+
+    int SelStart() const;
+    void SetSelStart(int v);
+    int SelLength() const;
+    void SetSelLength(int v);
+    std::string SelText() const;
+    // Replaces the selection (not refused by ReadOnly: it is the program's).
+    void SetSelText(const std::string& s);
+    void Select(int start, int length);
+    void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    bool CanUndo() const;
+    void Undo();
+    void ClearUndo();
+    void Clear() { SetText(std::string()); }
+
+    // The caret's byte position; the selection runs between it and the anchor.
+    int CaretPos() const { return caret_; }
+    // The first visible pixel column of the text (horizontal scrolling).
+    int ScrollOffset() const { return scroll_; }
+    // The rectangle the text is laid out in, in client coordinates.
+    TRect EditRect() const;
+
+    TNotifyEvent OnChange;
+
+    void SetText(const std::string& s) override;
+    void SetAutoSize(bool v) override;
+    void Dispatch(TMessage& m) override;
+    void Loaded() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    LRESULT DefWndProc(TMessage& m) override;
+    void PaintWindow(HDC dc) override;
+    void DoEnter() override;
+    // Every change of the text (typed or set): OnChange.
+    virtual void Change();
+    bool CanAutoSize(int& width, int& height) override;
+
+private:
+    struct State;
+    void ApplyStyleBits(std::uint32_t style);
+    bool EditKeyDown(std::uint16_t key, TShiftState shift);
+    void EditChar(unsigned char ch);
+    void InsertTyped(const std::string& s);
+    bool Replace(int from, int to, const std::string& with, bool typed, int group);
+    void SetCaret(int pos, bool extend);
+    void EnsureCaretVisible();
+    void NotifyChanged();
+    int ByteFromX(int x);
+    int XOfByte(int pos);
+    std::string DisplayText() const;
+    std::string ApplyCase(const std::string& s) const;
+    void StartBlink();
+    void StopBlink();
+    void UpdateHeight();
+
+    bool autoSelect_ = true;
+    TBorderStyle borderStyle_ = bsSingle;
+    TEditCharCase charCase_ = ecNormal;
+    bool hideSelection_ = true;
+    int maxLength_ = 0;
+    char passwordChar_ = 0;
+    bool readOnly_ = false;
+    bool modified_ = false;
+    int caret_ = 0;
+    int anchor_ = 0;
+    int scroll_ = 0;
+    bool selecting_ = false;  // the mouse is selecting
+    std::unique_ptr<State> s_;
+    std::unique_ptr<TCanvas> canvas_;
+};
+
+class TEdit : public TCustomEdit {
+    MENVARO_CLASS(TEdit, TCustomEdit)
+public:
+    using TCustomEdit::TCustomEdit;
+};
+
+}  // namespace menvaro
