@@ -190,18 +190,26 @@ void TCustomEdit::SetHideSelection(bool v) {
 void TCustomEdit::SetMaxLength(int v) {
     if (v < 0) v = 0;
     if (v == maxLength_) return;
-    Perform(EM_LIMITTEXT, static_cast<WPARAM>(v), 0);
+    Send(EM_LIMITTEXT, static_cast<WPARAM>(v), 0);
 }
 
 void TCustomEdit::SetPasswordChar(char c) {
     if (c == passwordChar_) return;
-    Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
+    Send(EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
 }
 
 void TCustomEdit::SetReadOnly(bool v) {
     if (v == readOnly_) return;
     readOnly_ = v;
-    Perform(EM_SETREADONLY, v ? 1 : 0, 0);
+    Send(EM_SETREADONLY, v ? 1 : 0, 0);
+}
+
+// The window's state changes with or without the window: without one the
+// message goes straight to the edit's own handling.
+LRESULT TCustomEdit::Send(UINT msg, WPARAM w, LPARAM l) {
+    if (HandleAllocated()) return Perform(msg, w, l);
+    TMessage m{msg, w, l, 0};
+    return DefWndProc(m);
 }
 
 std::string TCustomEdit::ApplyCase(const std::string& s) const {
@@ -245,30 +253,30 @@ std::string TCustomEdit::SelText() const {
     return Text().substr(static_cast<std::size_t>(SelStart()), static_cast<std::size_t>(SelLength()));
 }
 
-void TCustomEdit::SetSelStart(int v) { Perform(EM_SETSEL, static_cast<WPARAM>(v), v); }
+void TCustomEdit::SetSelStart(int v) { Send(EM_SETSEL, static_cast<WPARAM>(v), v); }
 
 void TCustomEdit::SetSelLength(int v) {
     int start = SelStart();
-    Perform(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, v));
+    Send(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, v));
 }
 
 void TCustomEdit::Select(int start, int length) {
-    Perform(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, length));
+    Send(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, length));
 }
 
-void TCustomEdit::SelectAll() { Perform(EM_SETSEL, 0, -1); }
+void TCustomEdit::SelectAll() { Send(EM_SETSEL, 0, -1); }
 
 void TCustomEdit::SetSelText(const std::string& s) {
-    Perform(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(s.c_str()));
+    Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(s.c_str()));
 }
 
-void TCustomEdit::ClearSelection() { Perform(WM_CLEAR, 0, 0); }
-void TCustomEdit::CopyToClipboard() { Perform(WM_COPY, 0, 0); }
-void TCustomEdit::CutToClipboard() { Perform(WM_CUT, 0, 0); }
-void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
+void TCustomEdit::ClearSelection() { Send(WM_CLEAR, 0, 0); }
+void TCustomEdit::CopyToClipboard() { Send(WM_COPY, 0, 0); }
+void TCustomEdit::CutToClipboard() { Send(WM_CUT, 0, 0); }
+void TCustomEdit::PasteFromClipboard() { Send(WM_PASTE, 0, 0); }
 bool TCustomEdit::CanUndo() const { return s_->canUndo; }
-void TCustomEdit::Undo() { Perform(WM_UNDO, 0, 0); }
-void TCustomEdit::ClearUndo() { Perform(EM_EMPTYUNDOBUFFER, 0, 0); }
+void TCustomEdit::Undo() { Send(WM_UNDO, 0, 0); }
+void TCustomEdit::ClearUndo() { Send(EM_EMPTYUNDOBUFFER, 0, 0); }
 
 // ----------------------------------------------------------------- editing
 

@@ -142,7 +142,7 @@ void TCustomLabel::Paint() {
 }
 
 void TCustomLabel::AdjustBounds() {
-    if (!AutoSize() || ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) return;
+    if (!AutoSize() || ComponentState().Contains(csLoading)) return;
     TRect r = ClientRect();
     if (!wordWrap_) r.Right = r.Left + 32767;
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (wordWrap_ ? unsigned(DT_WORDBREAK) : 0u));

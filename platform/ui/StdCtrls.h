@@ -246,6 +246,7 @@ protected:
 
 private:
     struct State;
+    LRESULT Send(UINT msg, WPARAM w, LPARAM l);
     void ApplyStyleBits(std::uint32_t style);
     bool EditKeyDown(std::uint16_t key, TShiftState shift);
     void EditChar(unsigned char ch);

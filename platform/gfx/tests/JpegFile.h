@@ -2,11 +2,13 @@
 // read one.
 #pragma once
 
-#include <jpeglib.h>
-
+#include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>  // after <cstdio>: it needs FILE and size_t
 
 namespace menvaro::test {
 

@@ -162,6 +162,30 @@ TEST_F(Edit, PasswordTextIsNeitherShownNorCopied) {
     EXPECT_EQ(e->Text(), "secret");
 }
 
+TEST_F(Edit, PropertiesSetBeforeTheWindowExistsHold) {
+    auto* e = Create<TEdit>(form);
+    e->SetMaxLength(3);
+    e->SetPasswordChar('*');
+    e->SetText("ab");
+    e->SelectAll();
+    EXPECT_EQ(e->SelLength(), 2);
+    EXPECT_FALSE(e->HandleAllocated());
+    e->SetParent(form);
+    e->SetFocus();
+    Pump();
+    Press(VK_END);
+    Type("cde");
+    EXPECT_EQ(e->Text(), "abc");
+    EXPECT_EQ(e->Perform(EM_GETPASSWORDCHAR), '*');
+    auto* r = Create<TEdit>(form);
+    r->SetReadOnly(true);
+    r->SetParent(form);
+    r->SetFocus();
+    Pump();
+    Type("x");
+    EXPECT_EQ(r->Text(), "");
+}
+
 TEST_F(Edit, CopyPutsTheSelectionOnTheClipboard) {
     auto* e = MakeFocused("copy this");
     e->Select(5, 4);

@@ -59,6 +59,18 @@ TEST_F(Panels, LabelSizesItselfToItsCaption) {
     wc.Font().Assign(*w->Font());
     EXPECT_EQ(w->Width(), 60);
     EXPECT_GE(w->Height(), 2 * wc.TextMetrics().Height);
+    // A label read from a form file fits its caption once the file is read.
+    auto* f = Create<TForm>(Application);
+    ReadComponentText(f,
+                      "object F: TForm\n  object lblUser: TLabel\n    Left = 10\n    Top = 4\n    Width = 28\n"
+                      "    Height = 13\n    Caption = '用户(&U)'\n  end\nend\n",
+                      "label.form");
+    auto* read = static_cast<TLabel*>(f->FindComponent("lblUser"));
+    TCanvas rc;
+    rc.Font().Assign(*read->Font());
+    TRect calc{0, 0, 1000, 0};
+    rc.DrawText("用户(&U)", calc, DT_CALCRECT);
+    EXPECT_EQ(read->Width(), calc.Width());
     // Without AutoSize the bounds stay.
     auto* fixed = Put<TLabel>(20, 120, 339, 17);
     fixed->SetAutoSize(false);

@@ -1,0 +1,69 @@
+// Runs the gallery program under the sdl backend with SDL's offscreen
+// driver and its UI script, then looks at the screenshot it wrote.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "base/Files.h"
+
+namespace menvaro {
+namespace {
+
+struct Png {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+    // 0x00RRGGBB
+    unsigned At(int x, int y) const {
+        const unsigned char* p = &rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3];
+        return (unsigned(p[0]) << 16) | (unsigned(p[1]) << 8) | p[2];
+    }
+};
+
+bool ReadPng(const std::string& path, Png& out) {
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
+    img.format = PNG_FORMAT_RGB;
+    out.w = int(img.width);
+    out.h = int(img.height);
+    out.rgb.resize(PNG_IMAGE_SIZE(img));
+    bool ok = png_image_finish_read(&img, nullptr, out.rgb.data(), 0, nullptr) != 0;
+    png_image_free(&img);
+    return ok;
+}
+
+TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
+    std::string shot = "gallery.png";
+    DeleteFile(shot);
+    std::string err = ::testing::TempDir() + "gallery_err.txt";
+    std::string cmd = std::string("env -u DISPLAY -u WAYLAND_DISPLAY MENVARO_UI=sdl SDL_VIDEODRIVER=offscreen ") +
+                      "MENVARO_UI_SCRIPT=" + MENVARO_GALLERY_SCRIPT + " " + MENVARO_GALLERY + " 2>" + err;
+    int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    ASSERT_EQ(WEXITSTATUS(raw), 0) << ReadFileBytes(err);
+    Png png;
+    ASSERT_TRUE(ReadPng(shot, png));
+    ASSERT_EQ(png.w, 660);
+    ASSERT_EQ(png.h, 440);
+    EXPECT_EQ(png.At(420, 5), 0xFFFFFFu);    // the white banner
+    EXPECT_EQ(png.At(10, 71), 0x008040u);    // the green bar under it
+    EXPECT_EQ(png.At(10, 350), 0xFFFFFFu);   // the raised frame bevel: light outside
+    EXPECT_EQ(png.At(11, 350), 0x808080u);   // and dark inside
+    EXPECT_EQ(png.At(18 + 3, 372 + 8), 0x000080u);  // a block of the progress bar
+    EXPECT_EQ(png.At(18 + 300, 372 + 8), 0xC0C0C0u);
+    EXPECT_EQ(png.At(405, 300), 0xC0C0C0u);  // the free area
+    // The logo's green mark and the purple captions of the bitmap buttons.
+    unsigned logo = png.At(506 + 14, 34);
+    EXPECT_GT((logo >> 8) & 0xFF, 96u);
+    EXPECT_LT(logo >> 16, 64u);
+    int purple = 0;
+    for (int y = 150; y < 215; ++y)
+        for (int x = 15; x < 140; ++x) purple += png.At(x, y) == 0x800080u;
+    EXPECT_GT(purple, 30);
+}
+
+}  // namespace
+}  // namespace menvaro
