@@ -1,7 +1,6 @@
 // The parts this library's own dialogs (message dialogs, the folder
-// browser) are built from: a push button, a text and a one-line edit. The
-// dialogs make them only through these functions, so that the parts can be
-// exchanged for the standard controls without touching the dialogs.
+// browser) are built from: the standard push button, label and edit, made
+// as the dialogs want them.
 #pragma once
 
 #include <string>
@@ -11,16 +10,14 @@
 
 namespace menvaro {
 
-// A push button on `form` named `name`. Clicking it (or Space while it has
-// the focus, Enter while it is the default one, Esc while it is the cancel
-// one, its accelerator) sets the form's ModalResult to `result` when that is
-// not mrNone, after OnClick.
+// A TButton on `form` named `name`, handing `result` to the form when
+// clicked (Enter reaches it as the default button, Esc as the cancel one).
 TWinControl* MakeDialogButton(TCustomForm* form, const std::string& name, const std::string& caption,
                               TModalResult result, bool isDefault, bool isCancel);
-// A text without accelerators, broken into lines at its width.
+// A TLabel without accelerators, broken into lines at its width.
 TControl* MakeDialogText(TCustomForm* form, const std::string& name, const std::string& text);
 
-// A one-line edit for typed text; `onChange` runs after every change.
+// A TEdit; `onChange` runs after every change of its text.
 TWinControl* MakeDialogEdit(TCustomForm* form, const std::string& name, TNotifyEvent onChange = nullptr);
 
 // The font the dialogs write in.
