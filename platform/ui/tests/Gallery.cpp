@@ -1,10 +1,13 @@
 // The gallery: every standard control on one form (forms/Gallery.form),
-// with the updater's banner, buttons and busy-window parts. pnlFree is left
-// for more controls. Run under a UI script by GalleryTest.
+// with the updater's banner, buttons and busy-window parts; pnlFree holds
+// the backup tool's pages with their date pickers. Run under a UI script by
+// GalleryTest.
 #include "ui/Animate.h"
 #include "ui/Buttons.h"
 #include "ui/ClassBuilder.h"
+#include "ui/DateTimePicker.h"
 #include "ui/ExtCtrls.h"
+#include "ui/PageControl.h"
 #include "ui/Forms.h"
 #include "ui/ProgressBar.h"
 #include "ui/StdCtrls.h"
@@ -28,6 +31,8 @@ public:
     TProgressBar* ProgressBar = nullptr;
     TAnimate* Animate1 = nullptr;
     TPanel* pnlFree = nullptr;
+    TPageControl* pgTooltype = nullptr;
+    TDateTimePicker* dtpBackupDate = nullptr;
     int builds = 0;
 
     void FormCreate(TObject*) { lblHint->SetCaption("请生成资料"); }
@@ -42,7 +47,7 @@ public:
 
 MENVARO_CLASS_INFO(TGalleryForm) {
     MENVARO_PUBLISHED_FIELDS(Panel1, Label1, lblHint, imgLogo, btnSource, edSource, btnBuildData, btnUpdateData,
-                             edUser, lblCount, ProgressBar, Animate1, pnlFree)
+                             edUser, lblCount, ProgressBar, Animate1, pnlFree, pgTooltype, dtpBackupDate)
     MENVARO_PUBLISHED_METHODS(FormCreate, btnSourceClick, btnBuildDataClick, btnOkClick)
 }
 

@@ -54,7 +54,11 @@ TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     EXPECT_EQ(png.At(11, 350), 0x808080u);   // and dark inside
     EXPECT_EQ(png.At(18 + 3, 372 + 8), 0x000080u);  // a block of the progress bar
     EXPECT_EQ(png.At(18 + 300, 372 + 8), 0xC0C0C0u);
-    EXPECT_EQ(png.At(405, 300), 0xC0C0C0u);  // the free area
+    EXPECT_EQ(png.At(405, 300), 0xC0C0C0u);  // the free panel's margin
+    // Its pages' tabs below them: the chosen one reaches two pixels lower.
+    EXPECT_EQ(png.At(430, 423), 0x000000u);
+    EXPECT_EQ(png.At(495, 423), 0xC0C0C0u);
+    EXPECT_EQ(png.At(495, 421), 0x000000u);
     // The logo's green mark and the purple captions of the bitmap buttons.
     unsigned logo = png.At(506 + 14, 34);
     EXPECT_GT((logo >> 8) & 0xFF, 96u);
