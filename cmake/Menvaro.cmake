@@ -31,14 +31,14 @@ set(MENVARO_DEMO_DB_DIR ${PROJECT_BINARY_DIR}/demo/db)
 # One GoogleTest executable whose cases are registered with CTest one by one.
 # The label "threaded" also puts it into the ThreadSanitizer run.
 function(menvaro_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "RESOURCE_LOCK" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set(props)
-  # List values keep their semicolons escaped through the property list.
+  # The environment goes in front of the command: a list of variables does
+  # not survive the test discovery's property list.
   if(T_ENV)
-    string(REPLACE ";" "\\;" env "${T_ENV}")
-    list(APPEND props ENVIRONMENT "${env}")
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR /usr/bin/env ${T_ENV})
   endif()
   if(T_LABELS)
     string(REPLACE ";" "\\;" labels "${T_LABELS}")
@@ -46,6 +46,10 @@ function(menvaro_test name)
     if("threaded" IN_LIST T_LABELS)
       add_dependencies(menvaro_threaded_tests ${name})
     endif()
+  endif()
+  # Cases that share something on disk run one at a time.
+  if(T_RESOURCE_LOCK)
+    list(APPEND props RESOURCE_LOCK ${T_RESOURCE_LOCK})
   endif()
   if(props)
     set(props PROPERTIES ${props})

@@ -11,6 +11,7 @@
 #include "base/Files.h"
 #include "base/Strings.h"
 #include "ui/ClassBuilder.h"
+#include "untProgressBar.h"
 
 namespace pelgrane {
 
@@ -28,6 +29,7 @@ void TDM::DataModuleCreate(TObject*) {
     XmlText = std::make_unique<TStringList>();
     ProjectIds = std::make_unique<TStringList>();
     EmptyFiles = std::make_unique<TStringList>();
+    WrittenFiles = std::make_unique<TStringList>();
 }
 
 void TDM::DataModuleDestroy(TObject*) {
@@ -38,12 +40,37 @@ void TDM::DataModuleDestroy(TObject*) {
     XmlDoc.reset();
     if (EmptyFiles) EmptyFiles->Clear();
     EmptyFiles.reset();
+    WrittenFiles.reset();
+}
+
+bool TDM::BuildData(const std::string& ConnStr, const std::string& Folder) {
+    bool result = false;
+    try {
+        EmptyFiles->Clear();
+        WrittenFiles->Clear();
+        OutputFolder = Folder;
+        adoCon->Close();
+        adoCon->SetConnectionString(ConnStr);
+        adoCon->Open();
+        // Without the busy window nothing is exported: that is no success.
+        if (ShowProgress()) {
+            SetProgressCaption("正在生成资料,请稍候....");
+            RunWithProgress(TNotifyEvent::Bind<&TDM::ExportAll>(this));
+            result = !Failed;
+        }
+    } catch (...) {
+        HideProgress();
+        throw;
+    }
+    HideProgress();
+    return result;
 }
 
 void TDM::ExportAll(TObject*) {
     Failed = false;
     FailReason.clear();
     EmptyFiles->Clear();
+    WrittenFiles->Clear();
     ProjectIds->Clear();
     try {
         ExportProjects();
@@ -95,6 +122,7 @@ DOMElement TDM::NewDocument(const char* root) {
 void TDM::SaveDocument(const std::string& fileName) {
     XmlText->SetText(XmlDoc->xml());
     XmlText->SaveToFile(OutputFolder + fileName, TEncoding::GBK);
+    WrittenFiles->Add(fileName);
 }
 
 std::string TDM::Value(const char* field) const { return qryPublic->FieldByName(field).AsString(); }

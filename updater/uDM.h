@@ -38,10 +38,16 @@ public:
     std::string FailReason;
     // Names of the files whose query returned no rows in the last build.
     std::unique_ptr<TStringList> EmptyFiles;
+    // Names of the files the last build wrote, in the order written.
+    std::unique_ptr<TStringList> WrittenFiles;
 
     void DataModuleCreate(TObject* Sender);
     void DataModuleDestroy(TObject* Sender);
 
+    // Opens the database with `ConnStr` (a failure raises) and runs the
+    // exporters under the busy window. False when an exporter failed or the
+    // busy window could not be shown.
+    bool BuildData(const std::string& ConnStr, const std::string& Folder);
     // The job of the busy window: the 23 exporters in their fixed order; the
     // first exception stops the series and sets Failed.
     void ExportAll(TObject* Sender);

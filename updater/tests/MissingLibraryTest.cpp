@@ -26,7 +26,7 @@ TEST(MissingLibrary, WrappersGiveTheirMissingResultsAndLoadingIsRetried) {
 
     // Once the library is installed beside the program, the next call finds it.
     const std::string own = menvaro::ExeFolder() + "librapi.so";
-    menvaro::WriteFileAtomic(own, menvaro::ReadFileBytes(std::getenv("TEST_DEVICE_LIBRARY")));
+    menvaro::WriteFileAtomic(own, menvaro::ReadFileBytes(TEST_DEVICE_LIBRARY));
     EXPECT_TRUE(LoadRapi());
     EXPECT_EQ(ConnectDevice(), TDeviceConnection::dcConnected);
     menvaro::DeleteFile(own);
