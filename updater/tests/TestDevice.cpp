@@ -52,6 +52,7 @@ TEST_EXPORT HANDLE CeCreateFile(LPCWSTR path, DWORD, DWORD, void*, DWORD disposi
 TEST_EXPORT BOOL CeWriteFile(HANDLE h, const void* buffer, DWORD count, DWORD* written, void*) {
     const int n = control.writes++;
     *written = 0;
+    if (control.throwOnWrite) throw std::runtime_error("the device library failed");
     const auto it = open.find(reinterpret_cast<std::intptr_t>(h));
     if (it == open.end() || n == control.failWriteAt) {
         lastError = ERROR_WRITE_FAULT;

@@ -11,6 +11,7 @@
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
 #include "uDM.h"
+#include "ui/FormResources.h"
 #include "uUpdatePda.h"
 
 namespace menvaro {
@@ -164,6 +165,37 @@ TEST_F(UpdateActions, FilesThatCouldNotBeCopiedAreNamedAndKeepTheirOldCopies) {
     EXPECT_EQ(Device().files[kOnDevice + first], "old");
     for (const std::string& name : DeviceFiles()) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     EXPECT_EQ(Device().log.back(), "uninit");
+}
+
+TEST_F(UpdateActions, AnUpdateThatRaisesStillDisconnectsAndGivesTheButtonsBack) {
+    form_->btnBuildDataClick(nullptr);
+    Device().Reset();
+    Device().throwOnWrite = true;
+    EXPECT_THROW(form_->btnUpdateDataClick(nullptr), std::runtime_error);
+    EXPECT_EQ(Device().log.back(), "uninit");
+    EXPECT_EQ(State(), "更新基本资料到PDA失败！ -UC");
+}
+
+TEST_F(UpdateActions, WithoutABusyWindowNothingRunsAndNothingCountsAsDone) {
+    form_->btnBuildDataClick(nullptr);
+    ASSERT_EQ(State(), "生成PDA资料完成,请更新到PDA上...  -UC");
+    // A second resource for the busy window's class makes it impossible to create.
+    const TFormResource real = *FindFormResource("TfrmProgressBar");
+    RegisterFormResource("TfrmProgressBar", "broken.form", "object frmProgressBar: TfrmProgressBar\nend\n");
+    std::string text;
+    AnswerTheBox(text);
+    EXPECT_FALSE(DM->BuildData(form_->ConnectionString, form_->SourceFolder));
+    EXPECT_EQ(text, "无法建立进度表.");
+    text.clear();
+    Device().Reset();
+    AnswerTheBox(text);
+    form_->btnUpdateDataClick(nullptr);
+    EXPECT_EQ(text, "无法建立进度表.");
+    EXPECT_EQ(State(), "更新基本资料到PDA失败！ -UC");
+    EXPECT_TRUE(Device().files.empty());
+    EXPECT_EQ(Device().log.back(), "uninit");
+    UnregisterFormResource("TfrmProgressBar");
+    RegisterFormResource(real.ClassName, real.FileName, real.Text);
 }
 
 }  // namespace
