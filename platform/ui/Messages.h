@@ -131,7 +131,7 @@ enum : UINT {
     CM_CANCELMODE = 0xB004,
     CM_DIALOGKEY = 0xB005,
     CM_DIALOGCHAR = 0xB006,
-    CM_FOCUSCHANGED = 0xB007,  // fixed by the decorated buttons' specification
+    CM_FOCUSCHANGED = 0xB007,  // the decorated buttons send this number
     CM_WANTSPECIALKEY = 0xB008,
     CM_MOUSEENTER = 0xB009,
     CM_MOUSELEAVE = 0xB00A,
@@ -148,7 +148,7 @@ enum : UINT {
     CM_CTL3DCHANGED = 0xB015,
     CM_PARENTCTL3DCHANGED = 0xB016,
     CM_HITTEST = 0xB017,
-    CM_BUTTONPRESSED = 0xB018,  // fixed by the decorated buttons' specification
+    CM_BUTTONPRESSED = 0xB018,  // the decorated buttons send this number
     CM_SHOWHINTCHANGED = 0xB019,
     CM_PARENTSHOWHINTCHANGED = 0xB01A,
     CM_BIDIMODECHANGED = 0xB01B,
