@@ -44,7 +44,14 @@ void TUpdateForm::FormCreate(TObject*) {
     edSource->SetText(SourceFolder);
     edDestination->SetText(DeviceFolder);
     lblHint->SetCaption(kHintStart);
-    LoadConnectionSettings();
+    // Nothing is built yet, also when the settings cannot be read: the error
+    // is shown and the window opens without a connection string.
+    try {
+        LoadConnectionSettings();
+    } catch (...) {
+        btnUpdateData->SetEnabled(false);
+        throw;
+    }
     btnUpdateData->SetEnabled(false);
 }
 

@@ -104,6 +104,23 @@ TEST_F(Pelgrane, BuildsUpdatesTwiceAndLeavesExactlyTheBuiltFilesOnTheHandheld) {
     EXPECT_EQ(ReadFileBytes(xml() + "dish01.xml"), ReadFileBytes(MENVARO_GOLDEN_DIR "dish01.xml"));
 }
 
+TEST_F(Pelgrane, ADamagedSettingsFileIsShownAndNothingCanBeUpdated) {
+    WriteFileAtomic(dir_.path() + "registry.reg",
+                    "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\r\n");
+    const std::string before = ReadFileBytes(dir_.path() + "registry.reg");
+    EXPECT_EQ(Run("expect Message text \"The settings file \\\"" + dir_.path() +
+                  "registry.reg\\\" is damaged at line 2: a key line must end with \\\"]\\\"\"\n"
+                  "click OK\n"
+                  "expect btnUpdateData enabled false\n"
+                  "click btnBuildData\n"
+                  "expect Message text \"服务端没有设置数据源！\"\n"
+                  "click OK\n"
+                  "close UpdateForm\n"),
+              0)
+        << output_;
+    EXPECT_EQ(ReadFileBytes(dir_.path() + "registry.reg"), before);  // never overwritten
+}
+
 TEST_F(Pelgrane, AFailedBuildIsReportedAndTheButtonsStay) {
     TempDir broken("broken");
     test::MakeDatabase(broken.path() + "Velkoranth.db", "create table dishproject (ProjectID char(2));");
