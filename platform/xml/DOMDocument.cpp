@@ -282,8 +282,11 @@ void DOMElement::setText(std::string_view value) {
     Check();
     CheckText(value, "text");
     pugi::xml_node n = NodeOf(node_);
-    while (pugi::xml_node c = n.first_child())
-        if (!n.remove_child(c)) throw EXMLError(std::string("Cannot clear the element ") + n.name());
+    // Child elements may still have handles: they are parked, not freed.
+    while (pugi::xml_node c = n.first_child()) {
+        const bool done = c.type() == pugi::node_element ? impl_->park.append_move(c) : n.remove_child(c);
+        if (!done) throw EXMLError(std::string("Cannot clear the element ") + n.name());
+    }
     if (value.empty()) return;
     pugi::xml_node t = n.append_child(pugi::node_pcdata);
     if (!t || !t.set_value(value.data(), value.size()))

@@ -72,7 +72,8 @@ public:
     // All text inside the element.
     std::string text() const;
     // Replaces the content with the text; an empty text leaves the element
-    // without children. Raises for characters that XML cannot hold.
+    // without children. Child elements taken out stay usable through their
+    // handles, outside the tree. Raises for characters that XML cannot hold.
     void setText(std::string_view value);
 
     // The value's text (VarToStr); Null and Empty set an empty value.

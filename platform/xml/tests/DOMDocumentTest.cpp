@@ -185,3 +185,18 @@ TEST(DOMDocument, AppendingMovesAndTextReplacesChildren) {
     EXPECT_EQ(doc.xml(), "<R><B/></R>\r\n");
     EXPECT_EQ(root.xml(), "<R><B/></R>");
 }
+
+TEST(DOMDocument, AnElementTakenOutByTextStaysUsable) {
+    DOMDocument doc;
+    DOMElement root = doc.appendChild(doc.createElement("R"));
+    DOMElement b = AddChildElement(root, "B", "2");
+    DOMElement a = AddChildElement(b, "A", "1");
+    AddChildElement(a, "C", "3");
+    b.setText("x");
+    EXPECT_EQ(doc.xml(), "<R><B>x</B></R>\r\n");
+    // The handle still holds its element, subtree and all, outside the tree.
+    EXPECT_EQ(a.nodeName(), "A");
+    EXPECT_EQ(a.text(), "13");
+    root.appendChild(a);
+    EXPECT_EQ(doc.xml(), "<R><B>x</B><A>1<C>3</C></A></R>\r\n");
+}
