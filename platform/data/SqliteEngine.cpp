@@ -98,6 +98,7 @@ public:
             const char* name = sqlite3_column_name(stmt.get(), c);
             d.Name = name ? name : "";
             readers[static_cast<std::size_t>(c)] = ReaderFor(d.DataType);
+            if (readers[static_cast<std::size_t>(c)] == Reader::FixedText) CheckFixedWidth(d, decl);
             defs[static_cast<std::size_t>(c)] = std::move(d);
         }
 
@@ -134,6 +135,16 @@ private:
             if (after == tail) break;
             tail = after;
         }
+    }
+
+    // Every value is padded to the declared width, so a width no char
+    // column on the server can have is refused rather than allocated.
+    static void CheckFixedWidth(const TFieldDef& d, const char* declared) {
+        const bool wide = d.DataType == TFieldType::ftFixedWideChar;
+        const int limit = wide ? 4000 : 8000;
+        if (d.Size > limit)
+            throw EADOError("Column '" + d.Name + "' is declared " + declared + "; a " + (wide ? "nchar" : "char") +
+                            " column holds at most " + std::to_string(limit));
     }
 
     [[noreturn]] static void BadValue(const TFieldDef& d, int row, const std::string& value, const char* what) {

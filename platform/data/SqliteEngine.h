@@ -2,7 +2,8 @@
 // the declared types of the table columns (DeclaredType.h); values that a
 // column of that type could not hold on SQL Server raise instead of being
 // bent into it. char(n) and nchar(n) values are padded with blanks to their
-// width, as the server pads them.
+// width, as the server pads them; a width beyond the server's (8000 and 4000)
+// is refused.
 #pragma once
 
 #include <memory>

@@ -279,3 +279,35 @@ TEST(AdoEngineChoice, MissingAndDamagedFilesAreErrorsAndNothingIsCreated) {
     con.SetConnectionString("Initial Catalog=Velkoranth");
     EXPECT_THROW(con.Open(), EDatabaseError);
 }
+
+TEST(AdoFixedChar, AWidthNoCharColumnCanHaveIsRefusedNotPadded) {
+    TempDir dir;
+    MakeDatabase(dir.path() + "Wide.db",
+                 "create table T (A char(2000000000), B nchar(4001), C char(8000), D nchar(4000));"
+                 "insert into T values ('a', 'b', 'c', 'd');");
+    TOwned<TADOConnection> con(Create<TADOConnection>(nullptr));
+    con->SetConnectionString("Initial Catalog=Wide;Data Source=" + dir.path());
+    TOwned<TADOQuery> q(Create<TADOQuery>(nullptr));
+    q->SetConnection(con.get());
+    const struct {
+        const char* sql;
+        const char* message;
+    } refused[] = {
+        {"select A from T", "Column 'A' is declared char(2000000000); a char column holds at most 8000"},
+        {"select B from T", "Column 'B' is declared nchar(4001); a nchar column holds at most 4000"},
+    };
+    for (const auto& c : refused) {
+        q->SQL()->SetText(c.sql);
+        try {
+            q->Open();
+            ADD_FAILURE() << c.sql;
+        } catch (const EADOError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+        }
+        EXPECT_FALSE(q->Active());
+    }
+    q->SQL()->SetText("select C, D from T");
+    q->Open();
+    EXPECT_EQ(q->FieldByName("C").AsString(), "c" + std::string(7999, ' '));
+    EXPECT_EQ(q->FieldByName("D").AsString(), "d" + std::string(3999, ' '));
+}
