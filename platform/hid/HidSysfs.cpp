@@ -65,7 +65,7 @@ bool IsBelow(const fs::path& path, const fs::path& root) {
 }
 
 // The USB device's release number: the nearest ancestor of the HID device
-// that has bcdDevice, within the tree.
+// that has bcdDevice, within the tree; 0 when none has.
 bool ReadUsbVersion(const fs::path& root, const fs::path& hidDir, std::uint16_t& version) {
     std::error_code ec;
     for (fs::path dir = hidDir.parent_path(); IsBelow(dir, root); dir = dir.parent_path()) {
@@ -127,7 +127,10 @@ bool ReadHidAttributes(const std::string& sysRoot, const std::string& classDir, 
         !ParseHex16(parts[2], a.ProductID)) {
         return false;
     }
-    if (!ReadUsbVersion(root, hidDir, a.VersionNumber)) return false;
+    // Only a USB device has a release number; a device on another bus may
+    // still sit below one (a Bluetooth adapter on USB).
+    constexpr std::uint32_t kBusUsb = 0x0003;
+    if (bus == kBusUsb && !ReadUsbVersion(root, hidDir, a.VersionNumber)) return false;
     attributes = a;
     return true;
 }

@@ -74,6 +74,30 @@ TEST(HidSysfsTest, ReadsDeviceNameAndAttributes) {
     }
 }
 
+TEST(HidSysfsTest, ADeviceOnAnotherBusBelowAUsbDeviceHasNoReleaseNumber) {
+    // A Bluetooth HID device whose adapter is a USB dongle: the dongle's
+    // bcdDevice is no release number of the HID device.
+    FakeHidTree tree;
+    const fs::path usb = fs::path(tree.SysRoot()) / "devices" / "pci0000:00" / "usb1" / "1-4";
+    const fs::path hid = usb / "1-4:1.0" / "bluetooth" / "hci0" / "hci0:256" / "0005:E1B1:12CD.0001";
+    const fs::path classDir = hid / "hidraw" / "hidraw0";
+    fs::create_directories(classDir);
+    auto write = [](const fs::path& file, const char* text) {
+        FILE* f = std::fopen(file.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs(text, f);
+        std::fclose(f);
+    };
+    write(usb / "bcdDevice", "0102\n");
+    write(hid / "uevent", "HID_ID=0005:0000E1B1:000012CD\n");
+    fs::create_directory_symlink(hid, classDir / "device");
+    HidAttributes a;
+    ASSERT_TRUE(ReadHidAttributes(tree.SysRoot(), classDir.string(), a));
+    EXPECT_EQ(a.VendorID, 0xE1B1);
+    EXPECT_EQ(a.ProductID, 0x12CD);
+    EXPECT_EQ(a.VersionNumber, 0);
+}
+
 TEST(HidSysfsTest, RefusesDeviceNamesOutsideTheDeviceFolder) {
     FakeHidTree tree;
     tree.Add({"hidraw0", 1, 2, 3, FakeHidNoDeviceName});
