@@ -57,8 +57,9 @@ void TProgressBar::SetSmooth(bool v) {
 void TProgressBar::SetOrientation(TProgressBarOrientation o) {
     if (o == orientation_) return;
     orientation_ = o;
-    // The bar turns with the control, as its window would be made anew.
-    SetBounds(Left(), Top(), Height(), Width());
+    // The bar turns with the control, as its window would be made anew; a
+    // form file already holds the turned bounds.
+    if (!ComponentState().Contains(csLoading)) SetBounds(Left(), Top(), Height(), Width());
     Invalidate();
 }
 

@@ -2,6 +2,8 @@
 
 #include "ControlTest.h"
 #include "ui/Animate.h"
+#include "ui/FormReader.h"
+#include "ui/FormWriter.h"
 #include "ui/ProgressBar.h"
 
 namespace menvaro {
@@ -47,6 +49,32 @@ TEST_F(Progress, PositionStaysInTheRangeAndStepsWrap) {
     EXPECT_EQ(p->Position(), 29);
     p->SetMax(25);
     EXPECT_EQ(p->Position(), 25);
+}
+
+TEST_F(Progress, AVerticalBarKeepsTheBoundsItsFormFileGives) {
+    // Turned in code, the bar turns with the control; read from a form file,
+    // the bounds written there are already the turned ones.
+    auto* p = Put<TProgressBar>(10, 10, 150, 16);
+    p->SetOrientation(pbVertical);
+    EXPECT_EQ(p->Width(), 16);
+    EXPECT_EQ(p->Height(), 150);
+    auto* f = Create<TForm>(Application);
+    ReadComponentText(f,
+                      "object F: TForm\n  object Bar: TProgressBar\n    Left = 8\n    Top = 8\n    Width = 16\n"
+                      "    Height = 150\n    Orientation = pbVertical\n  end\nend\n",
+                      "bar.form");
+    auto* read = static_cast<TProgressBar*>(f->FindComponent("Bar"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->Orientation(), pbVertical);
+    EXPECT_EQ(read->Width(), 16);
+    EXPECT_EQ(read->Height(), 150);
+    // And what it writes reads back the same.
+    auto* again = Create<TForm>(Application);
+    ReadComponentText(again, WriteComponentText(f), "again.form");
+    auto* back = static_cast<TProgressBar*>(again->FindComponent("Bar"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Width(), 16);
+    EXPECT_EQ(back->Height(), 150);
 }
 
 class Animation : public ControlTest {};
