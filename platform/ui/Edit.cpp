@@ -255,13 +255,11 @@ std::string TCustomEdit::SelText() const {
 
 void TCustomEdit::SetSelStart(int v) { Send(EM_SETSEL, static_cast<WPARAM>(v), v); }
 
-void TCustomEdit::SetSelLength(int v) {
-    int start = SelStart();
-    Send(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, v));
-}
+void TCustomEdit::SetSelLength(int v) { Select(SelStart(), v); }
 
 void TCustomEdit::Select(int start, int length) {
-    Send(EM_SETSEL, static_cast<WPARAM>(start), start + std::max(0, length));
+    // Summed wide: a length of "as much as there is" must not overflow.
+    Send(EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start) + std::max(0, length));
 }
 
 void TCustomEdit::SelectAll() { Send(EM_SETSEL, 0, -1); }
@@ -671,15 +669,15 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
         }
         case EM_SETSEL: {
             int n = static_cast<int>(Text().size());
-            auto start = static_cast<int>(static_cast<std::intptr_t>(m.WParam));
-            auto end = static_cast<int>(m.LParam);
+            auto start = static_cast<std::intptr_t>(m.WParam);
+            LPARAM end = m.LParam;
             if (start < 0) {  // no selection, the caret stays
                 SetCaret(caret_, false);
                 return 0;
             }
             if (end < 0 || end > n) end = n;
-            anchor_ = Boundary(Text(), std::min(start, n));
-            SetCaret(end, true);
+            anchor_ = Boundary(Text(), static_cast<int>(std::min<std::intptr_t>(start, n)));
+            SetCaret(static_cast<int>(end), true);
             return 0;
         }
         case EM_REPLACESEL: {

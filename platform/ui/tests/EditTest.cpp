@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "ControlTest.h"
 #include "ui/StdCtrls.h"
 
@@ -355,6 +357,16 @@ TEST_F(Edit, EnterAndEscapeGoOnToTheForm) {
     Press(VK_RETURN);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(e->Text(), "abc");
+}
+
+TEST_F(Edit, ASelectionAsLongAsThereIsRunsToTheEnd) {
+    auto* e = Put<TEdit>(10, 10, 200, 24);
+    e->SetText("abcdef");
+    e->SetSelStart(2);
+    e->SetSelLength(std::numeric_limits<int>::max());
+    EXPECT_EQ(e->SelText(), "cdef");
+    e->Select(3, std::numeric_limits<int>::max());
+    EXPECT_EQ(e->SelText(), "def");
 }
 
 }  // namespace
