@@ -202,7 +202,8 @@ void TFolderTree::KeepInSight(Node* node) {
 
 bool TFolderTree::SelectPath(const std::string& path) {
     std::string p = NormalFolder(path);
-    bool inside = p == rootPath_ || StartsText(rootPath_ == "/" ? "/" : rootPath_ + "/", p);
+    // Folder names tell letter case apart.
+    bool inside = p == rootPath_ || p.starts_with(rootPath_ == "/" ? "/" : rootPath_ + "/");
     if (!inside) return false;
     Node* n = root_.get();
     bool found = true;

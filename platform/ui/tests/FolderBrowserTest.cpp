@@ -170,5 +170,17 @@ TEST_F(FolderBrowser, AUiScriptTypesTheFolderAndPressesOk) {
     EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+TEST_F(FolderBrowser, AFolderOutsideTheRootIsNotTakenForOneInsideIt) {
+    // Folder names differ by letter case alone: /A is not inside /a.
+    auto* f = Create<TForm>(Application);
+    auto* tree = Create<TFolderTree>(f);
+    tree->SetParent(f);
+    tree->SetRoot(base_ + "/a");
+    EXPECT_FALSE(tree->SelectPath(base_ + "/A/a1"));
+    EXPECT_EQ(tree->SelectedPath(), "");
+    EXPECT_TRUE(tree->SelectPath(base_ + "/a/a1"));
+    EXPECT_EQ(tree->SelectedPath(), base_ + "/a/a1");
+}
+
 }  // namespace
 }  // namespace menvaro
