@@ -599,7 +599,9 @@ TDateTimePicker* TMonthCalendarPopup::Picker() const { return dynamic_cast<TDate
 TSize TMonthCalendarPopup::PreferredSize() const { return {kCalendarW, TodayRect().Bottom + 3}; }
 
 void TMonthCalendarPopup::SetSelected(TDateTime day) {
-    day = WholeDays(day);
+    // The keys step past the first and the last day a date can hold.
+    static const TDateTime first = EncodeDate(1, 1, 1), last = EncodeDate(9999, 12, 31);
+    day = std::clamp(WholeDays(day), first, last);
     selected_ = day;
     ShowMonth(day);
     Invalidate();

@@ -242,5 +242,22 @@ TEST_F(DateTimePicker, TheCalendarShowsSixWeeksFromASunday) {
     Keys({VK_ESCAPE});
 }
 
+TEST_F(DateTimePicker, TheCalendarStopsAtTheFirstAndLastDay) {
+    TPickerForm* f = Make();
+    for (TDateTime day : {EncodeDate(9999, 12, 31), EncodeDate(1, 1, 1)}) {
+        f->dtp->SetDate(day);
+        Keys({VK_F1 + 3});
+        TMonthCalendarPopup* cal = f->dtp->Calendar();
+        ASSERT_NE(cal, nullptr);
+        for (std::uint16_t key : {VK_DOWN, VK_RIGHT, VK_NEXT, VK_UP, VK_LEFT, VK_PRIOR}) {
+            EXPECT_NO_THROW(cal->HandleKey(key)) << key;
+            EXPECT_GE(cal->Selected(), EncodeDate(1, 1, 1));
+            EXPECT_LE(cal->Selected(), EncodeDate(9999, 12, 31));
+        }
+        Keys({VK_ESCAPE});
+        EXPECT_EQ(f->dtp->Date(), day);
+    }
+}
+
 }  // namespace
 }  // namespace menvaro
