@@ -40,7 +40,11 @@ bool IsLetterRun(char c) {
     }
 }
 
-void SplitInto(std::string_view f, std::vector<TDateSegment>& out, bool& lastWasHour) {
+// `depth` counts the locale's formats named inside each other ("ddddd" is
+// the short date format): one that names itself ends there, as it does
+// when the date is formatted.
+void SplitInto(std::string_view f, std::vector<TDateSegment>& out, bool& lastWasHour, int depth) {
+    if (depth > 2) return;
     auto literal = [&](const std::string& text) {
         if (!out.empty() && out.back().part == TDatePart::Literal)
             out.back().token += text;
@@ -88,9 +92,9 @@ void SplitInto(std::string_view f, std::vector<TDateSegment>& out, bool& lastWas
                 break;
             case 'd':
                 if (run.size() >= 6)
-                    SplitInto(FormatSettings().LongDateFormat, out, lastWasHour);
+                    SplitInto(FormatSettings().LongDateFormat, out, lastWasHour, depth + 1);
                 else if (run.size() == 5)
-                    SplitInto(FormatSettings().ShortDateFormat, out, lastWasHour);
+                    SplitInto(FormatSettings().ShortDateFormat, out, lastWasHour, depth + 1);
                 else if (run.size() >= 3)
                     out.push_back({TDatePart::WeekDay, run});
                 else
@@ -157,7 +161,7 @@ TDateTime WithPart(TDatePart part, TDateTime v, int value) {
 std::vector<TDateSegment> SplitDateFormat(std::string_view format) {
     std::vector<TDateSegment> out;
     bool lastWasHour = false;
-    SplitInto(format, out, lastWasHour);
+    SplitInto(format, out, lastWasHour, 0);
     return out;
 }
 

@@ -259,5 +259,16 @@ TEST_F(DateTimePicker, TheCalendarStopsAtTheFirstAndLastDay) {
     }
 }
 
+TEST_F(DateTimePicker, AFormatThatNamesItselfEndsItsParts) {
+    // "ddddd" is the short date format: one that says "ddddd" itself must
+    // not lead the picker round in a circle.
+    std::string saved = FormatSettings().ShortDateFormat;
+    FormatSettings().ShortDateFormat = "yyyy/ddddd";
+    std::vector<TDateSegment> parts = SplitDateFormat("ddddd");
+    FormatSettings().ShortDateFormat = saved;
+    EXPECT_FALSE(parts.empty());
+    EXPECT_EQ(parts.front().part, TDatePart::Year);
+}
+
 }  // namespace
 }  // namespace menvaro
