@@ -214,7 +214,7 @@ int RunMessageBox(const std::string& text, const std::string& caption, UINT flag
 
 int MessageBox(HWND, const std::string& text, const std::string& caption, UINT flags) {
     // The box is modal to every window of the task, its owner among them.
-    return RunMessageBox(text, caption.empty() && Application ? Application->Title() : caption, flags);
+    return ShowMessageBox(text, caption, flags);
 }
 
 // ------------------------------------------------------------------ icons
