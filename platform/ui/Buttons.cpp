@@ -187,9 +187,11 @@ const TBitmap& BitBtnStockGlyph(TBitBtnKind kind) {
 // ------------------------------------------------------------ TButtonGlyph
 
 TButtonGlyph::TButtonGlyph() {
-    glyph_.OnChange = [this] {
-        if (OnChange) OnChange();
-    };
+    glyph_.OnChange = [this] { Changed(); };
+}
+
+void TButtonGlyph::Changed() {
+    if (OnChange) OnChange();
 }
 
 void TButtonGlyph::SetGlyph(const TBitmap* b) {
@@ -202,14 +204,32 @@ void TButtonGlyph::SetGlyph(const TBitmap* b) {
         int n = b->Width() / b->Height();
         if (n >= 1 && n <= 4) numGlyphs_ = n;
     }
-    if (OnChange) OnChange();
+    Changed();
 }
 
 void TButtonGlyph::SetNumGlyphs(int n) {
     n = std::clamp(n, 1, 4);
     if (n == numGlyphs_) return;
     numGlyphs_ = n;
-    if (OnChange) OnChange();
+    Changed();
+}
+
+void TButtonGlyph::SetLayout(TButtonLayout l) {
+    if (l == layout_) return;
+    layout_ = l;
+    Changed();
+}
+
+void TButtonGlyph::SetMargin(int v) {
+    if (v < -1 || v == margin_) return;
+    margin_ = v;
+    Changed();
+}
+
+void TButtonGlyph::SetSpacing(int v) {
+    if (v < -1 || v == spacing_) return;
+    spacing_ = v;
+    Changed();
 }
 
 int TButtonGlyph::ImageWidth() const { return glyph_.Empty() ? 0 : glyph_.Width() / numGlyphs_; }
@@ -295,10 +315,10 @@ void TButtonGlyph::DrawImage(TCanvas& canvas, int x, int y, TButtonState state) 
 }
 
 TRect TButtonGlyph::Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption,
-                         TButtonLayout layout, int margin, int spacing, TButtonState state, bool enabled) const {
+                         TButtonState state, bool enabled) const {
     TPoint gp;
     TRect tb;
-    CalcLayout(canvas, client, offset, caption, layout, margin, spacing, gp, tb);
+    CalcLayout(canvas, client, offset, caption, layout_, margin_, spacing_, gp, tb);
     DrawImage(canvas, gp.X, gp.Y, state);
     if (!caption.empty()) {
         canvas.Brush().SetStyle(bsClear);
@@ -372,24 +392,6 @@ void TSpeedButton::SetFlat(bool v) {
 
 void TSpeedButton::SetGlyph(TBitmap* b) { glyph_.SetGlyph(b); }
 void TSpeedButton::SetNumGlyphs(int n) { glyph_.SetNumGlyphs(n); }
-
-void TSpeedButton::SetLayout(TButtonLayout l) {
-    if (l == layout_) return;
-    layout_ = l;
-    Invalidate();
-}
-
-void TSpeedButton::SetMargin(int v) {
-    if (v < -1 || v == margin_) return;
-    margin_ = v;
-    Invalidate();
-}
-
-void TSpeedButton::SetSpacing(int v) {
-    if (v < -1 || v == spacing_) return;
-    spacing_ = v;
-    Invalidate();
-}
 
 void TSpeedButton::SetTransparent(bool v) {
     if (v == transparent_) return;
@@ -531,7 +533,7 @@ void TSpeedButton::Paint() {
     TPoint offset = pressed ? TPoint{1, 1} : TPoint{0, 0};
     c.Font().Assign(*Font());
     if (!Enabled()) c.Font().SetColor(clBtnShadow);
-    glyph_.Draw(c, r, offset, Caption(), layout_, margin_, spacing_, state_, Enabled());
+    glyph_.Draw(c, r, offset, Caption(), state_, Enabled());
 }
 
 // ----------------------------------------------------------------- TBitBtn
@@ -591,24 +593,6 @@ void TBitBtn::SetKind(TBitBtnKind k) {
 
 bool TBitBtn::IsCustomCaption() const { return Caption() != BitBtnKindCaption(kind_); }
 
-void TBitBtn::SetLayout(TButtonLayout l) {
-    if (l == layout_) return;
-    layout_ = l;
-    Invalidate();
-}
-
-void TBitBtn::SetMargin(int v) {
-    if (v < -1 || v == margin_) return;
-    margin_ = v;
-    Invalidate();
-}
-
-void TBitBtn::SetSpacing(int v) {
-    if (v < -1 || v == spacing_) return;
-    spacing_ = v;
-    Invalidate();
-}
-
 void TBitBtn::SetStyle(TButtonStyle s) {
     if (s == style_) return;
     style_ = s;
@@ -639,7 +623,7 @@ void TBitBtn::Click() {
 void TBitBtn::DrawFace(TCanvas& c, const TRect& r, bool pressed) {
     TButtonState state = !Enabled() ? bsDisabled : pressed ? bsDown : bsUp;
     TPoint offset = pressed ? TPoint{1, 1} : TPoint{0, 0};
-    glyph_.Draw(c, r, offset, Caption(), layout_, margin_, spacing_, state, Enabled());
+    glyph_.Draw(c, r, offset, Caption(), state, Enabled());
 }
 
 }  // namespace menvaro

@@ -46,6 +46,14 @@ public:
     void SetNumGlyphs(int n);
     // Width of one image (0 without a glyph).
     int ImageWidth() const;
+    // How Draw lays out the glyph and the caption (see CalcLayout); a
+    // margin or spacing below -1 is refused.
+    TButtonLayout Layout() const { return layout_; }
+    void SetLayout(TButtonLayout l);
+    int Margin() const { return margin_; }
+    void SetMargin(int v);
+    int Spacing() const { return spacing_; }
+    void SetSpacing(int v);
     std::function<void()> OnChange;
 
     // Where the glyph and the caption go in `client`: Margin -1 centres the
@@ -54,15 +62,19 @@ public:
     // The caption may hold line breaks.
     void CalcLayout(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption,
                     TButtonLayout layout, int margin, int spacing, TPoint& glyphPos, TRect& textBounds) const;
-    // Draws both; answers where the caption went.
-    TRect Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption, TButtonLayout layout,
-               int margin, int spacing, TButtonState state, bool enabled) const;
+    // Draws both with this glyph's layout; answers where the caption went.
+    TRect Draw(TCanvas& canvas, const TRect& client, TPoint offset, const std::string& caption, TButtonState state,
+               bool enabled) const;
     // The image of one state (the disabled image made when the strip has none).
     void DrawImage(TCanvas& canvas, int x, int y, TButtonState state) const;
 
 private:
+    void Changed();
     mutable TBitmap glyph_;
     int numGlyphs_ = 1;
+    TButtonLayout layout_ = blGlyphLeft;
+    int margin_ = -1;
+    int spacing_ = 4;
 };
 
 // A windowless button: pressed while the mouse holds it, latched down in a
@@ -87,12 +99,12 @@ public:
     void SetGlyph(TBitmap* b);
     int NumGlyphs() const { return glyph_.NumGlyphs(); }
     void SetNumGlyphs(int n);
-    TButtonLayout Layout() const { return layout_; }
-    void SetLayout(TButtonLayout l);
-    int Margin() const { return margin_; }
-    void SetMargin(int v);
-    int Spacing() const { return spacing_; }
-    void SetSpacing(int v);
+    TButtonLayout Layout() const { return glyph_.Layout(); }
+    void SetLayout(TButtonLayout l) { glyph_.SetLayout(l); }
+    int Margin() const { return glyph_.Margin(); }
+    void SetMargin(int v) { glyph_.SetMargin(v); }
+    int Spacing() const { return glyph_.Spacing(); }
+    void SetSpacing(int v) { glyph_.SetSpacing(v); }
     // A flat transparent button lets its parent show through the face.
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
@@ -121,9 +133,6 @@ private:
     bool allowAllUp_ = false;
     bool flat_ = false;
     bool transparent_ = true;
-    TButtonLayout layout_ = blGlyphLeft;
-    int margin_ = -1;
-    int spacing_ = 4;
     TButtonState state_ = bsUp;
     bool dragging_ = false;
     bool mouseInControl_ = false;
@@ -144,12 +153,12 @@ public:
     void SetNumGlyphs(int n);
     TBitBtnKind Kind() const;
     void SetKind(TBitBtnKind k);
-    TButtonLayout Layout() const { return layout_; }
-    void SetLayout(TButtonLayout l);
-    int Margin() const { return margin_; }
-    void SetMargin(int v);
-    int Spacing() const { return spacing_; }
-    void SetSpacing(int v);
+    TButtonLayout Layout() const { return glyph_.Layout(); }
+    void SetLayout(TButtonLayout l) { glyph_.SetLayout(l); }
+    int Margin() const { return glyph_.Margin(); }
+    void SetMargin(int v) { glyph_.SetMargin(v); }
+    int Spacing() const { return glyph_.Spacing(); }
+    void SetSpacing(int v) { glyph_.SetSpacing(v); }
     // Kept for form files; every style draws the same face here.
     TButtonStyle Style() const { return style_; }
     void SetStyle(TButtonStyle s);
@@ -164,9 +173,6 @@ protected:
 private:
     TButtonGlyph glyph_;
     TBitBtnKind kind_ = bkCustom;
-    TButtonLayout layout_ = blGlyphLeft;
-    int margin_ = -1;
-    int spacing_ = 4;
     TButtonStyle style_ = bsAutoDetect;
     bool modifiedGlyph_ = false;
     bool settingKind_ = false;
