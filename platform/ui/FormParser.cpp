@@ -1,6 +1,7 @@
 #include "ui/FormParser.h"
 
 #include <cctype>
+#include <charconv>
 #include <limits>
 
 #include "base/CodePage.h"
@@ -141,7 +142,7 @@ private:
             }
             if (digits == 0) Fail(t.line, "'$' without hex digits");
             t.kind = Tok::Integer;
-            t.integer = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+            t.integer = static_cast<std::int64_t>(negative ? 0 - v : v);
             CheckEndOfNumber(t);
             return t;
         }
@@ -163,20 +164,24 @@ private:
                 pos_ = save;
             }
         }
-        std::string digits(s_.substr(start, pos_ - start));
+        std::string_view digits = s_.substr(start, pos_ - start);
         if (isFloat) {
             t.kind = Tok::Float;
-            t.number = std::stod(digits) * (negative ? -1 : 1);
+            // Not strtod: a form file reads the same whatever the locale.
+            auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), t.number);
+            if (ec == std::errc::result_out_of_range) Fail(t.line, "number out of range");
+            if (negative) t.number = -t.number;
         } else {
             t.kind = Tok::Integer;
+            // The lowest integer has no positive counterpart.
+            std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
             std::uint64_t v = 0;
             for (char d : digits) {
                 std::uint64_t next = v * 10 + static_cast<std::uint64_t>(d - '0');
-                if (next / 10 != v || next > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-                    Fail(t.line, "number too large");
+                if (next / 10 != v || next > limit) Fail(t.line, "number too large");
                 v = next;
             }
-            t.integer = negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+            t.integer = static_cast<std::int64_t>(negative ? 0 - v : v);
         }
         CheckEndOfNumber(t);
         return t;

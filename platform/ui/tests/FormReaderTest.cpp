@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "TestClasses.h"
 #include "ui/ClassBuilder.h"
 #include "ui/FormReader.h"
@@ -163,6 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadForm{"  object X: TTestThing\n    Count = 'three'\n  end\n",
                 "bad.form:3: X.Count: an integer expected for a Integer property, found string"},
         BadForm{"  object X: TTestThing\n    Count = 3000000000\n  end\n", "bad.form:3: X.Count: 3000000000 is out of range"},
+        BadForm{"  object X: TTestThing\n    Ratio = 1e999\n  end\n", "bad.form:3: number out of range"},
         BadForm{"  object X: TTestThing\n    Color = clMauve\n  end\n",
                 "bad.form:3: X.Color: an integer or a name expected for a TColor property, found identifier 'clMauve'"},
         BadForm{"  object X: TTestThing\n    Caption = 'open\n  end\n", "bad.form:3: unterminated string"},
@@ -176,6 +179,22 @@ INSTANTIATE_TEST_SUITE_P(
         BadForm{"  object X: TTestThing\n    RegionData = {0A0}\n  end\n",
                 "bad.form:3: binary data with an odd number of hex digits"},
         BadForm{"  object X: TTestThing\n    Caption = '\xC3'\n  end\n", "bad.form:3: text is not valid UTF-8"}));
+
+TEST(FormReader, IntegersReachBothEndsOfTheirRange) {
+    for (const char* big : {"-9223372036854775808", "-$8000000000000000", "9223372036854775807"}) {
+        TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+        ReadComponentText(root.get(), std::string("object R: TTestRoot\n object Thing1: TTestThing\n Big = ") + big +
+                                          "\n end\nend\n",
+                          "big.form");
+        std::int64_t want = big[0] == '-' ? INT64_MIN : INT64_MAX;
+        EXPECT_EQ(root->Thing1->Big, want) << big;
+        // What the writer stores reads back.
+        std::string text = WriteComponentText(root.get());
+        TOwned<TTestRoot> again(Create<TTestRoot>(nullptr));
+        ReadComponentText(again.get(), text, "written.form");
+        EXPECT_EQ(again->Thing1->Big, want) << text;
+    }
+}
 
 TEST(FormReader, RootClassMustMatch) {
     TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
