@@ -355,7 +355,13 @@ void TCustomForm::ShowingChanged() {
     } else {
         if (!shown_) return;
         shown_ = false;
-        DoHide();
+        // The window goes also when OnHide raises: the form says it is hidden.
+        try {
+            DoHide();
+        } catch (...) {
+            if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
+            throw;
+        }
         if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
     }
 }
@@ -417,16 +423,23 @@ TModalResult TCustomForm::ShowModal() {
     HWND previous = GetActiveWindow();
     HandleNeeded();
     TTaskWindowList disabled = DisableTaskWindows(WindowHandle());
+    // The other windows come back even when OnDeactivate or OnHide raises.
     auto cleanup = [&] {
         --Application->modalLevel_;
+        std::exception_ptr error;
         if (!destroyed) {
             destroyedFlag_ = nullptr;
             modal_ = false;
-            Perform(CM_DEACTIVATE, 0, 0);
-            Hide();
+            try {
+                Perform(CM_DEACTIVATE, 0, 0);
+                Hide();
+            } catch (...) {
+                error = std::current_exception();
+            }
         }
         EnableTaskWindows(disabled);
         if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
+        if (error) std::rethrow_exception(error);
     };
     TModalResult result = mrCancel;
     try {

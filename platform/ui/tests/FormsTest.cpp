@@ -326,6 +326,20 @@ TEST_F(Forms, AJobThatRaisesInsideTheModalLoopStillGivesControlBack) {
     Application->SetHandleExceptionHook(nullptr);
 }
 
+TEST_F(Forms, AModalFormWhoseOnHideRaisesStillGivesTheOtherWindowsBack) {
+    TTestForm* owner = Make();
+    owner->Show();
+    Pump();
+    TTestForm* dialog = Make();
+    dialog->onActivate = [&] { PostMessage(dialog->Handle(), WM_CLOSE); };
+    dialog->OnHide = [](TObject*) { throw EInvalidOperation("hide failed"); };
+    EXPECT_THROW(dialog->ShowModal(), EInvalidOperation);
+    EXPECT_FALSE(IsWindowVisible(dialog->WindowHandle()));
+    EXPECT_TRUE(IsWindowEnabled(owner->WindowHandle()));
+    EXPECT_EQ(GetActiveWindow(), owner->WindowHandle());
+    EXPECT_EQ(Application->ModalLevel(), 0);
+}
+
 TEST_F(Forms, NestedModalLoopsEndInnerFirst) {
     TTestForm* outer = Make();
     std::vector<std::string> order;
