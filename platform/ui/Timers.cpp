@@ -14,6 +14,8 @@ MENVARO_CLASS_INFO(TTimer) {
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     window_ = AllocateHWnd([this](TMessage& m) { TimerMessage(m); });
+    // Enabled from the start; a form file that says otherwise stops it while it loads.
+    UpdateTimer();
 }
 
 TTimer::~TTimer() = default;

@@ -433,6 +433,19 @@ TEST_F(Forms, TimerTicksOnTheHeadlessClock) {
     EXPECT_EQ(f->ticks, 3);
 }
 
+TEST_F(Forms, ATimerMadeInCodeRunsWhileEnabled) {
+    TTestForm* f = Make();
+    auto* timer = Create<TTimer>(f);
+    int ticks = 0;
+    timer->OnTimer = [&](TObject*) { ++ticks; };
+    ASSERT_TRUE(timer->Enabled());
+    for (int i = 0; i < 3; ++i) {
+        synthetic::AdvanceTime(timer->Interval());
+        Pump();
+    }
+    EXPECT_EQ(ticks, 3);
+}
+
 TEST_F(Forms, WindowlessChildrenArePaintedByTheirParentClipped) {
     TTestForm* f = Make();
     // A box that reaches past its panel is cut at the panel's edge; a
