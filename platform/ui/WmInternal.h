@@ -161,6 +161,9 @@ bool IsEnabledLocked(const Window* w);
 HWND WindowFromPointLocked(TPoint screen);
 void InvalidateLocked(Window* w, const TRegion& clientRgn, bool erase, bool children);
 void InvalidateWholeLocked(Window* w, bool erase);
+// Moves a top-level window to the top of its band (top-most windows stay
+// above the others).
+void PushTopLevelLocked(HWND h);
 // Finds a window of `ts` that needs painting (filter 0: any).
 Window* FindPaintLocked(ThreadState* ts, HWND filter);
 bool NeedsPaintLocked(const Window* w);

@@ -511,17 +511,7 @@ HWND SetActiveWindow(HWND hwnd) {
         Window* w = FindLocked(hwnd);
         if (w && w->backendId && w->backendShown && g.backend) g.backend->Raise(w->backendId, true);
         g.foreground = hwnd;
-        if (w && w->Visible()) {
-            auto& tl = g.topLevels;
-            tl.erase(std::remove(tl.begin(), tl.end(), hwnd), tl.end());
-            auto pos = tl.end();
-            if (!(w->exStyle & WS_EX_TOPMOST))
-                pos = std::find_if(tl.begin(), tl.end(), [](HWND x) {
-                    Window* o = FindLocked(x);
-                    return o && (o->exStyle & WS_EX_TOPMOST);
-                });
-            tl.insert(pos, hwnd);
-        }
+        if (w && w->Visible()) PushTopLevelLocked(hwnd);
     }
     CallProc(hwnd, WM_NCACTIVATE, 1, 0);
     CallProc(hwnd, WM_ACTIVATE, WA_ACTIVE, static_cast<LPARAM>(old));

@@ -196,6 +196,21 @@ void PresentLocked() {
     }
 }
 
+void PushTopLevelLocked(HWND h) {
+    auto& tl = G().topLevels;
+    tl.erase(std::remove(tl.begin(), tl.end(), h), tl.end());
+    Window* w = FindLocked(h);
+    bool topMost = w && (w->exStyle & WS_EX_TOPMOST);
+    auto pos = tl.end();
+    if (!topMost) {
+        pos = std::find_if(tl.begin(), tl.end(), [](HWND x) {
+            Window* o = FindLocked(x);
+            return o && (o->exStyle & WS_EX_TOPMOST);
+        });
+    }
+    tl.insert(pos, h);
+}
+
 }  // namespace wm
 
 namespace {
@@ -299,22 +314,6 @@ void InvalidateUnderLocked(Window* w) {
     TRegion under = w->region ? *w->region : TRegion(Bounds(0, 0, w->rect.Width(), w->rect.Height()));
     under.Offset(w->rect.Left, w->rect.Top);
     InvalidateLocked(p, under, true, true);
-}
-
-void PushTopLevelLocked(HWND h) {
-    auto& tl = G().topLevels;
-    tl.erase(std::remove(tl.begin(), tl.end(), h), tl.end());
-    // Top-most windows stay above the others.
-    Window* w = FindLocked(h);
-    bool topMost = w && (w->exStyle & WS_EX_TOPMOST);
-    auto pos = tl.end();
-    if (!topMost) {
-        pos = std::find_if(tl.begin(), tl.end(), [](HWND x) {
-            Window* o = FindLocked(x);
-            return o && (o->exStyle & WS_EX_TOPMOST);
-        });
-    }
-    tl.insert(pos, h);
 }
 
 void DrawDefaultFrame(HWND hwnd) {
