@@ -1442,14 +1442,8 @@ TGraphicControl::~TGraphicControl() = default;
 void TGraphicControl::Dispatch(TMessage& m) {
     if (m.Msg == WM_PAINT) {
         if (auto* dc = reinterpret_cast<HDC>(m.WParam)) {
-            BindCanvasToDC(*canvas_, dc, this);
-            try {
-                Paint();
-            } catch (...) {
-                canvas_->Unbind();
-                throw;
-            }
-            canvas_->Unbind();
+            TCanvasOnDC bound(*canvas_, dc, this);
+            Paint();
         }
         return;
     }
@@ -1465,14 +1459,8 @@ TCustomControl::~TCustomControl() = default;
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(HDC dc) {
-    BindCanvasToDC(*canvas_, dc, this);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->Unbind();
-        throw;
-    }
-    canvas_->Unbind();
+    TCanvasOnDC bound(*canvas_, dc, this);
+    Paint();
 }
 
 }  // namespace menvaro

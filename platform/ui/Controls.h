@@ -481,6 +481,20 @@ private:
 // Binds `canvas` to what `dc` paints on, with its origin and clip, and the
 // control's font and colour.
 void BindCanvasToDC(TCanvas& canvas, HDC dc, const TControl* control);
+// BindCanvasToDC for one paint: the canvas is unbound again when this goes,
+// also when the paint raises.
+class TCanvasOnDC {
+public:
+    TCanvasOnDC(TCanvas& canvas, HDC dc, const TControl* control) : canvas_(canvas) {
+        BindCanvasToDC(canvas, dc, control);
+    }
+    ~TCanvasOnDC() { canvas_.Unbind(); }
+    TCanvasOnDC(const TCanvasOnDC&) = delete;
+    TCanvasOnDC& operator=(const TCanvasOnDC&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
 
 // The control behind a window, or nullptr.
 TWinControl* FindControl(HWND hwnd);

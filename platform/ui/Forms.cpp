@@ -278,14 +278,8 @@ void TCustomForm::GetChildren(const std::function<void(TComponent*)>& proc, TCom
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-    BindCanvasToDC(*canvas_, dc, this);
-    try {
-        Paint();
-    } catch (...) {
-        canvas_->Unbind();
-        throw;
-    }
-    canvas_->Unbind();
+    TCanvasOnDC bound(*canvas_, dc, this);
+    Paint();
 }
 
 void TCustomForm::Paint() {
