@@ -61,23 +61,9 @@ void TDataModule::BeforeDestruction() {
     TComponent::BeforeDestruction();
 }
 
-void TDataModule::DoCreate() {
-    if (!OnCreate) return;
-    try {
-        OnCreate(this);
-    } catch (...) {
-        HandleCurrentException(this);
-    }
-}
+void TDataModule::DoCreate() { CallEventHandled(OnCreate, this); }
 
-void TDataModule::DoDestroy() {
-    if (!OnDestroy) return;
-    try {
-        OnDestroy(this);
-    } catch (...) {
-        HandleCurrentException(this);
-    }
-}
+void TDataModule::DoDestroy() { CallEventHandled(OnDestroy, this); }
 
 void TDataModule::DefineProperties(TFiler& filer) {
     TComponent::DefineProperties(filer);  // Left, Top: the designer's position

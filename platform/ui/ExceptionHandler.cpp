@@ -38,4 +38,13 @@ void HandleCurrentException(TObject* sender) {
     h(sender);
 }
 
+void CallEventHandled(const TNotifyEvent& event, TObject* sender) {
+    if (!event) return;
+    try {
+        event(sender);
+    } catch (...) {
+        HandleCurrentException(sender);
+    }
+}
+
 }  // namespace menvaro

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "ui/Events.h"
+
 namespace menvaro {
 
 class TObject;
@@ -17,5 +19,8 @@ bool HasExceptionHandler();
 // Inside a catch block: hands the current exception to the handler, or
 // rethrows it when there is none.
 void HandleCurrentException(TObject* sender);
+// Calls `event` (when assigned) for `sender`; what it raises goes to
+// HandleCurrentException, so that the caller carries on.
+void CallEventHandled(const TNotifyEvent& event, TObject* sender);
 
 }  // namespace menvaro

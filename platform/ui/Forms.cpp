@@ -141,23 +141,9 @@ void TCustomForm::BeforeDestruction() {
     TWinControl::BeforeDestruction();
 }
 
-void TCustomForm::DoCreate() {
-    if (!OnCreate) return;
-    try {
-        OnCreate(this);
-    } catch (...) {
-        HandleCurrentException(this);
-    }
-}
+void TCustomForm::DoCreate() { CallEventHandled(OnCreate, this); }
 
-void TCustomForm::DoDestroy() {
-    if (!OnDestroy) return;
-    try {
-        OnDestroy(this);
-    } catch (...) {
-        HandleCurrentException(this);
-    }
-}
+void TCustomForm::DoDestroy() { CallEventHandled(OnDestroy, this); }
 
 void TCustomForm::DoShow() {
     if (OnShow) OnShow(this);

@@ -60,12 +60,7 @@ void TTimer::UpdateTimer() {
 void TTimer::TimerMessage(TMessage& m) {
     if (m.Msg != WM_TIMER) return;
     // A handler assigned after the timer started is called as well.
-    if (!OnTimer) return;
-    try {
-        OnTimer(this);
-    } catch (...) {
-        HandleCurrentException(this);
-    }
+    CallEventHandled(OnTimer, this);
 }
 
 }  // namespace menvaro
