@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "base/Strings.h"
 #include "ui/ClassBuilder.h"
@@ -89,9 +90,15 @@ void TComponent::BeforeDestruction() {
 
 TComponent::~TComponent() {
     if (!beforeDestructionDone_) {
-        std::fprintf(stderr, "menvaro: component %s (%s) destroyed with delete instead of Free\n",
-                     name_.c_str(), ClassName().c_str());
-        std::abort();
+        // A constructor that raised: the component never was whole, and its
+        // owner and the others that know it let it go.
+        if (std::uncaught_exceptions() > 0) {
+            TComponent::BeforeDestruction();
+        } else {
+            std::fprintf(stderr, "menvaro: component %s (%s) destroyed with delete instead of Free\n",
+                         name_.c_str(), ClassName().c_str());
+            std::abort();
+        }
     }
     DestroyComponents();
 }

@@ -39,6 +39,24 @@ TEST(Components, FreeDetachesFromOwnerAndClearsReferences) {
     EXPECT_EQ(root->Thing1, nullptr);  // renaming unbinds the field
 }
 
+// A component whose constructor gives up half way.
+class TRefusingThing : public TComponent {
+public:
+    explicit TRefusingThing(TComponent* owner) : TComponent(owner) { throw EInvalidOperation("no room"); }
+};
+
+TEST(Components, AConstructorThatRaisesLeavesTheOwnerWithoutIt) {
+    TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
+    auto* a = Create<TTestThing>(root.get());
+    EXPECT_THROW(Create<TRefusingThing>(root.get()), EInvalidOperation);
+    ASSERT_EQ(root->ComponentCount(), 1);
+    EXPECT_EQ(root->Components(0), a);
+    std::vector<std::string> log;
+    a->log = &log;
+    root.reset();  // frees only what exists
+    EXPECT_EQ(log, std::vector<std::string>{"destroyed "});
+}
+
 TEST(Components, FreeNotificationReachesComponentsOfOtherOwners) {
     TOwned<TTestRoot> r1(Create<TTestRoot>(nullptr));
     TOwned<TTestRoot> r2(Create<TTestRoot>(nullptr));
