@@ -467,6 +467,9 @@ void TCustomForm::FocusControl(TWinControl* control) {
 void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
     if (removing && focusedControl_ && control->ContainsControl(focusedControl_))
         focusedControl_ = control->Parent();
+    // Also when no focus change follows (the form is not active).
+    if (removing && Screen && Screen->activeControl_ && control->ContainsControl(Screen->activeControl_))
+        Screen->activeControl_ = control->Parent();
     if (activeControl_ && control->ContainsControl(activeControl_)) {
         activeControl_ = nullptr;
         if (active_ && HandleAllocated() && !ComponentState().Contains(csDestroying)) ::menvaro::SetFocus(WindowHandle());

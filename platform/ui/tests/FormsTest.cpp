@@ -101,6 +101,20 @@ TEST_F(Forms, FocusChangesComeInTheClassLibrarysOrder) {
     EXPECT_TRUE(LogOf({"btnOk"}).empty() || LogOf({"btnOk"}).back() != "btnOk click");
 }
 
+TEST_F(Forms, TheScreenLetsGoOfAFocusedControlThatIsFreedWhileItsFormIsHidden) {
+    TTestForm* f = Make();
+    f->Show();
+    Pump();
+    f->Edit1->SetFocus();
+    Pump();
+    ASSERT_EQ(Screen->ActiveControl(), f->Edit1);
+    f->Hide();
+    Pump();
+    TWinControl* gone = f->Edit1;
+    gone->Free();
+    EXPECT_NE(Screen->ActiveControl(), gone);
+}
+
 TEST_F(Forms, AltAndTheAcceleratorClickTheButton) {
     TTestForm* f = Make();
     f->Show();
