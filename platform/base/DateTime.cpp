@@ -46,6 +46,8 @@ void CivilFromDays(long z, int& y, int& m, int& d) {
 // Whole days and milliseconds of the day, as the class library splits a value:
 // the day is truncated toward zero, the time is the absolute fraction.
 void Split(TDateTime dt, long& days, long& ms) {
+    // Beyond 0001-01-01 .. 9999-12-31 (or not a number) there is no date to tell.
+    if (!(dt > -693594.0 && dt < 2958466.0)) throw EConvertError("Invalid date-time value");
     days = static_cast<long>(std::trunc(dt));
     ms = static_cast<long>(std::llround(std::fabs(dt - static_cast<double>(days)) * 86400000.0));
     if (ms >= 86400000) ms = 86399999;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/Exceptions.h"
 #include "base/FormatSettings.h"
 
@@ -39,6 +41,19 @@ TEST(DateTime, InvalidDatesRaise) {
     EXPECT_THROW(EncodeDate(0, 1, 1), EConvertError);
     EXPECT_NO_THROW(EncodeDate(2028, 2, 29));
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+}
+
+TEST(DateTime, ValuesOutsideTheCalendarRaiseInsteadOfMisbehaving) {
+    int y, m, d, h, n, s, ms;
+    for (double bad : {std::nan(""), 1e300, -1e300, 2958466.0, -693594.0}) {
+        EXPECT_THROW(DecodeDate(bad, y, m, d), EConvertError) << bad;
+        EXPECT_THROW(DecodeTime(bad, h, n, s, ms), EConvertError) << bad;
+        EXPECT_THROW(FormatDateTime("yyyymmdd", bad), EConvertError) << bad;
+    }
+    DecodeDate(EncodeDate(9999, 12, 31) + 0.99, y, m, d);
+    EXPECT_EQ(y * 10000 + m * 100 + d, 99991231);
+    DecodeDate(EncodeDate(1, 1, 1), y, m, d);
+    EXPECT_EQ(y * 10000 + m * 100 + d, 10101);
 }
 
 TEST(DateTime, FormatTokens) {
