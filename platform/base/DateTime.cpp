@@ -142,6 +142,13 @@ TDateTime Time() {
 
 TDateTime IncDay(TDateTime dt, int days) { return dt + days; }
 
+TDateTime DateOf(TDateTime dt) { return std::trunc(dt); }
+TDateTime TimeOf(TDateTime dt) { return std::fabs(dt - std::trunc(dt)); }
+TDateTime ComposeDateTime(TDateTime date, TDateTime time) {
+    const TDateTime day = std::trunc(date), fraction = TimeOf(time);
+    return day < 0 ? day - fraction : day + fraction;
+}
+
 int DayOfWeek(TDateTime dt) {
     long days, ms;
     Split(dt, days, ms);

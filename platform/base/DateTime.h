@@ -24,6 +24,12 @@ TDateTime Now();
 TDateTime Date();
 TDateTime Time();
 TDateTime IncDay(TDateTime dt, int days = 1);
+// The day and the time of day of a value, and the two put back together,
+// as the library reads a value: the day truncated toward zero, the time the
+// absolute fraction (so 1800-01-01 12:00 lies below 1800-01-01 itself).
+TDateTime DateOf(TDateTime dt);
+TDateTime TimeOf(TDateTime dt);
+TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 // 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime dt);
 

@@ -19,8 +19,6 @@ namespace {
 constexpr int kButtonWidth = 17;
 constexpr std::uint16_t kKeyF4 = VK_F1 + 3;
 
-TDateTime WholeDays(TDateTime v) { return std::floor(v); }
-TDateTime DayFraction(TDateTime v) { return v - std::floor(v); }
 
 // The same day of another month, kept within that month's length.
 TDateTime AddMonths(TDateTime v, int months) {
@@ -29,7 +27,7 @@ TDateTime AddMonths(TDateTime v, int months) {
     int index = y * 12 + (m - 1) + months;
     int ny = index / 12, nm = index % 12 + 1;
     if (ny < 1 || ny > 9999) return v;
-    return EncodeDate(ny, nm, std::min(d, DaysInMonth(ny, nm))) + DayFraction(v);
+    return ComposeDateTime(EncodeDate(ny, nm, std::min(d, DaysInMonth(ny, nm))), v);
 }
 
 bool IsLetterRun(char c) {
@@ -153,7 +151,7 @@ TDateTime WithPart(TDatePart part, TDateTime v, int value) {
         default: return v;
     }
     d = std::min(d, DaysInMonth(y, m));
-    return EncodeDate(y, m, d) + EncodeTime(h, n, s, ms);
+    return ComposeDateTime(EncodeDate(y, m, d), EncodeTime(h, n, s, ms));
 }
 
 }  // namespace
@@ -200,14 +198,17 @@ void TDateTimePicker::BeforeDestruction() {
 
 void TDateTimePicker::SetDateTime(TDateTime v) {
     if (v == value_) return;
+    // A value outside the calendar raises here, before the control holds it.
+    int y, m, d;
+    DecodeDate(v, y, m, d);
     value_ = v;
     Reformat();
 }
 
-TDateTime TDateTimePicker::Date() const { return WholeDays(value_); }
-void TDateTimePicker::SetDate(TDateTime v) { SetDateTime(WholeDays(v) + DayFraction(value_)); }
-TDateTime TDateTimePicker::Time() const { return DayFraction(value_); }
-void TDateTimePicker::SetTime(TDateTime v) { SetDateTime(WholeDays(value_) + DayFraction(v)); }
+TDateTime TDateTimePicker::Date() const { return DateOf(value_); }
+void TDateTimePicker::SetDate(TDateTime v) { SetDateTime(ComposeDateTime(v, value_)); }
+TDateTime TDateTimePicker::Time() const { return TimeOf(value_); }
+void TDateTimePicker::SetTime(TDateTime v) { SetDateTime(ComposeDateTime(value_, v)); }
 
 void TDateTimePicker::SetKind(TDateTimeKind k) {
     if (k == kind_) return;
@@ -602,10 +603,15 @@ TDateTimePicker* TMonthCalendarPopup::Picker() const { return dynamic_cast<TDate
 
 TSize TMonthCalendarPopup::PreferredSize() const { return {kCalendarW, TodayRect().Bottom + 3}; }
 
+namespace {
+// The first and the last day a date can hold.
+TDateTime FirstDay() { return EncodeDate(1, 1, 1); }
+TDateTime LastDay() { return EncodeDate(9999, 12, 31); }
+}  // namespace
+
 void TMonthCalendarPopup::SetSelected(TDateTime day) {
     // The keys step past the first and the last day a date can hold.
-    static const TDateTime first = EncodeDate(1, 1, 1), last = EncodeDate(9999, 12, 31);
-    day = std::clamp(WholeDays(day), first, last);
+    day = std::clamp(DateOf(day), FirstDay(), LastDay());
     selected_ = day;
     ShowMonth(day);
     Invalidate();
@@ -629,7 +635,7 @@ TRect TMonthCalendarPopup::NextRect() const { return Bounds(kCalendarW - kEdge -
 TRect TMonthCalendarPopup::TodayRect() const { return Bounds(kEdge, kGridTop + 6 * kCellH + 2, kCalendarW - 2 * kEdge, 18); }
 
 TRect TMonthCalendarPopup::DayRect(TDateTime day) const {
-    int index = static_cast<int>(WholeDays(day) - FirstCell());
+    int index = static_cast<int>(DateOf(day) - FirstCell());
     if (index < 0 || index >= 42) return {};
     return Bounds(kEdge + (index % 7) * kCellW, kGridTop + (index / 7) * kCellH, kCellW, kCellH);
 }
@@ -681,6 +687,8 @@ void TMonthCalendarPopup::Paint() {
     TDateTime first = FirstCell();
     for (int i = 0; i < 42; ++i) {
         TDateTime day = first + i;
+        // The grid of January 1 and of December 9999 reaches past the calendar: those cells stay blank.
+        if (day < FirstDay() || day > LastDay()) continue;
         TRect r = DayRect(day);
         int dy, dm, dd;
         DecodeDate(day, dy, dm, dd);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "base/Exceptions.h"
 #include "base/FormatSettings.h"
@@ -78,6 +79,26 @@ TEST(DateTime, DecodeTimeAndDayOfWeek) {
     EXPECT_EQ(n + s + ms, 0);
     EXPECT_EQ(DayOfWeek(EncodeDate(2026, 12, 10)), 5);  // a Thursday
     EXPECT_EQ(DayOfWeek(0), 7);                          // 1899-12-30, a Saturday
+}
+
+TEST(DateTime, DaysAndTimesSplitAndJoinOnBothSidesOfTheEpoch) {
+    struct Case {
+        int y, m, d;
+        double time;
+    };
+    const Case cases[] = {{2026, 12, 10, 0.75}, {1899, 12, 30, 0.25}, {1899, 12, 29, 0.5}, {1800, 1, 1, 0.5},
+                          {1, 1, 1, 0.99}};
+    for (const Case& c : cases) {
+        const TDateTime day = EncodeDate(c.y, c.m, c.d);
+        const TDateTime v = ComposeDateTime(day, c.time);
+        int y, m, d, h, n, s, ms;
+        DecodeDate(v, y, m, d);
+        EXPECT_EQ(std::tie(y, m, d), std::tie(c.y, c.m, c.d)) << c.y << "-" << c.m << "-" << c.d;
+        EXPECT_DOUBLE_EQ(DateOf(v), day);
+        EXPECT_NEAR(TimeOf(v), c.time, 1e-9);
+        DecodeTime(v, h, n, s, ms);
+        EXPECT_NEAR((h * 3600000.0 + n * 60000.0 + s * 1000.0 + ms) / 86400000.0, c.time, 1e-6);
+    }
 }
 
 TEST(DateTime, ParsesShortDates) {

@@ -86,6 +86,11 @@ TEST_F(DateTimePicker, ShowsTheDateInTheLocalesFormats) {
     f->dtp->SetDate(EncodeDate(2023, 12, 31) + 0.25);
     EXPECT_DOUBLE_EQ(f->dtp->Time(), 0.5);
     EXPECT_EQ(f->dtp->Text(), "2023-12-31");
+    // Before 1899-12-30 a value with a time is still the day it was set to.
+    f->dtp->SetDate(EncodeDate(1800, 1, 1));
+    EXPECT_EQ(f->dtp->Date(), EncodeDate(1800, 1, 1));
+    EXPECT_DOUBLE_EQ(f->dtp->Time(), 0.5);
+    EXPECT_EQ(f->dtp->Text(), "1800-1-1");
     EXPECT_EQ(f->changes, 0);
 }
 
@@ -257,6 +262,12 @@ TEST_F(DateTimePicker, TheCalendarStopsAtTheFirstAndLastDay) {
         Keys({VK_ESCAPE});
         EXPECT_EQ(f->dtp->Date(), day);
     }
+    // Past those days a date is refused and the picker keeps what it had.
+    f->dtp->SetDate(EncodeDate(2024, 5, 10));
+    EXPECT_THROW(f->dtp->SetDate(EncodeDate(9999, 12, 31) + 1), EConvertError);
+    EXPECT_THROW(f->dtp->SetDate(EncodeDate(1, 1, 1) - 1), EConvertError);
+    EXPECT_EQ(f->dtp->Date(), EncodeDate(2024, 5, 10));
+    Pump();
 }
 
 TEST_F(DateTimePicker, AFormatThatNamesItselfEndsItsParts) {

@@ -19,8 +19,16 @@ namespace menvaro {
 
 class StdControls : public ::testing::Test {
 protected:
-    void SetUp() override { Application->IdleHook = nullptr; }
+    // An exception that reaches the application fails the test here rather
+    // than waiting in a message box that no step will close.
+    void SetUp() override {
+        Application->IdleHook = nullptr;
+        Application->OnException = [](TObject*, const std::exception& e) {
+            ADD_FAILURE() << "exception reached the application: " << e.what();
+        };
+    }
     void TearDown() override {
+        Application->OnException = nullptr;
         Application->IdleHook = nullptr;
         while (Screen->FormCount() > 0) Screen->Forms(0)->Free();
         Application->ProcessMessages();
