@@ -1,6 +1,7 @@
 #include "gfx/Bmp.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -118,17 +119,21 @@ Header Parse(const std::uint8_t* d, std::size_t avail, std::uint64_t total) {
     return h;
 }
 
-unsigned Channel(std::uint32_t v, std::uint32_t mask) {
-    if (!mask) return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1)) ++shift;
-    std::uint32_t m = mask >> shift;
-    int bits = 0;
-    while ((m >> bits) & 1) ++bits;
-    const std::uint32_t x = (v & mask) >> shift;
-    const std::uint32_t max = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
-    return unsigned((std::uint64_t(x & max) * 255 + max / 2) / max);
-}
+// A bit-field channel: the lowest run of set bits of its mask, scaled to 0..255.
+struct Field {
+    unsigned shift = 0;
+    std::uint32_t max = 0;  // 0: the channel is absent
+    explicit Field(std::uint32_t mask) {
+        if (!mask) return;
+        shift = unsigned(std::countr_zero(mask));
+        const int bits = std::countr_one(mask >> shift);
+        max = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
+    }
+    unsigned Of(std::uint32_t v) const {
+        if (!max) return 0;
+        return unsigned((std::uint64_t((v >> shift) & max) * 255 + max / 2) / max);
+    }
+};
 
 void Decode(const std::uint8_t* d, const Header& h, TBitmap& out) {
     const int w = h.width, hgt = h.topDown ? -h.height : h.height;
@@ -137,6 +142,7 @@ void Decode(const std::uint8_t* d, const Header& h, TBitmap& out) {
         const std::uint8_t* e = d + h.paletteAt + i * h.paletteEntrySize;
         pal.push_back(std::uint32_t(e[2]) << 16 | std::uint32_t(e[1]) << 8 | e[0]);
     }
+    const Field fr(h.masks[0]), fg(h.masks[1]), fb(h.masks[2]);
     TBitmap bmp(w, hgt);
     for (int row = 0; row < hgt; ++row) {
         const std::uint8_t* src = d + h.offBits + std::size_t(row) * h.stride;
@@ -156,13 +162,13 @@ void Decode(const std::uint8_t* d, const Header& h, TBitmap& out) {
                 }
                 case 16: {
                     const std::uint32_t v = U16(src + 2 * x);
-                    px = Channel(v, h.masks[0]) << 16 | Channel(v, h.masks[1]) << 8 | Channel(v, h.masks[2]);
+                    px = fr.Of(v) << 16 | fg.Of(v) << 8 | fb.Of(v);
                     break;
                 }
                 case 24: px = std::uint32_t(src[3 * x + 2]) << 16 | std::uint32_t(src[3 * x + 1]) << 8 | src[3 * x]; break;
                 case 32: {
                     const std::uint32_t v = U32(src + 4 * x);
-                    px = Channel(v, h.masks[0]) << 16 | Channel(v, h.masks[1]) << 8 | Channel(v, h.masks[2]);
+                    px = fr.Of(v) << 16 | fg.Of(v) << 8 | fb.Of(v);
                     break;
                 }
             }

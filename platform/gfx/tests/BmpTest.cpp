@@ -85,6 +85,38 @@ TEST(Bmp, ReadsPalettesAndBothRowOrders) {
     EXPECT_THROW(ReadBmp(core.data(), core.size(), b), EInvalidGraphic);
 }
 
+// Bit-field files: each channel scaled from its mask's width, a mask of all
+// 32 bits included (a hostile file once sent the mask scan past bit 31).
+TEST(Bmp, BitFieldMasksOfAnyWidth) {
+    auto file = [](int bpp, std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t pixel) {
+        std::vector<std::uint8_t> d = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
+                                       1, 0, 0, 0, 1, 0, std::uint8_t(bpp), 0, 3, 0, 0, 0};
+        d.resize(14 + 40, 0);
+        for (std::uint32_t v : {r, g, b, pixel})
+            for (int i = 0; i < 4; ++i) d.push_back(std::uint8_t(v >> (8 * i)));
+        return d;
+    };
+    struct Case {
+        int bpp;
+        std::uint32_t r, g, b, pixel;
+        TColor want;
+        TPixelFormat format;
+    } cases[] = {
+        {32, 0xFFFFFFFF, 0xFF00, 0xFF, 0xFFFFFFFF, clWhite, pf32bit},
+        {32, 0xFFFFFFFF, 0, 0, 0x80000000, RGB(128, 0, 0), pf32bit},
+        {32, 0xFF000000, 0xFF0000, 0xFF00, 0x11223344, RGB(0x11, 0x22, 0x33), pf32bit},
+        {16, 0xF800, 0x07E0, 0x001F, 0xF800, clRed, pf16bit},
+        {16, 0xFFFFFFFF, 0, 0, 0xFFFF, clBlack, pf15bit},  // the mask's upper half lies past the pixel
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> d = file(c.bpp, c.r, c.g, c.b, c.pixel);
+        TBitmap b;
+        ReadBmp(d.data(), d.size(), b);
+        EXPECT_EQ(b.Pixel(0, 0), c.want) << std::hex << c.r << " " << c.pixel;
+        EXPECT_EQ(b.PixelFormat(), c.format) << std::hex << c.r;
+    }
+}
+
 TEST(Bmp, DamagedHeadersAreErrors) {
     const std::string good = Save(Sample(6, 5));
     auto with = [&](std::size_t at, std::uint8_t v) {
