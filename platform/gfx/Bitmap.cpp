@@ -9,13 +9,6 @@
 
 namespace menvaro {
 
-namespace {
-
-constexpr int kMaxSide = 32767;
-constexpr long kMaxPixels = 1L << 26;
-
-}  // namespace
-
 TBitmap::TBitmap() = default;
 
 TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
@@ -44,7 +37,7 @@ TBitmap::~TBitmap() = default;
 
 void TBitmap::SetSize(int width, int height) {
     if (width <= 0 || height <= 0) width = height = 0;
-    if (width > kMaxSide || height > kMaxSide || long(width) * height > kMaxPixels)
+    if (!BitmapSizeFits(width, height))
         throw EInvalidArgument("bitmap size " + std::to_string(width) + "x" + std::to_string(height) +
                                " is too large");
     if (width == width_ && height == height_) return;

@@ -19,6 +19,12 @@ class TCanvas;
 // it convert as GDI does between monochrome and colour (see Canvas.h).
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 
+// The largest bitmap: 32767 pixels a side and 2^26 pixels in all. Readers
+// of picture files check a size against it before they allocate anything.
+inline constexpr bool BitmapSizeFits(std::int64_t width, std::int64_t height) {
+    return width <= 32767 && height <= 32767 && width * height <= (std::int64_t(1) << 26);
+}
+
 // How the transparent colour is chosen: tmAuto takes the bottom-left pixel.
 enum TTransparentMode { tmAuto, tmFixed };
 
@@ -34,8 +40,8 @@ public:
     int Height() const override { return height_; }
     bool Empty() const override { return width_ == 0 || height_ == 0; }
     // Keeps the old pixels at the top-left; new area is white. A side of 0
-    // (or below) empties the bitmap. Sides above 32767 or more than 2^26
-    // pixels raise EInvalidArgument.
+    // (or below) empties the bitmap. A size that BitmapSizeFits refuses
+    // raises EInvalidArgument.
     void SetSize(int width, int height);
     void SetWidth(int w) { SetSize(w, height_); }
     void SetHeight(int h) { SetSize(width_, h); }

@@ -13,9 +13,6 @@ namespace menvaro {
 
 namespace {
 
-constexpr int kMaxSide = 32767;
-constexpr std::int64_t kMaxPixels = std::int64_t(1) << 26;
-
 std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
@@ -81,7 +78,7 @@ Header Parse(const std::uint8_t* d, std::size_t avail, std::uint64_t total) {
     if (h.height == 0 || h.height == INT32_MIN) Bad("height " + std::to_string(h.height));
     h.topDown = h.height < 0;
     const std::int64_t absH = h.topDown ? -std::int64_t(h.height) : h.height;
-    if (h.width > kMaxSide || absH > kMaxSide || std::int64_t(h.width) * absH > kMaxPixels)
+    if (!BitmapSizeFits(h.width, absH))
         Bad("picture of " + std::to_string(h.width) + "x" + std::to_string(absH) + " is too large");
     std::size_t after = 14 + hs;
     if (h.compression == 3) {

@@ -13,9 +13,6 @@ namespace menvaro {
 
 namespace {
 
-constexpr int kMaxSide = 32767;
-constexpr long kMaxPixels = 1L << 26;
-
 struct ErrorMgr {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -54,9 +51,8 @@ const char* DecodeRaw(const std::uint8_t* data, std::size_t size, Decoded* out, 
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
-    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > unsigned(kMaxSide) ||
-        cinfo.image_height > unsigned(kMaxSide) ||
-        long(cinfo.image_width) * long(cinfo.image_height) > kMaxPixels) {
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
+        !BitmapSizeFits(cinfo.image_width, cinfo.image_height)) {
         jpeg_destroy_decompress(&cinfo);
         return "picture is too large";
     }
