@@ -363,6 +363,9 @@ void SetDIBits(TBitmap& bmp, int width, int height, const void* bits, std::size_
         bmp.SetSize(0, 0);
         return;
     }
+    if (!BitmapSizeFits(width, height))
+        throw EInvalidArgument("SetDIBits: " + std::to_string(width) + "x" + std::to_string(height) +
+                               " is too large");
     const std::size_t stride = std::size_t(DIBStride(width, bitCount));
     if (size / stride < std::size_t(height))
         throw EInvalidArgument("SetDIBits: " + std::to_string(size) + " bytes are too few for " +

@@ -33,7 +33,8 @@ std::vector<std::uint8_t> GetDIBits(const TBitmap& bmp, int bitCount, bool botto
 inline int DIBStride(int width, int bitCount) { return ((width * bitCount + 31) / 32) * 4; }
 // Sets size and pixels from such rows; 1-bit rows use `palette` (two
 // TColor values; black and white when null). Raises EInvalidArgument when
-// `size` is too small for the rows.
+// the size is past what BitmapSizeFits allows or `size` is too small for
+// the rows.
 void SetDIBits(TBitmap& bmp, int width, int height, const void* bits, std::size_t size, int bitCount,
                bool bottomUp = false, const TColor* palette = nullptr);
 

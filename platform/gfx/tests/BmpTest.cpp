@@ -200,4 +200,9 @@ TEST(Bmp, DibRowViews) {
     EXPECT_EQ(two.Pixel(0, 0), clRed);
     EXPECT_EQ(two.Pixel(1, 0), clBlue);
     EXPECT_THROW(SetDIBits(two, 10, 3, bits.data(), bits.size(), 1), EInvalidArgument);
+    // A size past the bitmap's limits is refused before its row length is worked out.
+    for (int bitCount : {1, 24, 32})
+        EXPECT_THROW(SetDIBits(two, 1 << 27, 1, bits.data(), bits.size(), bitCount), EInvalidArgument) << bitCount;
+    EXPECT_THROW(SetDIBits(two, 1, 1 << 30, bits.data(), bits.size(), 32), EInvalidArgument);
+    EXPECT_EQ(two.Width(), 10);  // unchanged
 }
