@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "base/Streams.h"
 #include "gfx/Canvas.h"
@@ -17,6 +18,7 @@ struct ErrorMgr {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool dataLost = false;
 };
 
 void OnError(j_common_ptr cinfo) {
@@ -25,7 +27,16 @@ void OnError(j_common_ptr cinfo) {
     std::longjmp(e->jump, 1);
 }
 
-void OnMessage(j_common_ptr, int) {}  // warnings are not shown
+// Warnings are not shown. Those of a file cut short (data ending early, or a
+// marker where picture data was due) are remembered: libjpeg makes up the
+// missing part in grey and carries on.
+void OnMessage(j_common_ptr cinfo, int level) {
+    const int code = cinfo->err->msg_code;
+    if (level >= 0 || (code != JWRN_JPEG_EOF && code != JWRN_HIT_MARKER)) return;
+    auto* e = reinterpret_cast<ErrorMgr*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, e->message);
+    e->dataLost = true;
+}
 
 struct Decoded {
     int width = 0, height = 0, components = 0;
@@ -74,6 +85,8 @@ const char* DecodeRaw(const std::uint8_t* data, std::size_t size, Decoded* out, 
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
+    // Damaged all the same: out through the error path, with the warning's text.
+    if (err.dataLost) std::longjmp(err.jump, 1);
     jpeg_destroy_decompress(&cinfo);
     return "";
 }

@@ -12,8 +12,9 @@
 
 namespace menvaro::test {
 
-// Left half red, right half blue (grey: dark and light).
-inline std::string MakeJpeg(int w, int h, bool gray = false) {
+// Left half red, right half blue (grey: dark and light); baseline, or
+// progressive in several scans.
+inline std::string MakeJpeg(int w, int h, bool gray = false, bool progressive = false) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -27,6 +28,7 @@ inline std::string MakeJpeg(int w, int h, bool gray = false) {
     c.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     std::vector<unsigned char> row(std::size_t(w) * 3);
     while (c.next_scanline < c.image_height) {

@@ -71,6 +71,19 @@ TEST(Jpeg, DamagedFilesAreErrorsAndChangeNothing) {
         EXPECT_THROW(j.LoadFromStream(s), EInvalidGraphic);
         EXPECT_EQ(j.Width(), 16);
     }
+    // A file cut short after its headers is damaged too, not a picture
+    // finished in grey: inside the picture data, before the closing marker,
+    // and between the scans of a progressive file.
+    for (const bool progressive : {false, true}) {
+        const std::string big = MakeJpeg(64, 64, false, progressive);
+        const std::size_t lastScan = big.rfind("\xFF\xDA");
+        ASSERT_NE(lastScan, std::string::npos);
+        for (const std::size_t cut : {big.size() - 2, big.size() - 20, big.size() * 3 / 4, lastScan}) {
+            TMemoryStream s(big.substr(0, cut));
+            EXPECT_THROW(j.LoadFromStream(s), EInvalidGraphic) << progressive << " " << cut << " of " << big.size();
+            EXPECT_EQ(j.Width(), 16);
+        }
+    }
 }
 
 TEST(Png, WritesWhatLibpngReadsBack) {
