@@ -183,14 +183,11 @@ std::shared_ptr<TFontFace> TFontFace::Get(const std::string& name, int height, T
     double asc = os2 && os2->usWinAscent ? os2->usWinAscent : probe->ascender;
     double desc = os2 && os2->usWinDescent ? os2->usWinDescent : -probe->descender;
     if (asc + desc <= 0) asc = upem * 0.8, desc = upem * 0.2;
-    int em;
-    if (height < 0)
-        em = -height;
-    else if (height > 0)
-        em = std::max(1, int(std::lround(height * upem / (asc + desc))));
-    else
-        em = 16;
-    em = std::min(em, 2048);
+    // 64-bit, so that no Height overflows on its way to the cap.
+    const std::int64_t want = height < 0   ? -std::int64_t(height)
+                              : height > 0 ? std::llround(height * upem / (asc + desc))
+                                           : 16;
+    const int em = int(std::clamp<std::int64_t>(want, 1, 2048));
     face->pixelSize_ = em;
     const double scale = em / upem;
     TTextMetric& tm = face->metrics_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
 #include "TestUtil.h"
@@ -56,6 +58,9 @@ TEST(Fonts, HeightSignAndMetrics) {
     g.SetName("宋体");
     g.SetHeight(20);
     EXPECT_EQ(g.Face().get(), f.Face().get());
+    // The character height is capped, the most negative height included.
+    f.SetHeight(INT_MIN);
+    EXPECT_EQ(f.Face()->PixelSize(), 2048);
 }
 
 TEST(Text, ChineseAndLatinInOneString) {
