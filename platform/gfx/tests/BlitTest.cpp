@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
 #include "TestUtil.h"
@@ -155,6 +157,37 @@ TEST(Blit, StretchMirrorOverlapAndClip) {
     dst.Canvas().BitBlt(-1, -1, 10, 10, src.Canvas(), -1, -1, NOTSRCCOPY);
     EXPECT_EQ(test::PixelsOf(dst, clGreen), CreateRectRgn(1, 1, 3, 3));
     EXPECT_EQ(dst.Pixel(1, 1), ColorToRGB(~clRed & 0xFFFFFF));
+}
+
+// Sizes at the ends of int: the visible part is drawn as the stretch places
+// it, with nothing allocated or overflowing for the parts off the surface.
+TEST(Blit, HugeSizesDrawTheirVisiblePart) {
+    TBitmap src(2, 1);
+    src.SetPixel(0, 0, clRed);
+    src.SetPixel(1, 0, clBlue);
+    struct Case {
+        int x, w;
+        TColor at0, at1;
+    } cases[] = {
+        {1, INT_MAX, clGreen, clRed},      // reaches past the right edge
+        {3, INT_MIN, clRed, clRed},        // reaches left, mirrored: its end shows source column 0
+        {2 - INT_MAX, INT_MAX, clBlue, clBlue},  // only its last columns show
+    };
+    for (const Case& c : cases) {
+        TBitmap dst(4, 2);
+        dst.Fill(clGreen);
+        dst.Canvas().StretchBlt(c.x, 0, c.w, 2, src.Canvas(), 0, 0, 2, 1, SRCCOPY);
+        EXPECT_EQ(dst.Pixel(0, 1), c.at0) << c.x << " " << c.w;
+        EXPECT_EQ(dst.Pixel(1, 1), c.at1) << c.x << " " << c.w;
+    }
+    TBitmap dst(4, 2);
+    dst.Fill(clGreen);
+    dst.Canvas().CopyRect(Rect(INT_MIN, 0, INT_MAX, 2), src.Canvas(), Rect(0, 0, 2, 1));
+    EXPECT_EQ(dst.Pixel(0, 0), clBlue);  // the middle of the stretch: source column 1
+    dst.Canvas().Brush().SetColor(clYellow);
+    dst.Canvas().PatBlt(2, 0, INT_MAX, 1, PATCOPY);
+    dst.Canvas().PatBlt(1, 1, INT_MIN, 1, PATCOPY);
+    EXPECT_EQ(test::PixelsOf(dst, 0, true, clYellow), TRegion(Rect(2, 0, 4, 1)).Union(TRegion(Rect(0, 1, 1, 2))));
 }
 
 TEST(Blit, DrawAndTransparentDraw) {
