@@ -355,14 +355,17 @@ void TCanvas::FillRect(const TRect& r) {
                             CanvasAccess::BrushPaint(*this, brush_, 0xF0));
 }
 
+// The one-pixel border inside device rectangle d, each pixel once.
+static void PaintBorder(const TCanvas& c, const TRect& d, const TPaint& p) {
+    if (d.IsEmpty()) return;
+    CanvasAccess::PaintRect(c, {d.Left, d.Top, d.Right, d.Top + 1}, p);
+    if (d.Height() > 1) CanvasAccess::PaintRect(c, {d.Left, d.Bottom - 1, d.Right, d.Bottom}, p);
+    CanvasAccess::PaintRect(c, {d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1}, p);
+    if (d.Width() > 1) CanvasAccess::PaintRect(c, {d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1}, p);
+}
+
 void TCanvas::FrameRect(const TRect& r) {
-    if (r.IsEmpty()) return;
-    const TPaint p = CanvasAccess::BrushPaint(*this, brush_, 0xF0);
-    const TRect d = OffsetRect(r, origin_.X, origin_.Y);
-    CanvasAccess::PaintRect(*this, {d.Left, d.Top, d.Right, d.Top + 1}, p);
-    if (d.Height() > 1) CanvasAccess::PaintRect(*this, {d.Left, d.Bottom - 1, d.Right, d.Bottom}, p);
-    CanvasAccess::PaintRect(*this, {d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1}, p);
-    if (d.Width() > 1) CanvasAccess::PaintRect(*this, {d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1}, p);
+    PaintBorder(*this, OffsetRect(r, origin_.X, origin_.Y), CanvasAccess::BrushPaint(*this, brush_, 0xF0));
 }
 
 namespace {
@@ -678,19 +681,13 @@ void TCanvas::Frame3D(TRect& r, TColor top, TColor bottom, int width) {
 }
 
 void TCanvas::DrawFocusRect(const TRect& r) {
-    if (r.IsEmpty()) return;
     TPaint p;
     p.kind = TPaint::Mono;
     p.rop = 0x5A;
     p.fg = 0xFFFFFF;
     p.bgTransparent = true;
     for (int i = 0; i < 8; ++i) p.bits[i] = (i % 2) ? 0x55 : 0xAA;
-    const TRect d = OffsetRect(r, origin_.X, origin_.Y);
-    // Each pixel of the border once.
-    CanvasAccess::PaintRect(*this, {d.Left, d.Top, d.Right, d.Top + 1}, p);
-    if (d.Height() > 1) CanvasAccess::PaintRect(*this, {d.Left, d.Bottom - 1, d.Right, d.Bottom}, p);
-    CanvasAccess::PaintRect(*this, {d.Left, d.Top + 1, d.Left + 1, d.Bottom - 1}, p);
-    if (d.Width() > 1) CanvasAccess::PaintRect(*this, {d.Right - 1, d.Top + 1, d.Right, d.Bottom - 1}, p);
+    PaintBorder(*this, OffsetRect(r, origin_.X, origin_.Y), p);
 }
 
 // ---- pictures
