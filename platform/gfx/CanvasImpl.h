@@ -43,12 +43,17 @@ struct TPaint {
     }
 };
 
+// What a native pixel becomes on a monochrome target: white when its
+// brightness (r+g+b) is above 382, else black.
+inline std::uint32_t MonoPixel(std::uint32_t p) {
+    const unsigned sum = (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF);
+    return sum > 382 ? 0xFFFFFF : 0;
+}
+
 // Native pixel of a TColor; on a monochrome target black or white.
 inline std::uint32_t NativeColor(TColor c, bool mono) {
     const std::uint32_t p = ColorToPixel(ColorToRGB(c)) & 0xFFFFFF;
-    if (!mono) return p;
-    const unsigned sum = (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF);
-    return sum > 382 ? 0xFFFFFF : 0;
+    return mono ? MonoPixel(p) : p;
 }
 
 // The ROP3 byte that applies a pen mode (ROP2) to pattern and destination.

@@ -184,11 +184,7 @@ bool TImageList::DrawEx(TCanvas& canvas, int index, int x, int y, std::uint32_t 
                     }
                     c = out;
                 }
-                if (mono) {
-                    const unsigned sum = (c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF);
-                    c = sum > 382 ? 0xFFFFFF : 0;
-                }
-                row[px] = c;
+                row[px] = mono ? MonoPixel(c) : c;
             }
         }
     });
