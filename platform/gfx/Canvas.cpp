@@ -396,6 +396,9 @@ static void DrawShape(TCanvas& c, Shape shape, int l, int t, int r, int b, int c
     const TPaint brush = CanvasAccess::BrushPaint(c, c.Brush(), rop);
     std::vector<Span> spans;
     if (c.Pen().Style() == psClear) {
+        // Under two pixels wide or high the inset box is empty; it must not
+        // be turned round as an inverted box would be.
+        if (std::int64_t(r) - l < 2 || std::int64_t(b) - t < 2) return;
         ShapeSpans(shape, {l, t, r - 1, b - 1}, cw, ch, spans);
         OffsetSpans(spans, o);
         CanvasAccess::PaintSpans(c, spans, brush);

@@ -86,6 +86,17 @@ TEST(Primitives, ClearPenFillsOnePixelLess) {
         EXPECT_EQ(r.Painted(), CreateRectRgn(x.l, x.t, x.r - 1, x.b - 1));
         EXPECT_EQ(e.Painted(), CreateRoundRectRgn(x.l, x.t, x.r - 1, x.b - 1, 6, 6));
     }
+    // A box of no width or height leaves nothing to fill, in either order.
+    for (const Box& x : {Box{5, 5, 5, 10}, Box{5, 5, 12, 5}, Box{9, 3, 9, 3}}) {
+        Board r, e, rr;
+        for (Board* b : {&r, &e, &rr}) b->c.Pen().SetStyle(psClear);
+        r.c.Rectangle(x.l, x.t, x.r, x.b);
+        e.c.Ellipse(x.l, x.t, x.r, x.b);
+        rr.c.RoundRect(x.l, x.t, x.r, x.b, 4, 4);
+        EXPECT_TRUE(r.Painted().IsEmpty()) << x.l << "," << x.t << "," << x.r << "," << x.b;
+        EXPECT_TRUE(e.Painted().IsEmpty()) << x.l << "," << x.t << "," << x.r << "," << x.b;
+        EXPECT_TRUE(rr.Painted().IsEmpty()) << x.l << "," << x.t << "," << x.r << "," << x.b;
+    }
     Board clearBoth;
     clearBoth.c.Pen().SetStyle(psClear);
     clearBoth.c.Brush().SetStyle(bsClear);
