@@ -3,8 +3,9 @@
 add_compile_options(-Wall -Wextra -Werror)
 
 if(MENVARO_SANITIZE)
+  # The library's own bounds checks (operator[], front() of an empty vector ...) too.
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
-                      -fno-sanitize-recover=undefined)
+                      -fno-sanitize-recover=undefined -D_GLIBCXX_ASSERTIONS)
   add_link_options(-fsanitize=address,undefined)
 endif()
 if(MENVARO_TSAN)
@@ -64,4 +65,22 @@ function(menvaro_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+endfunction()
+
+# menvaro_class_library(<name> SOURCES <files...> [FORMS <files...>]
+#                       [PUBLIC <targets...>] [PRIVATE <targets...>])
+# A library of streamable classes. Each class registers itself from its
+# class-info definition and each embedded form under its class, so nothing
+# may be dropped by the linker: <name> is an interface target that links the
+# archive <name>_archive whole into whatever links <name>.
+function(menvaro_class_library name)
+  cmake_parse_arguments(L "" "" "SOURCES;FORMS;PUBLIC;PRIVATE" ${ARGN})
+  add_library(${name}_archive STATIC ${L_SOURCES})
+  target_include_directories(${name}_archive PUBLIC ${MENVARO_PLATFORM_INCLUDE})
+  target_link_libraries(${name}_archive PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+  if(L_FORMS)
+    menvaro_add_forms(${name}_archive ${L_FORMS})
+  endif()
+  add_library(${name} INTERFACE)
+  target_link_libraries(${name} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_archive>")
 endfunction()

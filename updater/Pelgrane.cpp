@@ -11,7 +11,6 @@ using namespace pelgrane;
 int main() {
     // The exporters build and free large documents one after the other.
     KeepFreedHeapMemory();
-    RegisterDataClasses();  // named only by the data module's form
     Application->Initialize();
     Application->SetTitle("MenvaroPDA资料更新工具");
     // The window's creation handler reads the settings before the data module exists.

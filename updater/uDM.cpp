@@ -10,7 +10,7 @@
 
 #include "base/Files.h"
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "untProgressBar.h"
 
 namespace pelgrane {

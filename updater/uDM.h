@@ -11,7 +11,7 @@
 
 #include "base/StringList.h"
 #include "data/ADODB.h"
-#include "ui/DataModule.h"
+#include "classes/DataModule.h"
 #include "xml/DOMDocument.h"
 
 namespace pelgrane {

@@ -5,7 +5,7 @@
 #include "base/Strings.h"
 #include "fileCopy.h"
 #include "registry/RegistryIniFile.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/FolderBrowser.h"
 #include "uDM.h"
 #include "uFuntion.h"

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/WindowManager.h"
 #include "untProgressBarForm.h"
 

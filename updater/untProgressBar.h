@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/Events.h"
+#include "classes/Events.h"
 
 namespace pelgrane {
 

@@ -5,7 +5,7 @@
 
 #include "TestControls.h"
 #include "ui/Backend.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

@@ -37,7 +37,6 @@ std::string ConnectionString() {
 
 TDM& Module() {
     static TDM* dm = [] {
-        RegisterDataClasses();
         TDM* d = Create<TDM>(nullptr);  // lives for the whole run
         d->adoCon->SetConnectionString(ConnectionString());
         d->adoCon->Open();

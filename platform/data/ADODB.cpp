@@ -4,7 +4,7 @@
 
 #include "data/DBErrors.h"
 #include "data/MemoryDataSet.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 
@@ -17,16 +17,6 @@ MENVARO_CLASS_INFO(TADOConnection) {
 MENVARO_CLASS_INFO(TADOQuery) {
     c.Prop("Connection", &TADOQuery::Connection, &TADOQuery::SetConnection);
     c.Prop("SQL", &TADOQuery::SQL);
-}
-
-void RegisterDataClasses() {
-    static const bool done = [] {
-        for (const TClassInfo* info : {&TDataSet::StaticClass(), &TMemoryDataSet::StaticClass(),
-                                       &TADOConnection::StaticClass(), &TADOQuery::StaticClass()})
-            RegisterClass(*info);
-        return true;
-    }();
-    (void)done;
 }
 
 TADOConnection::TADOConnection(TComponent* owner) : TComponent(owner) {}

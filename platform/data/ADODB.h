@@ -95,8 +95,4 @@ private:
     std::unique_ptr<TStringList> sql_;
 };
 
-// Registers the data classes with the class registry, for programs whose
-// code names none of them but whose form resources do.
-void RegisterDataClasses();
-
 }  // namespace menvaro

@@ -11,7 +11,7 @@
 #include "data/DBErrors.h"
 #include "data/Field.h"
 #include "data/RowStore.h"
-#include "ui/Classes.h"
+#include "classes/Classes.h"
 
 namespace menvaro {
 

@@ -1,6 +1,6 @@
 #include "data/MemoryDataSet.h"
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

@@ -11,7 +11,7 @@
 
 #include "gfx/Surface.h"
 #include "gfx/Types.h"
-#include "ui/Messages.h"
+#include "classes/Messages.h"
 
 namespace menvaro {
 

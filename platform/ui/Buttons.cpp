@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

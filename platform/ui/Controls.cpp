@@ -4,8 +4,8 @@
 #include <cctype>
 
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
-#include "ui/ExceptionHandler.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ExceptionHandler.h"
 #include "ui/Forms.h"
 
 namespace menvaro {

@@ -25,10 +25,10 @@
 #include "gfx/Color.h"
 #include "gfx/GraphicsObjects.h"
 #include "gfx/Types.h"
-#include "ui/Classes.h"
-#include "ui/Events.h"
+#include "classes/Classes.h"
+#include "classes/Events.h"
 #include "ui/GraphicsClasses.h"
-#include "ui/Messages.h"
+#include "classes/Messages.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {

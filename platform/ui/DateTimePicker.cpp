@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "base/FormatSettings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/Forms.h"
 
 namespace menvaro {

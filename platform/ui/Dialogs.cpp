@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/DialogParts.h"
 
 namespace menvaro {

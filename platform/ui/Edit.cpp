@@ -6,7 +6,7 @@
 
 #include "base/CodePage.h"
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/StdCtrls.h"
 
 namespace menvaro {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

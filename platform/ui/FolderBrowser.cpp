@@ -5,7 +5,7 @@
 
 #include "base/Files.h"
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/DialogParts.h"
 #include "ui/Dialogs.h"
 #include "ui/Forms.h"

@@ -6,11 +6,11 @@
 #include "base/Files.h"
 #include "base/Strings.h"
 #include "ui/Backend.h"
-#include "ui/ClassBuilder.h"
-#include "ui/ExceptionHandler.h"
-#include "ui/Filer.h"
-#include "ui/FormReader.h"
-#include "ui/FormResources.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ExceptionHandler.h"
+#include "classes/Filer.h"
+#include "classes/FormReader.h"
+#include "classes/FormResources.h"
 
 namespace menvaro {
 

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "ui/Controls.h"
-#include "ui/DataModule.h"
+#include "classes/DataModule.h"
 
 namespace menvaro {
 

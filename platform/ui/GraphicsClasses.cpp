@@ -3,8 +3,8 @@
 #include "base/Streams.h"
 #include "base/Strings.h"
 #include "gfx/Bmp.h"
-#include "ui/ClassBuilder.h"
-#include "ui/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {

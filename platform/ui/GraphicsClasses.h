@@ -5,7 +5,7 @@
 #include "gfx/Bitmap.h"
 #include "gfx/Color.h"
 #include "gfx/GraphicsObjects.h"
-#include "ui/TypeInfo.h"
+#include "classes/TypeInfo.h"
 
 namespace menvaro {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/Forms.h"
 
 namespace menvaro {

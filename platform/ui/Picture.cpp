@@ -5,8 +5,8 @@
 #include "base/Strings.h"
 #include "gfx/Bmp.h"
 #include "gfx/Jpeg.h"
-#include "ui/ClassBuilder.h"
-#include "ui/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 
 namespace menvaro {
 

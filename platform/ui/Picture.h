@@ -17,7 +17,7 @@
 
 #include "gfx/Bitmap.h"
 #include "gfx/Graphic.h"
-#include "ui/Classes.h"
+#include "classes/Classes.h"
 
 namespace menvaro {
 

@@ -1,7 +1,7 @@
 // The label and the push button. The edit is in Edit.cpp.
 #include "ui/StdCtrls.h"
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

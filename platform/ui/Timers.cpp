@@ -1,8 +1,8 @@
 #include "ui/Timers.h"
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/Controls.h"
-#include "ui/ExceptionHandler.h"
+#include "classes/ExceptionHandler.h"
 
 namespace menvaro {
 

@@ -2,9 +2,9 @@
 // Enabled, through WM_TIMER messages of a window of its own.
 #pragma once
 
-#include "ui/Classes.h"
-#include "ui/Events.h"
-#include "ui/Messages.h"
+#include "classes/Classes.h"
+#include "classes/Events.h"
+#include "classes/Messages.h"
 
 namespace menvaro {
 

@@ -21,7 +21,7 @@
 #include "gfx/Canvas.h"
 #include "gfx/Region.h"
 #include "gfx/Types.h"
-#include "ui/Messages.h"
+#include "classes/Messages.h"
 
 namespace menvaro {
 

@@ -28,7 +28,7 @@ inline void MakeDatabase(const std::string& folder, const std::string& sql) {
 // The data module, its database connection and an output folder.
 class Exporter {
 public:
-    Exporter() : dm_(menvaro::Create<TDM>(nullptr)) { RegisterDataClasses(); }
+    Exporter() : dm_(menvaro::Create<TDM>(nullptr)) {}
     ~Exporter() { dm_->Free(); }
     TDM& dm() { return *dm_; }
     const std::string& out() const { return out_.path(); }
@@ -53,7 +53,6 @@ public:
     }
 
 private:
-    static void RegisterDataClasses() { menvaro::RegisterDataClasses(); }
     TempDir out_{"export"};
     TDM* dm_;
 };

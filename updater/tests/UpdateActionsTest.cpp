@@ -11,7 +11,7 @@
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
 #include "uDM.h"
-#include "ui/FormResources.h"
+#include "classes/FormResources.h"
 #include "uUpdatePda.h"
 
 namespace menvaro {
@@ -28,7 +28,6 @@ protected:
         StdControls::SetUp();
         Device().Reset();
         UseDatabaseIn(MENVARO_DEMO_DB_DIR);
-        RegisterDataClasses();
         DM = Create<TDM>(Application);
         form_ = Create<TUpdateForm>(Application);
         form_->Show();

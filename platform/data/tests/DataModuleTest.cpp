@@ -5,11 +5,11 @@
 #include "TestDb.h"
 #include "data/ADODB.h"
 #include "data/MemoryDataSet.h"
-#include "ui/ClassBuilder.h"
-#include "ui/DataModule.h"
-#include "ui/FormParser.h"
-#include "ui/FormReader.h"
-#include "ui/FormWriter.h"
+#include "classes/ClassBuilder.h"
+#include "classes/DataModule.h"
+#include "classes/FormParser.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 
 namespace menvaro {
 
@@ -44,7 +44,6 @@ MENVARO_CLASS_INFO(TDataRoot) {}
 namespace {
 
 TEST(DataModuleForm, CreatesTheConnectionAndTheQuery) {
-    RegisterDataClasses();
     TOwned<TDataDM> dm(Create<TDataDM>(nullptr));
     ASSERT_NE(dm->adoCon, nullptr);
     ASSERT_NE(dm->qryPublic, nullptr);
@@ -75,7 +74,6 @@ TEST(DataModuleForm, CreatesTheConnectionAndTheQuery) {
 }
 
 TEST(DataModuleForm, StreamedConnectedAndActiveOpenOnceLoaded) {
-    RegisterDataClasses();
     test::TempDir dir;
     test::MakeDatabase(dir.path() + "Velkoranth.db",
                        "create table MakeMode (MakeModeNo varchar(4), MakeModeName varchar(20));"
@@ -119,7 +117,6 @@ TEST(DataModuleForm, StreamedConnectedAndActiveOpenOnceLoaded) {
 }
 
 TEST(DataModuleForm, AFailingStreamedConnectionNamesTheEngineError) {
-    RegisterDataClasses();
     test::TempDir dir;
     const std::string text = "object Root: TDataRoot\n"
                              "  object adoCon: TADOConnection\n"
@@ -137,7 +134,6 @@ TEST(DataModuleForm, AFailingStreamedConnectionNamesTheEngineError) {
 }
 
 TEST(DataModuleForm, UnknownPropertiesAreFormErrors) {
-    RegisterDataClasses();
     TOwned<TDataRoot> root(Create<TDataRoot>(nullptr));
     EXPECT_THROW(ReadComponentText(root.get(),
                                    "object Root: TDataRoot\n  object q: TADOQuery\n    CommandTimeout = 30\n  end\nend\n",

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "data/MemoryDataSet.h"
-#include "ui/Classes.h"
+#include "classes/Classes.h"
 
 
 using namespace menvaro;

@@ -2,8 +2,8 @@
 
 #include "ControlTest.h"
 #include "ui/Buttons.h"
-#include "ui/FormReader.h"
-#include "ui/FormWriter.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 
 namespace menvaro {
 namespace {

@@ -1,8 +1,8 @@
 #include "StdControlsSupport.h"
 #include "base/FormatSettings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/DateTimePicker.h"
-#include "ui/FormReader.h"
+#include "classes/FormReader.h"
 
 namespace menvaro {
 

@@ -10,7 +10,7 @@
 #include "ui/DateTimePicker.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderBrowser.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/PageControl.h"
 
 namespace menvaro {

@@ -5,7 +5,7 @@
 #include "gfx/Bitmap.h"
 #include "ui/Backend.h"
 #include "ui/Clipboard.h"
-#include "ui/FormWriter.h"
+#include "classes/FormWriter.h"
 #include "ui/UiScript.h"
 
 namespace menvaro {

@@ -4,7 +4,7 @@
 // GalleryTest.
 #include "ui/Animate.h"
 #include "ui/Buttons.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/DateTimePicker.h"
 #include "ui/ExtCtrls.h"
 #include "ui/PageControl.h"

@@ -1,9 +1,9 @@
 #include "StdControlsSupport.h"
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "ui/DateTimePicker.h"
-#include "ui/FormReader.h"
-#include "ui/FormWriter.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 #include "ui/PageControl.h"
 
 namespace menvaro {

@@ -10,8 +10,8 @@
 #include "gfx/Bmp.h"
 #include "gfx/Jpeg.h"
 #include "ui/ExtCtrls.h"
-#include "ui/FormReader.h"
-#include "ui/FormWriter.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 #include "ui/StdCtrls.h"
 
 namespace menvaro {

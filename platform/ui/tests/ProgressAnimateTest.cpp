@@ -2,8 +2,8 @@
 
 #include "ControlTest.h"
 #include "ui/Animate.h"
-#include "ui/FormReader.h"
-#include "ui/FormWriter.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 #include "ui/ProgressBar.h"
 
 namespace menvaro {

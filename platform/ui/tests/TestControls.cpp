@@ -1,6 +1,6 @@
 #include "TestControls.h"
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

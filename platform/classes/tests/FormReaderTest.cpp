@@ -3,10 +3,10 @@
 #include <climits>
 
 #include "TestClasses.h"
-#include "ui/ClassBuilder.h"
-#include "ui/FormReader.h"
-#include "ui/FormResources.h"
-#include "ui/FormWriter.h"
+#include "classes/ClassBuilder.h"
+#include "classes/FormReader.h"
+#include "classes/FormResources.h"
+#include "classes/FormWriter.h"
 
 namespace menvaro {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/Classes.h"
+#include "classes/Classes.h"
 
 namespace menvaro {
 

@@ -1,4 +1,4 @@
-#include "ui/ExceptionHandler.h"
+#include "classes/ExceptionHandler.h"
 
 #include <mutex>
 

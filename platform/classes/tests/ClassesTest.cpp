@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestClasses.h"
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 namespace {

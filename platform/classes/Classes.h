@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "ui/Sets.h"
-#include "ui/TypeInfo.h"
+#include "classes/Sets.h"
+#include "classes/TypeInfo.h"
 
 namespace menvaro {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "ui/Classes.h"
-#include "ui/FormParser.h"
+#include "classes/Classes.h"
+#include "classes/FormParser.h"
 
 namespace menvaro {
 

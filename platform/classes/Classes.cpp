@@ -1,4 +1,4 @@
-#include "ui/Classes.h"
+#include "classes/Classes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,10 +6,10 @@
 #include <exception>
 
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
-#include "ui/Filer.h"
-#include "ui/FormReader.h"
-#include "ui/Messages.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
+#include "classes/FormReader.h"
+#include "classes/Messages.h"
 
 namespace menvaro {
 

@@ -1,4 +1,4 @@
-#include "ui/FormReader.h"
+#include "classes/FormReader.h"
 
 #include <algorithm>
 #include <limits>
@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "base/Strings.h"
-#include "ui/Collections.h"
-#include "ui/Filer.h"
-#include "ui/FormResources.h"
+#include "classes/Collections.h"
+#include "classes/Filer.h"
+#include "classes/FormResources.h"
 
 namespace menvaro {
 

@@ -1,8 +1,8 @@
-#include "ui/Collections.h"
+#include "classes/Collections.h"
 
 #include <algorithm>
 
-#include "ui/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 

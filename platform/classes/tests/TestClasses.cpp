@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "ui/ClassBuilder.h"
-#include "ui/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 
 namespace menvaro {
 

@@ -1,11 +1,11 @@
-#include "ui/TypeInfo.h"
+#include "classes/TypeInfo.h"
 
 #include <map>
 #include <mutex>
 
 #include "base/Strings.h"
-#include "ui/ClassBuilder.h"
-#include "ui/Classes.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Classes.h"
 
 namespace menvaro {
 
@@ -139,10 +139,7 @@ void RegisterClass(const TClassInfo& info) {
     r.classes.emplace(info.Name, &info);
 }
 
-void RegisterUiClasses();
-
 const TClassInfo* FindClass(std::string_view name) {
-    RegisterUiClasses();
     Registry& r = TheRegistry();
     std::lock_guard<std::mutex> guard(r.lock);
     auto it = r.classes.find(std::string(name));

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "ui/Sets.h"
+#include "classes/Sets.h"
 
 namespace menvaro {
 

@@ -1,11 +1,11 @@
-#include "ui/FormWriter.h"
+#include "classes/FormWriter.h"
 
 #include <charconv>
 #include <cstdio>
 
 #include "base/CodePage.h"
-#include "ui/Collections.h"
-#include "ui/Filer.h"
+#include "classes/Collections.h"
+#include "classes/Filer.h"
 
 namespace menvaro {
 

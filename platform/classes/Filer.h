@@ -12,7 +12,7 @@
 
 #include "base/Streams.h"
 #include "base/Variant.h"
-#include "ui/FormParser.h"
+#include "classes/FormParser.h"
 
 namespace menvaro {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/FormParser.h"
+#include "classes/FormParser.h"
 
 namespace menvaro {
 

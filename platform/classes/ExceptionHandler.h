@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "ui/Events.h"
+#include "classes/Events.h"
 
 namespace menvaro {
 

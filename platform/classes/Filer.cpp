@@ -1,4 +1,4 @@
-#include "ui/Filer.h"
+#include "classes/Filer.h"
 
 #include "base/Strings.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/Classes.h"
-#include "ui/FormParser.h"
+#include "classes/Classes.h"
+#include "classes/FormParser.h"
 
 namespace menvaro {
 

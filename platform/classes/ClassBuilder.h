@@ -21,9 +21,9 @@
 #include <typeinfo>
 
 #include "base/Variant.h"
-#include "ui/Classes.h"
-#include "ui/Events.h"
-#include "ui/TypeInfo.h"
+#include "classes/Classes.h"
+#include "classes/Events.h"
+#include "classes/TypeInfo.h"
 
 namespace menvaro {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "base/StringList.h"
-#include "ui/Classes.h"
-#include "ui/Collections.h"
-#include "ui/DataModule.h"
-#include "ui/Events.h"
+#include "classes/Classes.h"
+#include "classes/Collections.h"
+#include "classes/DataModule.h"
+#include "classes/Events.h"
 
 namespace menvaro {
 

@@ -17,7 +17,7 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
 file(WRITE "${OUT}.tmp"
 "// Generated from ${DISPLAY}; do not edit.\n"
-"#include \"ui/FormResources.h\"\n"
+"#include \"classes/FormResources.h\"\n"
 "namespace {\n"
 "const unsigned char data[${size} + 1] = {\n${bytes}0};\n"
 "const menvaro::TFormResourceRegistration registration(\"${class}\", \"${DISPLAY}\", data, ${size});\n"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "ui/Classes.h"
-#include "ui/Events.h"
+#include "classes/Classes.h"
+#include "classes/Events.h"
 
 namespace menvaro {
 

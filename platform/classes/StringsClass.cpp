@@ -1,7 +1,7 @@
 // The base layer's TStringList as a streamable (foreign) class.
 #include "base/StringList.h"
-#include "ui/ClassBuilder.h"
-#include "ui/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 
 namespace menvaro {
 

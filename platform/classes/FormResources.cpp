@@ -1,4 +1,4 @@
-#include "ui/FormResources.h"
+#include "classes/FormResources.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "ui/FormParser.h"
+#include "classes/FormParser.h"
 
 #include <cctype>
 #include <charconv>
