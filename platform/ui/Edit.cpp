@@ -1,11 +1,9 @@
 // TCustomEdit: the single-line edit window. Its editing is the window's own
-// default behaviour (DefWndProc); the properties and methods of the class
-// reach it through the same state the edit messages change.
+// default behaviour (DefWndProc) over a TEditBuffer; the properties and
+// methods of the class reach it through the same state the edit messages
+// change.
 #include <algorithm>
-#include <cctype>
 
-#include "base/CodePage.h"
-#include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "ui/StdCtrls.h"
 
@@ -16,45 +14,30 @@ namespace {
 constexpr std::uintptr_t kBlinkTimer = 0xED17;
 constexpr unsigned kBlinkMs = 530;
 
-// Kinds of edit that one undo step gathers while they follow each other at
-// the caret.
-enum Group { gNone, gTyping, gBackspace, gDelete };
+// The system's clipboard, as the buffer takes it.
+class TSystemClipboard final : public TEditClipboard {
+public:
+    std::string Text() override { return GetClipboardText(); }
+    void SetText(const std::string& text) override { SetClipboardText(text); }
+};
 
-bool IsWordChar(std::string_view s, std::size_t i) {
-    auto ch = static_cast<unsigned char>(s[i]);
-    // Every character beyond ASCII (Chinese text) counts as part of a word.
-    return ch >= 0x80 || std::isalnum(ch) || ch == '_';
-}
+// Puts back, when it goes, the canvas state saved when it was made (also
+// when the paint raises).
+class TSavedCanvasState {
+public:
+    explicit TSavedCanvasState(TCanvas& canvas) : canvas_(canvas), level_(canvas.SaveState()) {}
+    ~TSavedCanvasState() { canvas_.RestoreState(level_); }
+    TSavedCanvasState(const TSavedCanvasState&) = delete;
+    TSavedCanvasState& operator=(const TSavedCanvasState&) = delete;
 
-// The text up to its first line break, with damaged UTF-8 repaired.
-std::string OneLine(std::string_view s) {
-    std::size_t end = s.find_first_of("\r\n");
-    if (end != std::string_view::npos) s = s.substr(0, end);
-    if (IsValidUtf8(s)) return std::string(s);
-    std::string out;
-    for (std::size_t i = 0; i < s.size();) AppendUtf8(out, NextCodePoint(s, i));
-    return out;
-}
-
-int CharCount(std::string_view s) {
-    int n = 0;
-    for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) ++n;
-    return n;
-}
+private:
+    TCanvas& canvas_;
+    int level_;
+};
 
 }  // namespace
 
 struct TCustomEdit::State {
-    // A character typed byte by byte: what came so far and how much it needs.
-    std::string pending;
-    std::size_t pendingNeed = 0;
-    bool canUndo = false;
-    std::string undoText;
-    int undoCaret = 0;
-    int undoAnchor = 0;
-    int group = gNone;
-    int groupEnd = -1;
-    bool windowReadOnly = false;
     std::uint32_t align = ES_LEFT;
     bool hasFormatRect = false;
     TRect formatRect;
@@ -98,10 +81,10 @@ void TCustomEdit::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.Style |= ES_AUTOHSCROLL;
     if (!hideSelection_) p.Style |= ES_NOHIDESEL;
-    if (passwordChar_) p.Style |= ES_PASSWORD;
+    if (PasswordChar()) p.Style |= ES_PASSWORD;
     if (readOnly_) p.Style |= ES_READONLY;
-    if (charCase_ == ecUpperCase) p.Style |= ES_UPPERCASE;
-    if (charCase_ == ecLowerCase) p.Style |= ES_LOWERCASE;
+    if (CharCase() == ecUpperCase) p.Style |= ES_UPPERCASE;
+    if (CharCase() == ecLowerCase) p.Style |= ES_LOWERCASE;
     if (borderStyle_ == bsSingle) {
         if (Ctl3D())
             p.ExStyle |= WS_EX_CLIENTEDGE;
@@ -123,7 +106,7 @@ void TCustomEdit::DestroyWnd() {
 
 void TCustomEdit::ApplyStyleBits(std::uint32_t style) {
     s_->align = style & (ES_CENTER | ES_RIGHT);
-    s_->windowReadOnly = readOnly_ || (style & ES_READONLY) != 0;
+    buffer_.SetReadOnly(readOnly_ || (style & ES_READONLY) != 0);
 }
 
 void TCustomEdit::StartBlink() {
@@ -169,12 +152,9 @@ void TCustomEdit::SetBorderStyle(TBorderStyle s) {
 }
 
 void TCustomEdit::SetCharCase(TEditCharCase c) {
-    if (c == charCase_) return;
-    charCase_ = c;
-    std::string t = ApplyCase(Text());
-    if (t != Text()) {
-        SetTextSilently(t);
-        if (HandleAllocated()) SetWindowText(WindowHandle(), t);
+    if (c == CharCase()) return;
+    if (buffer_.SetCharCase(c)) {
+        SyncText();
         Perform(CM_TEXTCHANGED, 0, 0);
         NotifyChanged();
     }
@@ -189,12 +169,12 @@ void TCustomEdit::SetHideSelection(bool v) {
 
 void TCustomEdit::SetMaxLength(int v) {
     if (v < 0) v = 0;
-    if (v == maxLength_) return;
+    if (v == MaxLength()) return;
     Send(EM_LIMITTEXT, static_cast<WPARAM>(v), 0);
 }
 
 void TCustomEdit::SetPasswordChar(char c) {
-    if (c == passwordChar_) return;
+    if (c == PasswordChar()) return;
     Send(EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
 }
 
@@ -212,25 +192,19 @@ LRESULT TCustomEdit::Send(UINT msg, WPARAM w, LPARAM l) {
     return DefWndProc(m);
 }
 
-std::string TCustomEdit::ApplyCase(const std::string& s) const {
-    if (charCase_ == ecUpperCase) return UpperCase(s);
-    if (charCase_ == ecLowerCase) return LowerCase(s);
-    return s;
-}
-
 void TCustomEdit::SetText(const std::string& raw) {
-    std::string s = ApplyCase(raw);
-    if (s == Text()) return;
-    SetTextSilently(s);
-    if (HandleAllocated()) SetWindowText(WindowHandle(), s);
-    caret_ = anchor_ = 0;
+    if (!buffer_.SetText(raw)) return;
+    SyncText();
     scroll_ = 0;
-    s_->canUndo = false;
-    s_->group = gNone;
-    modified_ = false;
     Perform(CM_TEXTCHANGED, 0, 0);
     Invalidate();
     NotifyChanged();
+}
+
+// The control's text is the buffer's.
+void TCustomEdit::SyncText() {
+    SetTextSilently(buffer_.Text());
+    if (HandleAllocated()) SetWindowText(WindowHandle(), buffer_.Text());
 }
 
 void TCustomEdit::NotifyChanged() {
@@ -246,12 +220,9 @@ void TCustomEdit::Change() {
 
 // ---------------------------------------------------------------- selection
 
-int TCustomEdit::SelStart() const { return std::min(caret_, anchor_); }
-int TCustomEdit::SelLength() const { return std::abs(caret_ - anchor_); }
-
-std::string TCustomEdit::SelText() const {
-    return Text().substr(static_cast<std::size_t>(SelStart()), static_cast<std::size_t>(SelLength()));
-}
+int TCustomEdit::SelStart() const { return buffer_.SelStart(); }
+int TCustomEdit::SelLength() const { return buffer_.SelLength(); }
+std::string TCustomEdit::SelText() const { return buffer_.SelText(); }
 
 void TCustomEdit::SetSelStart(int v) { Send(EM_SETSEL, static_cast<WPARAM>(v), v); }
 
@@ -272,179 +243,52 @@ void TCustomEdit::ClearSelection() { Send(WM_CLEAR, 0, 0); }
 void TCustomEdit::CopyToClipboard() { Send(WM_COPY, 0, 0); }
 void TCustomEdit::CutToClipboard() { Send(WM_CUT, 0, 0); }
 void TCustomEdit::PasteFromClipboard() { Send(WM_PASTE, 0, 0); }
-bool TCustomEdit::CanUndo() const { return s_->canUndo; }
+bool TCustomEdit::CanUndo() const { return buffer_.CanUndo(); }
 void TCustomEdit::Undo() { Send(WM_UNDO, 0, 0); }
 void TCustomEdit::ClearUndo() { Send(EM_EMPTYUNDOBUFFER, 0, 0); }
 
 // ----------------------------------------------------------------- editing
 
-namespace {
-
-// The nearest character boundary at or before `pos`.
-int Boundary(const std::string& s, int pos) {
-    pos = std::clamp(pos, 0, static_cast<int>(s.size()));
-    while (pos > 0 && pos < static_cast<int>(s.size()) &&
-           (static_cast<unsigned char>(s[static_cast<std::size_t>(pos)]) & 0xC0) == 0x80)
-        --pos;
-    return pos;
-}
-
-int PrevChar(const std::string& s, int pos) {
-    if (pos <= 0) return 0;
-    return Boundary(s, pos - 1);
-}
-
-int NextChar(const std::string& s, int pos) {
-    if (pos >= static_cast<int>(s.size())) return static_cast<int>(s.size());
-    return pos + static_cast<int>(CharLength(s, static_cast<std::size_t>(pos)));
-}
-
-int PrevWord(const std::string& s, int pos) {
-    while (pos > 0 && !IsWordChar(s, static_cast<std::size_t>(PrevChar(s, pos)))) pos = PrevChar(s, pos);
-    while (pos > 0 && IsWordChar(s, static_cast<std::size_t>(PrevChar(s, pos)))) pos = PrevChar(s, pos);
-    return pos;
-}
-
-int NextWord(const std::string& s, int pos) {
-    int n = static_cast<int>(s.size());
-    while (pos < n && IsWordChar(s, static_cast<std::size_t>(pos))) pos = NextChar(s, pos);
-    while (pos < n && !IsWordChar(s, static_cast<std::size_t>(pos))) pos = NextChar(s, pos);
-    return pos;
-}
-
-}  // namespace
-
-// Replaces [from, to) with `with`; answers false (and beeps) when nothing
-// could be put in because of MaxLength. `group` joins this change to the
-// undo step before it when the caret has not moved in between.
-bool TCustomEdit::Replace(int from, int to, const std::string& with, bool typed, int group) {
-    const std::string& text = Text();
-    std::string put = with;
-    bool cut = false;
-    if (typed && maxLength_ > 0) {
-        int room = maxLength_ - (static_cast<int>(text.size()) - (to - from));
-        if (static_cast<int>(put.size()) > room) {
-            int keep = room <= 0 ? 0 : Boundary(put + ' ', room);
-            put.resize(static_cast<std::size_t>(std::max(0, keep)));
-            cut = true;
-        }
-    }
-    if (cut) MessageBeep(0);
-    if (put.empty() && from == to) return !cut;
-    if (group == gNone || group != s_->group || caret_ != s_->groupEnd || !s_->canUndo) {
-        s_->undoText = text;
-        s_->undoCaret = caret_;
-        s_->undoAnchor = anchor_;
-        s_->canUndo = true;
-    }
-    std::string next = text.substr(0, static_cast<std::size_t>(from)) + put + text.substr(static_cast<std::size_t>(to));
-    SetTextSilently(next);
-    if (HandleAllocated()) SetWindowText(WindowHandle(), next);
-    caret_ = anchor_ = from + static_cast<int>(put.size());
-    s_->group = group;
-    s_->groupEnd = caret_;
-    if (typed) modified_ = true;
+void TCustomEdit::ShowResult(const TEditResult& r) {
+    if (r.beep) MessageBeep(0);
+    if (!r.textChanged && !r.caretPlaced) return;
+    if (r.textChanged) SyncText();
     s_->caretOn = true;
     EnsureCaretVisible();
     Invalidate();
+    if (!r.textChanged) return;
     Perform(CM_TEXTCHANGED, 0, 0);
     NotifyChanged();
-    return !cut;
-}
-
-void TCustomEdit::InsertTyped(const std::string& s) {
-    if (s_->windowReadOnly) {
-        MessageBeep(0);
-        return;
-    }
-    Replace(SelStart(), SelStart() + SelLength(), ApplyCase(s), true, SelLength() == 0 ? gTyping : gNone);
-}
-
-void TCustomEdit::SetCaret(int pos, bool extend) {
-    caret_ = Boundary(Text(), pos);
-    if (!extend) anchor_ = caret_;
-    s_->group = gNone;
-    s_->caretOn = true;
-    EnsureCaretVisible();
-    Invalidate();
 }
 
 void TCustomEdit::EditChar(unsigned char ch) {
-    State& s = *s_;
-    if (ch >= 0x80) {
-        if ((ch & 0xC0) == 0x80) {
-            if (s.pending.empty()) return;  // a stray trail byte
-            s.pending.push_back(static_cast<char>(ch));
-            if (s.pending.size() < s.pendingNeed) return;
-            std::string c = std::move(s.pending);
-            s.pending.clear();
-            if (IsValidUtf8(c)) InsertTyped(c);
-            return;
-        }
-        s.pending.assign(1, static_cast<char>(ch));
-        s.pendingNeed = ch >= 0xF0 ? 4 : ch >= 0xE0 ? 3 : 2;
-        if (ch < 0xC2 || ch > 0xF4) s.pending.clear();
-        return;
-    }
-    s.pending.clear();
+    ShowResult(buffer_.TypeByte(ch));
+    // The shortcuts go as messages, so that a descendant sees them.
     switch (ch) {
         case 1: SelectAll(); return;     // Ctrl+A
         case 3: CopyToClipboard(); return;  // Ctrl+C
         case 22: PasteFromClipboard(); return;  // Ctrl+V
         case 24: CutToClipboard(); return;  // Ctrl+X
         case 26: Undo(); return;            // Ctrl+Z
-        case 8: {
-            if (s.windowReadOnly) {
-                MessageBeep(0);
-                return;
-            }
-            if (SelLength() > 0) {
-                Replace(SelStart(), SelStart() + SelLength(), std::string(), true, gNone);
-            } else if (caret_ > 0) {
-                Replace(PrevChar(Text(), caret_), caret_, std::string(), true, gBackspace);
-            }
-            return;
-        }
-        default: break;
+        default: return;
     }
-    if (ch < 32 || ch == 127) return;  // Enter, Esc, Tab and the other control characters
-    InsertTyped(std::string(1, static_cast<char>(ch)));
 }
 
 bool TCustomEdit::EditKeyDown(std::uint16_t key, TShiftState shift) {
-    const std::string& t = Text();
     bool ext = shift.Contains(ssShift);
     bool ctrl = shift.Contains(ssCtrl);
     switch (key) {
         case VK_LEFT:
-        case VK_UP:
-            if (!ext && SelLength() > 0 && !ctrl)
-                SetCaret(SelStart(), false);
-            else
-                SetCaret(ctrl ? PrevWord(t, caret_) : PrevChar(t, caret_), ext);
-            return true;
+        case VK_UP: ShowResult(buffer_.MoveLeft(ctrl, ext)); return true;
         case VK_RIGHT:
-        case VK_DOWN:
-            if (!ext && SelLength() > 0 && !ctrl)
-                SetCaret(SelStart() + SelLength(), false);
-            else
-                SetCaret(ctrl ? NextWord(t, caret_) : NextChar(t, caret_), ext);
-            return true;
-        case VK_HOME: SetCaret(0, ext); return true;
-        case VK_END: SetCaret(static_cast<int>(t.size()), ext); return true;
+        case VK_DOWN: ShowResult(buffer_.MoveRight(ctrl, ext)); return true;
+        case VK_HOME: ShowResult(buffer_.MoveHome(ext)); return true;
+        case VK_END: ShowResult(buffer_.MoveEnd(ext)); return true;
         case VK_DELETE:
-            if (ext) {
+            if (ext)
                 CutToClipboard();
-                return true;
-            }
-            if (s_->windowReadOnly) {
-                MessageBeep(0);
-                return true;
-            }
-            if (SelLength() > 0)
-                Replace(SelStart(), SelStart() + SelLength(), std::string(), true, gNone);
-            else if (caret_ < static_cast<int>(t.size()))
-                Replace(caret_, NextChar(t, caret_), std::string(), true, gDelete);
+            else
+                ShowResult(buffer_.Delete());
             return true;
         case VK_INSERT:
             if (ctrl) CopyToClipboard();
@@ -455,11 +299,6 @@ bool TCustomEdit::EditKeyDown(std::uint16_t key, TShiftState shift) {
 }
 
 // ---------------------------------------------------------------- geometry
-
-std::string TCustomEdit::DisplayText() const {
-    if (!passwordChar_) return Text();
-    return std::string(static_cast<std::size_t>(CharCount(Text())), passwordChar_);
-}
 
 TRect TCustomEdit::EditRect() const {
     if (s_->hasFormatRect) return s_->formatRect;
@@ -472,13 +311,9 @@ TRect TCustomEdit::EditRect() const {
 // Pixel offset of byte `pos` from the start of the text.
 int TCustomEdit::XOfByte(int pos) {
     canvas_->Font().Assign(*Font());
-    const std::string& t = Text();
-    pos = Boundary(t, pos);
-    if (passwordChar_) {
-        int chars = CharCount(std::string_view(t).substr(0, static_cast<std::size_t>(pos)));
-        return chars * canvas_->TextWidth(std::string(1, passwordChar_));
-    }
-    return canvas_->TextWidth(std::string_view(t).substr(0, static_cast<std::size_t>(pos)));
+    pos = buffer_.Boundary(pos);
+    if (PasswordChar()) return buffer_.CharsBefore(pos) * canvas_->TextWidth(std::string(1, PasswordChar()));
+    return canvas_->TextWidth(std::string_view(Text()).substr(0, static_cast<std::size_t>(pos)));
 }
 
 namespace {
@@ -501,7 +336,7 @@ int TCustomEdit::ByteFromX(int x) {
         if (pos >= static_cast<int>(t.size())) return pos;
         prevPos = pos;
         prevX = px - left;
-        pos = NextChar(t, pos);
+        pos = buffer_.NextChar(pos);
     }
 }
 
@@ -509,7 +344,7 @@ void TCustomEdit::EnsureCaretVisible() {
     TRect r = EditRect();
     int w = std::max(1, r.Width());
     int total = XOfByte(static_cast<int>(Text().size()));
-    int cx = XOfByte(caret_);
+    int cx = XOfByte(CaretPos());
     if (total < w) {
         scroll_ = 0;
         return;
@@ -523,24 +358,24 @@ void TCustomEdit::EnsureCaretVisible() {
 
 void TCustomEdit::PaintWindow(HDC dc) {
     TCanvas& c = *canvas_;
-    BindCanvasToDC(c, dc, this);
-    try {
-        TRect client = ClientRect();
-        c.Brush().SetStyle(bsSolid);
-        c.Brush().SetColor(Color());
-        c.FillRect(client);
-        TRect r = EditRect();
-        const std::string shown = DisplayText();
-        int total = c.TextWidth(shown);
-        int lineH = c.TextMetrics().Height;
-        int left = TextLeft(r, total, s_->align, scroll_);
-        int top = r.Top + std::max(0, (r.Height() - lineH) / 2);
-        c.SaveState();
+    TCanvasOnDC bound(c, dc, this);
+    TRect client = ClientRect();
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(client);
+    TRect r = EditRect();
+    const std::string shown = buffer_.DisplayText();
+    int total = c.TextWidth(shown);
+    int lineH = c.TextMetrics().Height;
+    int left = TextLeft(r, total, s_->align, scroll_);
+    int top = r.Top + std::max(0, (r.Height() - lineH) / 2);
+    bool focused = Focused();
+    {
+        TSavedCanvasState saved(c);
         c.IntersectClipRect(r);
         c.Brush().SetStyle(bsClear);
         c.Font().SetColor(Enabled() ? Font()->Color() : clGrayText);
         c.TextOut(left, top, shown);
-        bool focused = Focused();
         if (SelLength() > 0 && (focused || !hideSelection_)) {
             int x1 = left + XOfByte(SelStart());
             int x2 = left + XOfByte(SelStart() + SelLength());
@@ -553,20 +388,15 @@ void TCustomEdit::PaintWindow(HDC dc) {
             c.Font().SetColor(focused ? clHighlightText : Font()->Color());
             c.TextOut(left, top, shown);
         }
-        c.RestoreState();
-        if (focused && s_->caretOn) {
-            int x = left + XOfByte(caret_);
-            c.Brush().SetStyle(bsSolid);
-            c.Brush().SetColor(Font()->Color());
-            TRect caret{x, top, x + 1, top + lineH};
-            IntersectRect(caret, caret, client);
-            c.FillRect(caret);
-        }
-    } catch (...) {
-        c.Unbind();
-        throw;
     }
-    c.Unbind();
+    if (focused && s_->caretOn) {
+        int x = left + XOfByte(CaretPos());
+        c.Brush().SetStyle(bsSolid);
+        c.Brush().SetColor(Font()->Color());
+        TRect caret{x, top, x + 1, top + lineH};
+        IntersectRect(caret, caret, client);
+        c.FillRect(caret);
+    }
 }
 
 // ------------------------------------------------------------------ messages
@@ -637,23 +467,16 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
             if (!Focused() && CanFocus()) SetFocus();
             int pos = ByteFromX(GetXLParam(m.LParam));
             if (m.Msg == WM_LBUTTONDBLCLK) {
-                const std::string& t = Text();
-                int a = pos, b = pos;
-                if (pos < static_cast<int>(t.size()) && IsWordChar(t, static_cast<std::size_t>(pos))) {
-                    while (a > 0 && IsWordChar(t, static_cast<std::size_t>(PrevChar(t, a)))) a = PrevChar(t, a);
-                    while (b < static_cast<int>(t.size()) && IsWordChar(t, static_cast<std::size_t>(b)))
-                        b = NextChar(t, b);
-                }
-                anchor_ = a;
-                SetCaret(b, true);
+                ShowResult(buffer_.SelectWordAt(pos));
                 return 0;
             }
-            SetCaret(pos, (m.WParam & MK_SHIFT) != 0);
+            ShowResult(buffer_.SetCaret(pos, (m.WParam & MK_SHIFT) != 0));
             selecting_ = true;
             return 0;
         }
         case WM_MOUSEMOVE:
-            if (selecting_ && (m.WParam & MK_LBUTTON)) SetCaret(ByteFromX(GetXLParam(m.LParam)), true);
+            if (selecting_ && (m.WParam & MK_LBUTTON))
+                ShowResult(buffer_.SetCaret(ByteFromX(GetXLParam(m.LParam)), true));
             return 0;
         case WM_LBUTTONUP:
         case WM_CANCELMODE: selecting_ = false; break;
@@ -667,94 +490,59 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
             if (m.LParam) *reinterpret_cast<int*>(m.LParam) = b;
             return static_cast<LRESULT>(MakeWParam(a, b));
         }
-        case EM_SETSEL: {
-            int n = static_cast<int>(Text().size());
-            auto start = static_cast<std::intptr_t>(m.WParam);
-            LPARAM end = m.LParam;
-            if (start < 0) {  // no selection, the caret stays
-                SetCaret(caret_, false);
-                return 0;
-            }
-            if (end < 0 || end > n) end = n;
-            anchor_ = Boundary(Text(), static_cast<int>(std::min<std::intptr_t>(start, n)));
-            SetCaret(static_cast<int>(end), true);
+        case EM_SETSEL:
+            ShowResult(buffer_.Select(static_cast<std::intptr_t>(m.WParam), m.LParam));
             return 0;
-        }
         case EM_REPLACESEL: {
             const char* p = reinterpret_cast<const char*>(m.LParam);
-            Replace(SelStart(), SelStart() + SelLength(), OneLine(p ? p : ""), false, gNone);
-            if (!m.WParam) s.canUndo = false;
+            ShowResult(buffer_.ReplaceSelection(p ? p : ""));
+            if (!m.WParam) buffer_.ClearUndo();
             return 0;
         }
-        case WM_CLEAR:
-            if (s.windowReadOnly || SelLength() == 0) return 0;
-            Replace(SelStart(), SelStart() + SelLength(), std::string(), true, gNone);
+        case WM_CLEAR: ShowResult(buffer_.ClearSelection()); return 0;
+        case WM_COPY: {
+            TSystemClipboard clipboard;
+            buffer_.Copy(clipboard);
             return 0;
-        case WM_COPY:
-            if (SelLength() > 0 && !passwordChar_) SetClipboardText(SelText());
+        }
+        case WM_CUT: {
+            TSystemClipboard clipboard;
+            ShowResult(buffer_.Cut(clipboard));
             return 0;
-        case WM_CUT:
-            if (SelLength() == 0 || passwordChar_) return 0;
-            if (s.windowReadOnly) {
-                MessageBeep(0);
-                return 0;
-            }
-            SetClipboardText(SelText());
-            Replace(SelStart(), SelStart() + SelLength(), std::string(), true, gNone);
-            return 0;
+        }
         case WM_PASTE: {
-            if (s.windowReadOnly) {
-                MessageBeep(0);
-                return 0;
-            }
-            std::string clip = OneLine(GetClipboardText());
-            if (clip.empty()) return 0;
-            Replace(SelStart(), SelStart() + SelLength(), ApplyCase(clip), true, gNone);
+            TSystemClipboard clipboard;
+            ShowResult(buffer_.Paste(clipboard));
             return 0;
         }
         case WM_UNDO:
-        case EM_UNDO: {
-            if (!s.canUndo || s.windowReadOnly) return 0;
-            std::string now = Text();
-            int nc = caret_, na = anchor_;
-            SetTextSilently(s.undoText);
-            if (HandleAllocated()) SetWindowText(WindowHandle(), s.undoText);
-            caret_ = s.undoCaret;
-            anchor_ = s.undoAnchor;
-            // A second undo brings the change back.
-            s.undoText = std::move(now);
-            s.undoCaret = nc;
-            s.undoAnchor = na;
-            s.group = gNone;
-            modified_ = true;
+        case EM_UNDO:
+            if (!buffer_.Undo()) return 0;
+            SyncText();
             EnsureCaretVisible();
             Invalidate();
             Perform(CM_TEXTCHANGED, 0, 0);
             NotifyChanged();
             return 1;
-        }
-        case EM_CANUNDO: return s.canUndo ? 1 : 0;
-        case EM_EMPTYUNDOBUFFER:
-            s.canUndo = false;
-            s.group = gNone;
-            return 0;
-        case EM_GETMODIFY: return modified_ ? 1 : 0;
-        case EM_SETMODIFY: modified_ = m.WParam != 0; return 0;
-        case EM_LIMITTEXT: maxLength_ = static_cast<int>(std::min<WPARAM>(m.WParam, 0x7FFFFFFF)); return 0;
-        case EM_GETLIMITTEXT: return maxLength_ > 0 ? maxLength_ : 0x7FFFFFFE;
+        case EM_CANUNDO: return CanUndo() ? 1 : 0;
+        case EM_EMPTYUNDOBUFFER: buffer_.ClearUndo(); return 0;
+        case EM_GETMODIFY: return Modified() ? 1 : 0;
+        case EM_SETMODIFY: SetModified(m.WParam != 0); return 0;
+        case EM_LIMITTEXT: buffer_.SetMaxLength(static_cast<int>(std::min<WPARAM>(m.WParam, 0x7FFFFFFF))); return 0;
+        case EM_GETLIMITTEXT: return MaxLength() > 0 ? MaxLength() : 0x7FFFFFFE;
         case EM_SETREADONLY:
-            s.windowReadOnly = m.WParam != 0;
+            buffer_.SetReadOnly(m.WParam != 0);
             if (HandleAllocated()) {
                 std::uint32_t st = GetWindowLong(WindowHandle(), GWL_STYLE);
-                SetWindowLong(WindowHandle(), GWL_STYLE, s.windowReadOnly ? st | ES_READONLY : st & ~ES_READONLY);
+                SetWindowLong(WindowHandle(), GWL_STYLE, buffer_.ReadOnly() ? st | ES_READONLY : st & ~ES_READONLY);
             }
             return 1;
         case EM_SETPASSWORDCHAR:
-            passwordChar_ = static_cast<char>(m.WParam & 0xFF);
+            buffer_.SetPasswordChar(static_cast<char>(m.WParam & 0xFF));
             EnsureCaretVisible();
             Invalidate();
             return 0;
-        case EM_GETPASSWORDCHAR: return static_cast<unsigned char>(passwordChar_);
+        case EM_GETPASSWORDCHAR: return static_cast<unsigned char>(PasswordChar());
         case EM_GETRECT:
             if (m.LParam) *reinterpret_cast<TRect*>(m.LParam) = EditRect();
             return 0;

@@ -4,10 +4,11 @@
 // The edit stands for a built-in window kind: its editing behaviour (caret,
 // selection, clipboard, undo, limits) is the window's own default answer to
 // messages, in DefWndProc, so that a descendant sees every message first and
-// can take it, change it or pass it on. Positions in the text (SelStart,
-// EM_GETSEL) count bytes of the UTF-8 text and always fall on character
-// boundaries; a character is never split, as a double-byte character never
-// is. Typed text arrives one byte a WM_CHAR and is put together here.
+// can take it, change it or pass it on; the editing rules themselves are a
+// TEditBuffer's. Positions in the text (SelStart, EM_GETSEL) count bytes of
+// the UTF-8 text and always fall on character boundaries; a character is
+// never split, as a double-byte character never is. Typed text arrives one
+// byte a WM_CHAR and is put together there.
 #pragma once
 
 #include <cstdint>
@@ -15,14 +16,13 @@
 #include <string>
 
 #include "ui/Controls.h"
+#include "ui/EditBuffer.h"
 #include "ui/Forms.h"
 
 namespace menvaro {
 
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 MENVARO_DECLARE_ENUM(TTextLayout)
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
-MENVARO_DECLARE_ENUM(TEditCharCase)
 
 // ------------------------------------------------------------------ label
 
@@ -185,21 +185,21 @@ public:
     void SetAutoSelect(bool v) { autoSelect_ = v; }
     TBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TBorderStyle s);
-    TEditCharCase CharCase() const { return charCase_; }
+    TEditCharCase CharCase() const { return buffer_.CharCase(); }
     void SetCharCase(TEditCharCase c);
     bool HideSelection() const { return hideSelection_; }
     void SetHideSelection(bool v);
     // At most this many bytes of text; 0 is no limit. Typing and pasting
     // stop there (a character that does not fit is left out whole); text
     // set by the program is not cut.
-    int MaxLength() const { return maxLength_; }
+    int MaxLength() const { return buffer_.MaxLength(); }
     void SetMaxLength(int v);
-    char PasswordChar() const { return passwordChar_; }
+    char PasswordChar() const { return buffer_.PasswordChar(); }
     void SetPasswordChar(char c);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool v);
-    bool Modified() const { return modified_; }
-    void SetModified(bool v) { modified_ = v; }
+    bool Modified() const { return buffer_.Modified(); }
+    void SetModified(bool v) { buffer_.SetModified(v); }
 
     int SelStart() const;
     void SetSelStart(int v);
@@ -220,7 +220,7 @@ public:
     void Clear() { SetText(std::string()); }
 
     // The caret's byte position; the selection runs between it and the anchor.
-    int CaretPos() const { return caret_; }
+    int CaretPos() const { return buffer_.CaretPos(); }
     // The first visible pixel column of the text (horizontal scrolling).
     int ScrollOffset() const { return scroll_; }
     // The rectangle the text is laid out in, in client coordinates.
@@ -250,31 +250,26 @@ private:
     void ApplyStyleBits(std::uint32_t style);
     bool EditKeyDown(std::uint16_t key, TShiftState shift);
     void EditChar(unsigned char ch);
-    void InsertTyped(const std::string& s);
-    bool Replace(int from, int to, const std::string& with, bool typed, int group);
-    void SetCaret(int pos, bool extend);
+    // Shows what the buffer did: the beep, the new text and caret, the change told.
+    void ShowResult(const TEditResult& r);
+    void SyncText();
     void EnsureCaretVisible();
     void NotifyChanged();
     int ByteFromX(int x);
     int XOfByte(int pos);
-    std::string DisplayText() const;
-    std::string ApplyCase(const std::string& s) const;
     void StartBlink();
     void StopBlink();
     void UpdateHeight();
 
     bool autoSelect_ = true;
     TBorderStyle borderStyle_ = bsSingle;
-    TEditCharCase charCase_ = ecNormal;
     bool hideSelection_ = true;
-    int maxLength_ = 0;
-    char passwordChar_ = 0;
+    // The property; the buffer's ReadOnly is the window's state, which
+    // EM_SETREADONLY and the window style can set apart from it.
     bool readOnly_ = false;
-    bool modified_ = false;
-    int caret_ = 0;
-    int anchor_ = 0;
     int scroll_ = 0;
     bool selecting_ = false;  // the mouse is selecting
+    TEditBuffer buffer_;
     std::unique_ptr<State> s_;
     std::unique_ptr<TCanvas> canvas_;
 };
