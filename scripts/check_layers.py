@@ -6,7 +6,8 @@ Usage: check_layers.py SOURCE_DIR LAYERS_FILE
 LAYERS_FILE is written by cmake/Layers.cmake at configure time: one line per
 target with its name, the folder it is defined in and the targets it links.
 Tests, tools, benchmarks and the demo may use anything; test support is for
-them alone.
+them alone. No source file, and no list file's include path or source, reaches
+into another folder's tests: what tests share is test support.
 """
 import os
 import re
@@ -92,9 +93,61 @@ def check_includes(source_dir):
     return errors
 
 
+def owner(folder):
+    """The folder whose tests a folder's files are: the part before its tests/."""
+    parts = folder.split("/")
+    return "/".join(parts[: parts.index("tests")]) if "tests" in parts else folder
+
+
+def tests_folder(path):
+    """The folder owning the tests folder that `path` lies in, or None."""
+    parts = os.path.normpath(path).replace(os.sep, "/").split("/")
+    return "/".join(parts[: parts.index("tests")]) if "tests" in parts else None
+
+
+def source_files(source_dir):
+    for root, dirs, files in os.walk(source_dir):
+        dirs[:] = [d for d in dirs if not d.startswith(".") and d != "build"]
+        folder = os.path.relpath(root, source_dir).replace(os.sep, "/")
+        for f in files:
+            yield folder, f, os.path.join(root, f)
+
+
+def check_tests_reached(source_dir):
+    errors = []
+    include = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+    # ${PROJECT_SOURCE_DIR}/x/tests, ${CMAKE_SOURCE_DIR}/x/tests, ${CMAKE_CURRENT_SOURCE_DIR}/../x/tests
+    listed = re.compile(r"\$\{(PROJECT_SOURCE_DIR|CMAKE_SOURCE_DIR|CMAKE_CURRENT_SOURCE_DIR)\}/([^\s\")]+)")
+    for folder, f, path in source_files(source_dir):
+        here = "" if folder == "." else folder
+        own = owner(here)
+        for n, line in enumerate(open(path, encoding="utf-8", errors="replace"), 1):
+            reached = []
+            if f.endswith((".h", ".cpp", ".c")):
+                m = include.match(line)
+                if m and "tests/" in m.group(1):
+                    name = m.group(1)
+                    # As the compiler looks: beside the file, then by folder from platform/ or the top.
+                    for base in (here, "platform", ""):
+                        candidate = os.path.join(base, name)
+                        if os.path.exists(os.path.join(source_dir, candidate)):
+                            reached.append(tests_folder(candidate))
+                            break
+                    else:
+                        root, *rest = name.split("/")
+                        reached.append(tests_folder(os.path.join(INCLUDE_ROOT.get(root, root), *rest)))
+            elif f == "CMakeLists.txt" or f.endswith(".cmake"):
+                for m in listed.finditer(line):
+                    base = here if m.group(1) == "CMAKE_CURRENT_SOURCE_DIR" else ""
+                    reached.append(tests_folder(os.path.join(base, m.group(2))))
+            for other in sorted({r for r in reached if r is not None and r != own}):
+                errors.append(f"{here or '.'}/{f}:{n}: reaches into {other}/tests (another folder's tests)")
+    return errors
+
+
 def main():
     source_dir, layers_file = sys.argv[1], sys.argv[2]
-    errors = check_links(layers_file) + check_includes(source_dir)
+    errors = check_links(layers_file) + check_includes(source_dir) + check_tests_reached(source_dir)
     for e in errors:
         print(e)
     if errors:

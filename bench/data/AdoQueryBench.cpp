@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "HandheldStatements.h"
 #include "data/ADODB.h"
+#include "testsupport/HandheldStatements.h"
 
 using namespace menvaro;
 

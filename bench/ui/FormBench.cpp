@@ -3,9 +3,9 @@
 // under 20 ms an iteration).
 #include <benchmark/benchmark.h>
 
-#include "TestControls.h"
-#include "ui/Backend.h"
 #include "classes/ClassBuilder.h"
+#include "testsupport/TestControls.h"
+#include "ui/Backend.h"
 
 namespace menvaro {
 

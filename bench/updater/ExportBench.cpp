@@ -17,8 +17,8 @@
 #include <map>
 #include <string>
 
-#include "HandheldStatements.h"
 #include "base/Heap.h"
+#include "testsupport/HandheldStatements.h"
 #include "testsupport/TempDir.h"
 #include "uDM.h"
 

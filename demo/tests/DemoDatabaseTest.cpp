@@ -6,10 +6,10 @@
 #include <map>
 #include <regex>
 
-#include "HandheldStatements.h"
 #include "base/Files.h"
 #include "base/Strings.h"
 #include "data/ADODB.h"
+#include "testsupport/HandheldStatements.h"
 
 using namespace menvaro;
 using menvaro::demo::HandheldStatements;

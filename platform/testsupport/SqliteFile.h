@@ -1,23 +1,11 @@
-// SQLite files for tests (link SQLite::SQLite3).
+// SQLite files for tests.
 #pragma once
 
-#include <sqlite3.h>
-
-#include <stdexcept>
 #include <string>
 
 namespace menvaro::test {
 
 // Creates the SQLite file `path` and runs `sql` in it.
-inline void MakeDatabase(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error("setup SQL failed: " + message);
-}
+void MakeDatabase(const std::string& path, const std::string& sql);
 
 }  // namespace menvaro::test

@@ -1,30 +1,31 @@
-// A temporary folder for a test, removed with everything in it at the end.
+// Temporary folders for tests, and copies of programs that must sit beside
+// the files they write.
 #pragma once
 
-#include <stdlib.h>
-
-#include <cstdlib>
-#include <stdexcept>
 #include <string>
 
 namespace menvaro::test {
 
+// A new folder under the system's temporary folder; it goes, with all it
+// holds, when the object does.
 class TempDir {
 public:
-    explicit TempDir(const char* tag = "test") {
-        std::string tmpl = std::string("/tmp/menvaro-") + tag + "-XXXXXX";
-        const char* made = mkdtemp(tmpl.data());
-        if (!made) throw std::runtime_error("mkdtemp failed");
-        path_ = std::string(made) + "/";
-    }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    explicit TempDir(const std::string& tag = "test");
+    ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
+
     // Ends in "/".
     const std::string& path() const { return path_; }
+    // Writes `content` to the file `name` in the folder and answers its path.
+    std::string Write(const std::string& name, const std::string& content = "x") const;
 
 private:
     std::string path_;
 };
+
+// Copies the program (or library) `from` into `folder`, under its own name
+// unless `name` is given, with its permissions; answers the copy's path.
+std::string CopyProgram(const std::string& from, const std::string& folder, const std::string& name = "");
 
 }  // namespace menvaro::test

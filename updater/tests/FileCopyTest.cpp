@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdlib>
 
 #include "DeviceFixture.h"
 #include "base/Files.h"
 #include "fileCopy.h"
+#include "testsupport/TempDir.h"
 
 using namespace pelgrane;
 using menvaro::TStringList;
@@ -16,16 +14,12 @@ const std::string kDeviceFolder = "\\Program Files\\Menvaro餐点";
 
 class FileCopyTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/menvaro-copy-XXXXXX";
-        pc_ = menvaro::IncludeTrailingPathDelimiter(mkdtemp(tmpl));
-        Device().Reset();
-    }
-    void TearDown() override { std::system(("rm -rf '" + pc_ + "'").c_str()); }
+    void SetUp() override { Device().Reset(); }
     void PcFile(const std::string& name, const std::string& content) { menvaro::WriteFileAtomic(pc_ + name, content); }
     std::string OnDevice(const std::string& name) { return kDeviceFolder + "\\" + name; }
 
-    std::string pc_;
+    menvaro::test::TempDir dir_{"copy"};
+    const std::string& pc_ = dir_.path();
 };
 
 }  // namespace

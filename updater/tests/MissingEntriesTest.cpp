@@ -4,6 +4,7 @@
 #include "DeviceFixture.h"
 #include "base/Files.h"
 #include "fileCopy.h"
+#include "testsupport/TempDir.h"
 
 using namespace pelgrane;
 
@@ -18,12 +19,11 @@ TEST(MissingEntries, WrappersGiveTheirMissingResults) {
 }
 
 TEST(MissingEntries, ACopyWithoutWriteFailsAndLeavesNoPartialFile) {
-    char tmpl[] = "/tmp/menvaro-partial-XXXXXX";
-    const std::string pc = menvaro::IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+    const menvaro::test::TempDir dir("partial");
+    const std::string& pc = dir.path();
     menvaro::WriteFileAtomic(pc + "a.xml", "abc");
     EXPECT_FALSE(CopyFileToDevice(pc, "\\Program Files", "a.xml"));
     // Without a delete entry the temporary file cannot be removed; it never
     // takes the real file's name.
     for (const auto& [path, content] : Device().files) EXPECT_NE(path, "\\Program Files\\a.xml");
-    std::system(("rm -rf '" + pc + "'").c_str());
 }

@@ -20,13 +20,11 @@ protected:
     void SetUp() override {
         // A copy of the program of its own: its "xml" folder is beside it.
         CreateDir(dir_.path() + "bin");
-        Copy(MENVARO_PELGRANE, bin() + "Pelgrane");
-        ::chmod((bin() + "Pelgrane").c_str(), 0755);
-        Copy(MENVARO_RAPI, bin() + "librapi.so");
+        test::CopyProgram(MENVARO_PELGRANE, bin());
+        test::CopyProgram(MENVARO_RAPI, bin(), "librapi.so");
         ForceDirectories(device() + "Program Files/Menvaro餐点");
         UseDatabaseIn(MENVARO_DEMO_DB_DIR);
     }
-    static void Copy(const std::string& from, const std::string& to) { WriteFileAtomic(to, ReadFileBytes(from)); }
     std::string bin() const { return dir_.path() + "bin/"; }
     std::string xml() const { return bin() + "xml/"; }
     std::string device() const { return dir_.path() + "device/"; }

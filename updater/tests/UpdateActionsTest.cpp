@@ -4,14 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "DeviceFixture.h"
-#include "StdControlsSupport.h"
 #include "base/Files.h"
+#include "classes/FormResources.h"
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
+#include "testsupport/UiTest.h"
 #include "uDM.h"
-#include "classes/FormResources.h"
 #include "uUpdatePda.h"
 
 namespace menvaro {
@@ -22,10 +23,10 @@ using test::TempDir;
 
 const std::string kOnDevice = "\\Program Files\\Menvaro餐点\\";
 
-class UpdateActions : public StdControls {
+class UpdateActions : public UiTest {
 protected:
     void SetUp() override {
-        StdControls::SetUp();
+        UiTest::SetUp();
         Device().Reset();
         UseDatabaseIn(MENVARO_DEMO_DB_DIR);
         DM = Create<TDM>(Application);
@@ -39,8 +40,10 @@ protected:
         DM->Free();
         DM = nullptr;
         unsetenv("MENVARO_REGISTRY");
-        std::system(("rm -rf '" + ExeFolder() + "xml'").c_str());
-        StdControls::TearDown();
+        // The updater builds into the folder beside the program (a copy of the
+        // test program when the tests run from CTest).
+        std::filesystem::remove_all(ExeFolder() + "xml");
+        UiTest::TearDown();
     }
     void UseDatabaseIn(const std::string& folder) {
         WriteFileAtomic(reg_.path() + "registry.reg",

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
-#include "StdControlsSupport.h"
 #include "base/Files.h"
+#include "testsupport/ErrorMessage.h"
 #include "testsupport/TempDir.h"
+#include "testsupport/UiTest.h"
 #include "uDM.h"
 #include "uFuntion.h"
 #include "uUpdatePda.h"
@@ -19,7 +21,7 @@ namespace {
 using namespace pelgrane;
 using test::TempDir;
 
-class UpdaterUi : public StdControls {};
+class UpdaterUi : public UiTest {};
 
 TEST_F(UpdaterUi, ShowMsgGivesEachKindItsIconCaptionAndOneOkButton) {
     struct Case {
@@ -108,15 +110,10 @@ TEST_F(UpdaterUi, AJobThatRaisesStillClosesTheWindowAndTheCallerGetsTheError) {
     TOwned<TForm> other(Create<TForm>(Application));
     other->Show();
     ASSERT_TRUE(ShowProgress());
-    bool windowGoneWhenCaught = false;
-    try {
-        RunWithProgress([](TObject*) { throw EConvertError("数据错误"); });
-        ADD_FAILURE() << "no exception";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "数据错误");
-        windowGoneWhenCaught = !ProgressWindow()->Visible();
-    }
-    EXPECT_TRUE(windowGoneWhenCaught);
+    EXPECT_EQ(
+        test::ErrorMessage<EConvertError>([] { RunWithProgress([](TObject*) { throw EConvertError("数据错误"); }); }),
+        "数据错误");
+    EXPECT_FALSE(ProgressWindow()->Visible());  // gone when the caller got the error
     EXPECT_TRUE(HideProgress());
     EXPECT_TRUE(IsWindowEnabled(other->Handle()));
 }
@@ -151,7 +148,7 @@ TEST_F(FolderRoutines, ClearExeSubfolderDeletesWhatTheMaskMatchesBesideTheProgra
     EXPECT_FALSE(FileExists(path + "area.xml"));
     EXPECT_TRUE(FileExists(path + "Room.txt"));
     EXPECT_TRUE(DirectoryExists(path + "keep.xml"));
-    std::system(("rm -rf '" + path + "'").c_str());
+    std::filesystem::remove_all(path);
     // A folder that cannot be made: nothing happens.
     EXPECT_NO_THROW(ClearExeSubfolder("no/such/levels", "*.*"));
 }

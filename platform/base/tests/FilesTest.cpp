@@ -4,29 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "base/Exceptions.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/menvaro-files-XXXXXX";
-        path_ = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
-    }
-    ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-    const std::string& path() const { return path_; }
-    void Touch(const std::string& name, const std::string& content = "x") const {
-        WriteFileAtomic(path_ + name, content);
-    }
-
-private:
-    std::string path_;
-};
+using test::TempDir;
 
 std::vector<std::string> Search(const std::string& pathMask, int attr) {
     std::vector<std::string> names;
@@ -84,7 +69,7 @@ TEST(Files, CreateDirIsOneLevelAndDeleteFileNeverTakesAFolder) {
     EXPECT_FALSE(FileExists(t.path() + "a"));
     EXPECT_FALSE(DeleteFile(t.path() + "a"));
     EXPECT_TRUE(DirectoryExists(t.path() + "a"));
-    t.Touch("f");
+    t.Write("f");
     EXPECT_TRUE(FileExists(t.path() + "f"));
     EXPECT_TRUE(DeleteFile(t.path() + "f"));
     EXPECT_FALSE(DeleteFile(t.path() + "f"));
@@ -94,7 +79,7 @@ TEST(Files, CreateDirIsOneLevelAndDeleteFileNeverTakesAFolder) {
 
 TEST(Files, SearchReportsFilesInNameOrderAndFoldersOnlyWhenAsked) {
     TempDir t;
-    for (const char* n : {"b.xml", "A.XML", "c.txt", "Room.txt", ".hidden.xml"}) t.Touch(n);
+    for (const char* n : {"b.xml", "A.XML", "c.txt", "Room.txt", ".hidden.xml"}) t.Write(n);
     CreateDir(t.path() + "sub.xml");
     EXPECT_EQ(Search(t.path() + "*.xml", 0), (std::vector<std::string>{"A.XML", "b.xml"}));
     EXPECT_EQ(Search(t.path() + "*.xml", faAnyFile),

@@ -4,6 +4,7 @@
 
 #include "base/Exceptions.h"
 #include "base/FormatSettings.h"
+#include "testsupport/ErrorMessage.h"
 
 using namespace menvaro;
 
@@ -30,11 +31,7 @@ TEST(NumberText, IntegerTextBothWays) {
         }
     }
     EXPECT_EQ(StrToIntDef("x", 7), 7);
-    try {
-        StrToInt("abc");
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
-    }
+    EXPECT_EQ(test::ErrorMessage<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
 }
 
 TEST(NumberText, FloatToStrPrintsFifteenDigitsWithoutTrailingZeros) {

@@ -5,6 +5,7 @@
 
 #include "base/Exceptions.h"
 #include "base/Files.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 
@@ -81,8 +82,8 @@ TEST(StringList, NamesAndValues) {
 }
 
 TEST(StringList, FilesEndEveryLineWithCrLfInTheChosenEncoding) {
-    char tmpl[] = "/tmp/menvaro-sl-XXXXXX";
-    const std::string dir = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+    const test::TempDir temp("sl");
+    const std::string& dir = temp.path();
     TStringList l;
     l.SetText("<Server><name>10.0.0.5</name><port>5001</port></Server>\r\n");
     l.SaveToFile(dir + "sock.xml", TEncoding::GBK);
@@ -97,5 +98,4 @@ TEST(StringList, FilesEndEveryLineWithCrLfInTheChosenEncoding) {
     c.SaveToFile(dir + "utf8.txt");
     EXPECT_EQ(ReadFileBytes(dir + "utf8.txt"), "餐点\r\na\r\n");
     EXPECT_THROW(back.LoadFromFile(dir + "missing.txt"), EFOpenError);
-    std::system(("rm -rf '" + dir + "'").c_str());
 }

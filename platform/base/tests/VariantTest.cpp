@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Exceptions.h"
+#include "testsupport/ErrorMessage.h"
 
 using namespace menvaro;
 
@@ -27,18 +28,10 @@ TEST(Variant, UnassignedNullAndBadTextAreClearErrors) {
     EXPECT_TRUE(Null.IsNull());
     EXPECT_EQ(VarToStr(Null), "");
     EXPECT_EQ(VarToStr(Unassigned), "");
-    try {
-        Unassigned.AsDouble();
-        FAIL();
-    } catch (const EVariantError& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (Empty) into type (Double)");
-    }
-    try {
-        Variant("abc").AsInteger();
-        FAIL();
-    } catch (const EVariantError& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (String) into type (Integer)");
-    }
+    EXPECT_EQ(test::ErrorMessage<EVariantError>([] { Unassigned.AsDouble(); }),
+              "Could not convert variant of type (Empty) into type (Double)");
+    EXPECT_EQ(test::ErrorMessage<EVariantError>([] { Variant("abc").AsInteger(); }),
+              "Could not convert variant of type (String) into type (Integer)");
     EXPECT_THROW(Null.AsInteger(), EVariantError);
     EXPECT_THROW(Null.AsString(), EVariantError);
     EXPECT_THROW(Variant(1e300).AsInteger(), EVariantError);

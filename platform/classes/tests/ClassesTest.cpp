@@ -2,6 +2,7 @@
 
 #include "TestClasses.h"
 #include "classes/ClassBuilder.h"
+#include "testsupport/ErrorMessage.h"
 
 namespace menvaro {
 namespace {
@@ -83,12 +84,7 @@ TEST(Components, NamesAreCheckedAndFoundWithoutRegardToCase) {
     for (const Case& c : {Case{"btnok", "A component named btnok already exists"},
                           Case{"1st", "'1st' is not a valid component name"},
                           Case{"a b", "'a b' is not a valid component name"}}) {
-        try {
-            b->SetName(c.name);
-            FAIL() << c.name;
-        } catch (const EComponentError& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
+        EXPECT_EQ(test::ErrorMessage<EComponentError>([&] { b->SetName(c.name); }), c.message) << c.name;
     }
     EXPECT_EQ(b->Name(), "");
     a->SetName("BtnOK");  // a new case of its own name is no conflict
@@ -119,12 +115,8 @@ TEST(Components, DestroyingStateIsSeenByEveryOwnedComponent) {
 TEST(Persistent, AssignOfAnUnrelatedClassNamesBoth) {
     TOwned<TTestShadow> s(Create<TTestShadow>());
     TOwned<TTestText> t(Create<TTestText>());
-    try {
-        s->Assign(t.get());
-        FAIL();
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "Cannot assign a TTestText to a TTestShadow");
-    }
+    EXPECT_EQ(test::ErrorMessage<EConvertError>([&] { s->Assign(t.get()); }),
+              "Cannot assign a TTestText to a TTestShadow");
     EXPECT_THROW(s->Assign(nullptr), EConvertError);
 }
 

@@ -7,6 +7,7 @@
 #include "classes/FormReader.h"
 #include "classes/FormResources.h"
 #include "classes/FormWriter.h"
+#include "testsupport/ErrorMessage.h"
 
 namespace menvaro {
 namespace {
@@ -140,12 +141,9 @@ class FormErrors : public ::testing::TestWithParam<BadForm> {};
 TEST_P(FormErrors, NameTheFileAndLine) {
     TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
     std::string text = std::string("object R: TTestRoot\n") + GetParam().body + "end\n";
-    try {
-        ReadComponentText(root.get(), text, "bad.form");
-        FAIL() << "no error for " << GetParam().body;
-    } catch (const EFormError& e) {
-        EXPECT_EQ(std::string(e.what()), GetParam().message);
-    }
+    EXPECT_EQ(test::ErrorMessage<EFormError>([&] { ReadComponentText(root.get(), text, "bad.form"); }),
+              GetParam().message)
+        << "for " << GetParam().body;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,12 +196,9 @@ TEST(FormReader, IntegersReachBothEndsOfTheirRange) {
 
 TEST(FormReader, RootClassMustMatch) {
     TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
-    try {
-        ReadComponentText(root.get(), "object R: TTestThing\nend\n", "r.form");
-        FAIL();
-    } catch (const EFormError& e) {
-        EXPECT_STREQ(e.what(), "r.form:1: the file describes a TTestThing, not a TTestRoot");
-    }
+    EXPECT_EQ(
+        test::ErrorMessage<EFormError>([&] { ReadComponentText(root.get(), "object R: TTestThing\nend\n", "r.form"); }),
+        "r.form:1: the file describes a TTestThing, not a TTestRoot");
 }
 
 TEST(FormReader, AFailedReadLeavesNothingLoadingAndFreesCleanly) {
@@ -285,24 +280,15 @@ MENVARO_CLASS_INFO(TTestDM3) {}
 
 TEST(DataModule, ClassWithoutResourceIsAnError) {
     TOwned<TDataModule> plain(Create<TDataModule>(nullptr));  // the base class needs none
-    try {
-        Create<TTestDM3>(nullptr);
-        FAIL();
-    } catch (const EResNotFound& e) {
-        EXPECT_STREQ(e.what(), "Resource TTestDM3 not found");
-    }
+    EXPECT_EQ(test::ErrorMessage<EResNotFound>([] { Create<TTestDM3>(nullptr); }), "Resource TTestDM3 not found");
     EXPECT_TRUE(TDataModule::Instances().size() == 1);  // the failed one is gone
 }
 
 TEST(FormResources, TwoFilesForOneClassAreReportedOnUse) {
     RegisterFormResource("TDupe", "a.form", "object A: TDupe\nend\n");
     RegisterFormResource("TDupe", "b.form", "object B: TDupe\nend\n");
-    try {
-        FindFormResource("tdupe");
-        FAIL();
-    } catch (const EFormError& e) {
-        EXPECT_STREQ(e.what(), "two form files describe TDupe: a.form and b.form");
-    }
+    EXPECT_EQ(test::ErrorMessage<EFormError>([] { FindFormResource("tdupe"); }),
+              "two form files describe TDupe: a.form and b.form");
     UnregisterFormResource("TDupe");
 }
 

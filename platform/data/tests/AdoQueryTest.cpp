@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "TestDb.h"
+#include "base/Files.h"
+#include "testsupport/ErrorMessage.h"
+#include "testsupport/SqliteFile.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 using menvaro::test::MakeDatabase;
@@ -145,12 +148,7 @@ TEST_F(AdoSqlite, EngineErrorsCarryTheEnginesMessage) {
     for (const auto& c : cases) {
         qry.Close();
         qry.SQL()->SetText(c.sql);
-        try {
-            qry.Open();
-            ADD_FAILURE() << c.sql;
-        } catch (const EADOError& e) {
-            EXPECT_STREQ(e.what(), c.message) << c.sql;
-        }
+        EXPECT_EQ(test::ErrorMessage<EADOError>([&] { qry.Open(); }), c.message) << c.sql;
         EXPECT_FALSE(qry.Active());
     }
     // Nothing was changed by the refused statements.
@@ -177,12 +175,7 @@ TEST_F(AdoSqlite, ValuesTheColumnTypeCannotHoldRaise) {
     };
     for (int i = 0; i < 3; ++i) {
         q->SQL()->SetText(std::string("select * from T where rowid = ") + std::to_string(i + 1));
-        try {
-            q->Open();
-            ADD_FAILURE();
-        } catch (const EADOError& e) {
-            EXPECT_STREQ(e.what(), expected[i]);
-        }
+        EXPECT_EQ(test::ErrorMessage<EADOError>([&] { q->Open(); }), expected[i]);
     }
 }
 
@@ -200,12 +193,8 @@ TEST_F(AdoSqlite, SqlChangesAndConnectionCloseCloseTheQuery) {
     EXPECT_THROW(con.SetConnectionString("Data Source=x;Initial Catalog=y"), EDatabaseError);
     con.Close();
     qry.SetConnection(nullptr);
-    try {
-        qry.Open();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "qryPublic: Missing Connection or ConnectionString");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([&] { qry.Open(); }),
+              "qryPublic: Missing Connection or ConnectionString");
 }
 
 TEST_F(AdoSqlite, QueriesForgetAConnectionThatIsDestroyed) {
@@ -254,24 +243,14 @@ TEST(AdoEngineChoice, MissingAndDamagedFilesAreErrorsAndNothingIsCreated) {
     TOwned<TADOConnection> owned(Create<TADOConnection>(nullptr));
     TADOConnection& con = *owned;
     con.SetConnectionString("Initial Catalog=Velkoranth;Data Source=" + dir.path());
-    try {
-        con.Open();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot open database \"Velkoranth\": there is no file Velkoranth.db in " + dir.path());
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([&] { con.Open(); }),
+              "Cannot open database \"Velkoranth\": there is no file Velkoranth.db in " + dir.path());
     EXPECT_FALSE(con.Connected());
     EXPECT_FALSE(FileExists(dir.path() + "Velkoranth.db"));
 
     WriteFileAtomic(dir.path() + "Velkoranth.db", std::string(4096, 'x'));
-    try {
-        con.Open();
-        FAIL();
-    } catch (const EADOError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot open the database '" + dir.path() + "Velkoranth.db': file is not a database");
-    }
+    EXPECT_EQ(test::ErrorMessage<EADOError>([&] { con.Open(); }),
+              "Cannot open the database '" + dir.path() + "Velkoranth.db': file is not a database");
     EXPECT_FALSE(con.Connected());
 
     con.SetConnectionString("Initial Catalog=../etc;Data Source=" + dir.path());
@@ -298,12 +277,7 @@ TEST(AdoFixedChar, AWidthNoCharColumnCanHaveIsRefusedNotPadded) {
     };
     for (const auto& c : refused) {
         q->SQL()->SetText(c.sql);
-        try {
-            q->Open();
-            ADD_FAILURE() << c.sql;
-        } catch (const EADOError& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
+        EXPECT_EQ(test::ErrorMessage<EADOError>([&] { q->Open(); }), c.message) << c.sql;
         EXPECT_FALSE(q->Active());
     }
     q->SQL()->SetText("select C, D from T");

@@ -1,15 +1,18 @@
 // The ADO components as a data module's form resource creates them, and
 // their published properties read from and written to form text.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "TestDb.h"
-#include "data/ADODB.h"
-#include "data/MemoryDataSet.h"
 #include "classes/ClassBuilder.h"
 #include "classes/DataModule.h"
 #include "classes/FormParser.h"
 #include "classes/FormReader.h"
 #include "classes/FormWriter.h"
+#include "data/ADODB.h"
+#include "data/MemoryDataSet.h"
+#include "testsupport/ErrorMessage.h"
+#include "testsupport/SqliteFile.h"
+#include "testsupport/TempDir.h"
 
 namespace menvaro {
 
@@ -65,12 +68,8 @@ TEST(DataModuleForm, CreatesTheConnectionAndTheQuery) {
     dm->qryPublic->SQL()->SetText("Select AreaNo from Area");
     dm->qryPublic->Open();
     EXPECT_EQ(dm->qryPublic->RecordCount(), 1);
-    try {
-        dm->qryPublic->FieldByName("AreaName");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "qryPublic: Field 'AreaName' not found");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([&] { dm->qryPublic->FieldByName("AreaName"); }),
+              "qryPublic: Field 'AreaName' not found");
 }
 
 TEST(DataModuleForm, StreamedConnectedAndActiveOpenOnceLoaded) {
@@ -125,12 +124,8 @@ TEST(DataModuleForm, AFailingStreamedConnectionNamesTheEngineError) {
                              "  end\n"
                              "end\n";
     TOwned<TDataRoot> root(Create<TDataRoot>(nullptr));
-    try {
-        ReadComponentText(root.get(), text, "test.form");
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_NE(std::string(e.what()).find("there is no file Nowhere.db"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(test::ErrorMessage<Exception>([&] { ReadComponentText(root.get(), text, "test.form"); }),
+                ::testing::HasSubstr("there is no file Nowhere.db"));
 }
 
 TEST(DataModuleForm, UnknownPropertiesAreFormErrors) {

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "data/MemoryDataSet.h"
 #include "classes/Classes.h"
-
+#include "data/MemoryDataSet.h"
+#include "testsupport/ErrorMessage.h"
 
 using namespace menvaro;
 
@@ -70,12 +70,8 @@ TEST_F(Dishes, WalksEveryRecordOnceAndStopsAtTheEnds) {
 }
 
 TEST_F(Dishes, MissingFieldAndClosedDataSetErrorsNameTheDataSet) {
-    try {
-        ds.FieldByName("DishName");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "mdDishes: Field 'DishName' not found");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([&] { ds.FieldByName("DishName"); }),
+              "mdDishes: Field 'DishName' not found");
     EXPECT_EQ(ds.FindField("DishName"), nullptr);
     ds.Close();
     EXPECT_THROW(ds.RecordCount(), EDatabaseError);
@@ -124,12 +120,8 @@ TEST_F(Dishes, WritesOutsideEditStateAndIntoReadOnlyFieldsRaise) {
     EXPECT_THROW(ds.Post(), EDatabaseError);
     ds.Edit();
     ds.FieldByName("DishNo").SetReadOnly(true);
-    try {
-        ds.FieldByName("DishNo").SetAsString("x");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "mdDishes: Field 'DishNo' cannot be modified");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([&] { ds.FieldByName("DishNo").SetAsString("x"); }),
+              "mdDishes: Field 'DishNo' cannot be modified");
     EXPECT_THROW(ds.FieldByName("Price").SetAsString("cheap"), EConvertError);
     EXPECT_EQ(ds.FieldByName("Price").AsString(), "38");  // a failed write changes nothing
     ds.Cancel();

@@ -11,6 +11,7 @@
 #include "data/EngineText.h"
 #include "data/FieldConvert.h"
 #include "data/RowStore.h"
+#include "testsupport/ErrorMessage.h"
 
 using namespace menvaro;
 
@@ -92,12 +93,8 @@ TEST(FieldConvert, StoringTextsAndRangeChecks) {
     EXPECT_EQ(TextToValue("2023-5-1 10:30", T::ftDateTime, "D").d, EncodeDate(2023, 5, 1) + EncodeTime(10, 30, 0, 0));
     EXPECT_THROW(TextToValue("abc", T::ftInteger, "Qty"), EConvertError);
     EXPECT_THROW(TextToValue("yes", T::ftBoolean, "B"), EConvertError);
-    try {
-        IntegerToValue(70000, T::ftSmallint, "Qty");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "70000 is not a valid value for field 'Qty'. The allowed range is -32768 to 32767");
-    }
+    EXPECT_EQ(test::ErrorMessage<EDatabaseError>([] { IntegerToValue(70000, T::ftSmallint, "Qty"); }),
+              "70000 is not a valid value for field 'Qty'. The allowed range is -32768 to 32767");
     EXPECT_THROW(IntegerToValue(-1, T::ftWord, "W"), EDatabaseError);
     EXPECT_THROW(FloatToValue(1e300, T::ftCurrency, "Price"), EOverflow);
     EXPECT_EQ(VariantToValue(Variant("7"), T::ftInteger, "Qty").i, 7);

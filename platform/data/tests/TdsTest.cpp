@@ -1,14 +1,17 @@
 // The SQL Server engine without a server: login parameters, column types,
 // value layouts and a refused connection. The live test runs only where
 // MENVARO_TEST_MSSQL names a reachable server.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <cstring>
 
-#include "TestDb.h"
+#include "base/Files.h"
 #include "data/ADODB.h"
 #include "data/TdsTypes.h"
+#include "testsupport/ErrorMessage.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 
@@ -57,12 +60,8 @@ TEST(TdsLogin, SqlLoginAndIntegratedSecurity) {
     EXPECT_TRUE(l.NetworkAuth);
     EXPECT_EQ(l.User, "");
     EXPECT_EQ(l.Password, "");
-    try {
-        MakeTdsLogin(p, false);
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_NE(std::string(e.what()).find("Integrated Security=SSPI needs a domain login"), std::string::npos);
-    }
+    EXPECT_THAT(test::ErrorMessage<EDatabaseError>([&] { MakeTdsLogin(p, false); }),
+                ::testing::HasSubstr("Integrated Security=SSPI needs a domain login"));
 }
 
 TEST(TdsLogin, DomainLoginIsAKerberosCredentialCache) {
@@ -176,13 +175,8 @@ TEST(TdsConnection, ARefusedConnectionRaisesTheLibrarysMessage) {
     // Port 1 on the loopback refuses at once.
     con.SetConnectionString("Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=Velkoranth;"
                             "Data Source=127.0.0.1,1");
-    try {
-        con.Open();
-        FAIL();
-    } catch (const EADOError& e) {
-        // The library's own text names the server it could not reach.
-        EXPECT_NE(std::string(e.what()).find("127.0.0.1"), std::string::npos) << e.what();
-    }
+    // The library's own text names the server it could not reach.
+    EXPECT_THAT(test::ErrorMessage<EADOError>([&] { con.Open(); }), ::testing::HasSubstr("127.0.0.1"));
     EXPECT_FALSE(con.Connected());
 }
 
@@ -223,10 +217,5 @@ TEST(TdsConnection, LiveServer) {
     EXPECT_EQ(q.FieldByName("F").AsString(), "0.15");
     q.Close();
     q.SQL()->SetText("select * from NoSuchTable_Menvaro");
-    try {
-        q.Open();
-        FAIL();
-    } catch (const EADOError& e) {
-        EXPECT_NE(std::string(e.what()).find("NoSuchTable_Menvaro"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(test::ErrorMessage<EADOError>([&] { q.Open(); }), ::testing::HasSubstr("NoSuchTable_Menvaro"));
 }

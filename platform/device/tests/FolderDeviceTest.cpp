@@ -7,6 +7,7 @@
 #include "base/CodePage.h"
 #include "base/Files.h"
 #include "device/Rapi.h"
+#include "testsupport/TempDir.h"
 
 using menvaro::ReadFileBytes, menvaro::FileSize, menvaro::ForceDirectories, menvaro::DirectoryExists, menvaro::FileExists, menvaro::Utf8ToUtf16;
 using namespace menvaro::rapi;
@@ -46,16 +47,11 @@ struct Device {
 class FolderDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/menvaro-device-XXXXXX";
-        root_ = mkdtemp(tmpl);
         ForceDirectories(root_ + "/Program Files/Menvaro餐点");
         setenv("MENVARO_DEVICE_ROOT", root_.c_str(), 1);
         ASSERT_EQ(dev_.init(), S_OK);
     }
-    void TearDown() override {
-        dev_.uninit();
-        std::system(("rm -rf '" + root_ + "'").c_str());
-    }
+    void TearDown() override { dev_.uninit(); }
     std::u16string W(const std::string& s) { return Utf8ToUtf16(s); }
     HANDLE Create(const std::string& path, DWORD disposition = CREATE_ALWAYS) {
         return dev_.create(W(path).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, disposition, 0, nullptr);
@@ -70,7 +66,8 @@ protected:
     }
 
     static Device dev_;
-    std::string root_;
+    menvaro::test::TempDir dir_{"device"};
+    std::string root_ = menvaro::ExcludeTrailingPathDelimiter(dir_.path());
 };
 
 Device FolderDeviceTest::dev_;

@@ -4,6 +4,7 @@
 
 #include "base/Streams.h"
 #include "gfx/Bmp.h"
+#include "testsupport/Images.h"
 
 using namespace menvaro;
 
@@ -58,14 +59,15 @@ TEST(Bmp, RoundTripsEveryDepth) {
     EXPECT_EQ(b16.Pixel(2, 0), clBlue);
 }
 
-// A hand-made top-down 4-bit file with a 3-colour palette; a core-header
+// A top-down 4-bit file with a 3-colour palette; a hand-made core-header
 // 8-bit file whose palette is cut short.
 TEST(Bmp, ReadsPalettesAndBothRowOrders) {
-    std::vector<std::uint8_t> f = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 40 + 12, 0, 0, 0,
-                                   40, 0, 0, 0, 3, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF /* -2 */, 1, 0, 4, 0,
-                                   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0,
-                                   0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0,  // red, green, blue
-                                   0x01, 0x20, 0, 0, 0x21, 0x00, 0, 0};
+    const std::vector<std::uint8_t> f = test::MakeBmp({.width = 3,
+                                                       .height = -2,
+                                                       .bitCount = 4,
+                                                       .colorsUsed = 3,
+                                                       .palette = {clRed, clLime, clBlue},
+                                                       .rows = {0x01, 0x20, 0, 0, 0x21, 0x00, 0, 0}});
     TBitmap b;
     ReadBmp(f.data(), f.size(), b);
     ASSERT_EQ(b.Width(), 3);
@@ -89,12 +91,9 @@ TEST(Bmp, ReadsPalettesAndBothRowOrders) {
 // 32 bits included (a hostile file once sent the mask scan past bit 31).
 TEST(Bmp, BitFieldMasksOfAnyWidth) {
     auto file = [](int bpp, std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t pixel) {
-        std::vector<std::uint8_t> d = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0,
-                                       1, 0, 0, 0, 1, 0, std::uint8_t(bpp), 0, 3, 0, 0, 0};
-        d.resize(14 + 40, 0);
-        for (std::uint32_t v : {r, g, b, pixel})
-            for (int i = 0; i < 4; ++i) d.push_back(std::uint8_t(v >> (8 * i)));
-        return d;
+        std::vector<std::uint8_t> rows;
+        for (int i = 0; i < 4; ++i) rows.push_back(std::uint8_t(pixel >> (8 * i)));
+        return test::MakeBmp({.bitCount = bpp, .compression = 3, .masks = {r, g, b}, .rows = rows});
     };
     struct Case {
         int bpp;

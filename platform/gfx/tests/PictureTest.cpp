@@ -8,20 +8,12 @@
 #include "gfx/ImageList.h"
 #include "gfx/Jpeg.h"
 #include "gfx/Png.h"
-#include "JpegFile.h"
-#include "TestUtil.h"
+#include "testsupport/Images.h"
+#include "testsupport/Pixels.h"
 
 using namespace menvaro;
 using menvaro::test::MakeJpeg;
-
-namespace {
-
-bool Near(TColor a, TColor b, int tol = 24) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tol && std::abs(GetGValue(a) - GetGValue(b)) <= tol &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tol;
-}
-
-}  // namespace
+using menvaro::test::Near;
 
 TEST(Jpeg, DecodesAndKeepsTheFileBytes) {
     const std::string file = MakeJpeg(32, 16);

@@ -2,7 +2,7 @@
 
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
-#include "TestUtil.h"
+#include "testsupport/Pixels.h"
 
 using namespace menvaro;
 using test::PixelsOf;
@@ -158,9 +158,7 @@ TEST(Primitives, DashedPensAndBackgroundMode) {
     b.c.SetBkMode(TRANSPARENT);
     b.c.MoveTo(0, 0);
     b.c.LineTo(12, 0);
-    std::string seen;
-    for (int x = 0; x < 12; ++x) seen += b.bmp.Pixel(x, 0) == clRed ? '#' : '.';
-    EXPECT_EQ(seen, "###...###...");
+    EXPECT_EQ(test::Row(b.bmp, 0, 0, 12, clRed), "###...###...");
     Board o;
     o.c.Pen().SetStyle(psDash);
     o.c.SetBkMode(OPAQUE);

@@ -5,7 +5,7 @@
 
 #include "base/Exceptions.h"
 #include "gfx/Region.h"
-#include "TestUtil.h"
+#include "testsupport/Pixels.h"
 
 using namespace menvaro;
 

@@ -4,7 +4,7 @@
 
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
-#include "TestUtil.h"
+#include "testsupport/Pixels.h"
 
 using namespace menvaro;
 using test::PixelsOf;

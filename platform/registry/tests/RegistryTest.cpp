@@ -1,5 +1,6 @@
 #include "registry/RegistryIniFile.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,8 @@
 
 #include "base/Files.h"
 #include "base/NumberText.h"
+#include "testsupport/ErrorMessage.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 
@@ -15,12 +18,7 @@ namespace {
 
 class RegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/menvaro-reg-XXXXXX";
-        dir_ = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
-        path_ = dir_ + "conf/registry.reg";
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void SetUp() override { path_ = dir_.path() + "conf/registry.reg"; }
 
     TRegistryStore Store() const { return TRegistryStore(path_); }
     void WriteRaw(const std::string& text) {
@@ -35,7 +33,8 @@ protected:
         return ini;
     }
 
-    std::string dir_, path_;
+    test::TempDir dir_{"reg"};
+    std::string path_;
 };
 
 }  // namespace
@@ -134,14 +133,13 @@ TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
     for (const auto& c : cases) {
         WriteRaw(c.text);
         const std::string expected = "\"" + path_ + "\" is damaged at line " + std::to_string(c.line) + ":";
-        try {
-            TRegistryIniFile ini("", Store());
-            ini.OpenKey("\\A", true);
-            ini.ReadString("", "n", "");
-            ADD_FAILURE() << "no error for: " << c.text;
-        } catch (const ERegistryException& e) {
-            EXPECT_NE(e.Message().find(expected), std::string::npos) << e.Message();
-        }
+        EXPECT_THAT(test::ErrorMessage<ERegistryException>([&] {
+                        TRegistryIniFile ini("", Store());
+                        ini.OpenKey("\\A", true);
+                        ini.ReadString("", "n", "");
+                    }),
+                    ::testing::HasSubstr(expected))
+            << "for: " << c.text;
         TRegistryIniFile ini("", Store());
         EXPECT_THROW(ini.WriteString("A", "n", "v"), ERegistryException) << c.text;
         EXPECT_EQ(ReadFileBytes(path_), c.text);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "ControlTest.h"
-#include "ui/Buttons.h"
 #include "classes/FormReader.h"
 #include "classes/FormWriter.h"
+#include "testsupport/UiTest.h"
+#include "ui/Buttons.h"
 
 namespace menvaro {
 namespace {
@@ -270,20 +270,19 @@ TEST_F(Buttons, BitmapButtonShowsAMultiLineCaptionAndItsDisabledGlyph) {
 }
 
 TEST_F(Buttons, BitmapButtonsStoreOnlyWhatDiffersFromTheirKind) {
-    auto* holder = Create<TForm>(Application);
-    ReadComponentText(holder,
-                      "object Holder: TForm\n"
-                      "  object btnOk: TBitBtn\n"
-                      "    Caption = '确认'\n"
-                      "    Kind = bkOK\n"
-                      "  end\n"
-                      "  object btnPlain: TBitBtn\n"
-                      "    Kind = bkCancel\n"
-                      "  end\n"
-                      "end\n",
-                      "holder.form");
-    auto* ok = static_cast<TBitBtn*>(holder->FindComponent("btnOk"));
-    auto* plain = static_cast<TBitBtn*>(holder->FindComponent("btnPlain"));
+    auto* holder = FormFromText(
+        "object Holder: TForm\n"
+        "  object btnOk: TBitBtn\n"
+        "    Caption = '确认'\n"
+        "    Kind = bkOK\n"
+        "  end\n"
+        "  object btnPlain: TBitBtn\n"
+        "    Kind = bkCancel\n"
+        "  end\n"
+        "end\n",
+        "holder.form");
+    auto* ok = Part<TBitBtn>(holder, "btnOk");
+    auto* plain = Part<TBitBtn>(holder, "btnPlain");
     EXPECT_EQ(ok->Caption(), "确认");  // a caption read before the kind stays
     EXPECT_EQ(ok->ModalResult(), mrOk);
     EXPECT_TRUE(ok->Default());

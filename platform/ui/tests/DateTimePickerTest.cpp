@@ -1,8 +1,8 @@
-#include "StdControlsSupport.h"
 #include "base/FormatSettings.h"
 #include "classes/ClassBuilder.h"
-#include "ui/DateTimePicker.h"
 #include "classes/FormReader.h"
+#include "testsupport/UiTest.h"
+#include "ui/DateTimePicker.h"
 
 namespace menvaro {
 
@@ -48,11 +48,10 @@ const char* kPickerForm = R"(object PickerForm: TPickerForm
 end
 )";
 
-class DateTimePicker : public StdControls {
+class DateTimePicker : public UiTest {
 protected:
     TPickerForm* Make() {
-        auto* f = Create<TPickerForm>(Application);
-        ReadComponentText(f, kPickerForm, "picker.form");
+        auto* f = FormFromText<TPickerForm>(kPickerForm, "picker.form");
         f->Font()->SetName("宋体");
         f->Font()->SetHeight(-12);
         f->Show();

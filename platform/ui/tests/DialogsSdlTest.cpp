@@ -4,13 +4,13 @@
 // files in the build's screenshots folder.
 #include <gtest/gtest.h>
 
-#include "StdControlsSupport.h"
 #include "base/Files.h"
+#include "classes/ClassBuilder.h"
 #include "gfx/Png.h"
+#include "testsupport/UiTest.h"
 #include "ui/DateTimePicker.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderBrowser.h"
-#include "classes/ClassBuilder.h"
 #include "ui/PageControl.h"
 
 namespace menvaro {
@@ -22,21 +22,7 @@ std::string ShotDir() {
     return IncludeTrailingPathDelimiter(dir);
 }
 
-// A PNG file of the given size.
-void ExpectPng(const std::string& path, int width, int height) {
-    std::string bytes = ReadFileBytes(path);
-    ASSERT_GT(bytes.size(), 24u) << path;
-    EXPECT_EQ(bytes.substr(1, 3), "PNG") << path;
-    auto be32 = [&](std::size_t at) {
-        return static_cast<int>((std::uint32_t(std::uint8_t(bytes[at])) << 24) |
-                                (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
-                                (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]));
-    };
-    EXPECT_EQ(be32(16), width) << path;
-    EXPECT_EQ(be32(20), height) << path;
-}
-
-class SdlDialogs : public StdControls {};
+class SdlDialogs : public UiTest {};
 
 TEST_F(SdlDialogs, BackendIsSdl) { EXPECT_STREQ(Backend().Name(), "sdl"); }
 

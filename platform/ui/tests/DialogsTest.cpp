@@ -1,10 +1,10 @@
-#include "StdControlsSupport.h"
+#include "testsupport/UiTest.h"
 #include "ui/Dialogs.h"
 
 namespace menvaro {
 namespace {
 
-class Dialogs : public StdControls {};
+class Dialogs : public UiTest {};
 
 const TMsgDlgBtn kAllKinds[] = {mbYes,    mbNo,  mbOK,      mbCancel,   mbAbort, mbRetry,
                                 mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp};
@@ -94,11 +94,8 @@ TEST_F(Dialogs, CaptionsAreReplacedAsTheUpdaterLocalisesThem) {
     EXPECT_EQ(static_cast<TControl*>(d->FindComponent("Message"))->Caption(), "无法建立进度表.");
     EXPECT_EQ(GetWindowText(d->WindowHandle()), "错误");
     // The new caption is painted: the button's middle holds text pixels now.
-    int dark = 0;
-    for (int x = 20; x < 55; ++x)
-        for (int y = 6; y < 19; ++y)
-            if (PixelOf(ok, x, y) == ColorToRGB(clBtnText)) ++dark;
-    EXPECT_GT(dark, 20);
+    UpdateWindow(d->Handle());
+    EXPECT_GT(CountPixels(ok, {20, 6, 55, 19}, ColorToRGB(clBtnText)), 20);
 }
 
 TEST_F(Dialogs, TheDialogIsSizedToItsText) {

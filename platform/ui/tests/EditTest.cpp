@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "ControlTest.h"
+#include "testsupport/UiTest.h"
 #include "ui/StdCtrls.h"
 
 namespace menvaro {

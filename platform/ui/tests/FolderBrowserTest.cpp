@@ -1,27 +1,21 @@
-#include <cstdlib>
-
-#include "StdControlsSupport.h"
 #include "base/Files.h"
+#include "testsupport/TempDir.h"
+#include "testsupport/UiTest.h"
 #include "ui/FolderBrowser.h"
 
 namespace menvaro {
 namespace {
 
-class FolderBrowser : public StdControls {
+class FolderBrowser : public UiTest {
 protected:
     void SetUp() override {
-        StdControls::SetUp();
-        base_ = ::testing::TempDir() + "folder_browser_" + std::to_string(::getpid());
-        std::system(("rm -rf '" + base_ + "'").c_str());
+        UiTest::SetUp();
         for (const char* d : {"/a/a1", "/a/a2", "/b", "/c/c1/c2", "/.hidden"}) ASSERT_TRUE(ForceDirectories(base_ + d));
         WriteFileAtomic(base_ + "/file.txt", "not a folder");
     }
-    void TearDown() override {
-        StdControls::TearDown();
-        std::system(("rm -rf '" + base_ + "'").c_str());
-    }
     static TFolderTree* Tree() { return static_cast<TFolderTree*>(Named("FolderTree")); }
-    std::string base_;
+    test::TempDir dir_{"folder_browser"};
+    std::string base_ = ExcludeTrailingPathDelimiter(dir_.path());
 };
 
 TEST_F(FolderBrowser, StartsAtTheStartFolderAndReturnsTheFolderClicked) {

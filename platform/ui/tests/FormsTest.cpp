@@ -1,28 +1,24 @@
 #include <gtest/gtest.h>
 
-#include "TestControls.h"
 #include "base/Files.h"
+#include "classes/FormWriter.h"
 #include "gfx/Bitmap.h"
+#include "testsupport/TempDir.h"
+#include "testsupport/TestControls.h"
+#include "testsupport/UiTest.h"
 #include "ui/Backend.h"
 #include "ui/Clipboard.h"
-#include "classes/FormWriter.h"
 #include "ui/UiScript.h"
 
 namespace menvaro {
 namespace {
 
-class Forms : public ::testing::Test {
+class Forms : public UiTest {
 protected:
     void SetUp() override {
+        UiTest::SetUp();
         TestLog().clear();
-        Application->IdleHook = nullptr;
     }
-    void TearDown() override {
-        Application->IdleHook = nullptr;
-        while (Screen->FormCount() > 0) Screen->Forms(0)->Free();
-        Application->ProcessMessages();
-    }
-    static void Pump() { Application->ProcessMessages(); }
     static TTestForm* Make() { return Create<TTestForm>(Application); }
     static std::vector<std::string> LogOf(std::initializer_list<const char*> names) {
         std::vector<std::string> out;
@@ -31,7 +27,6 @@ protected:
                 if (s.rfind(std::string(n) + " ", 0) == 0) out.push_back(s);
         return out;
     }
-    static TPoint Centre(TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
 };
 
 TEST_F(Forms, ResourceMakesTheComponentsAlignsAndPlacesTheForm) {
@@ -479,26 +474,23 @@ TEST_F(Forms, WindowlessChildrenArePaintedByTheirParentClipped) {
     Pump();
     const TBitmap* s = GetWindowSurface(f->WindowHandle());
     ASSERT_NE(s, nullptr);
-    auto at = [&](TControl* c, int x, int y) {
-        TPoint p = f->ScreenToClient(c->ClientToScreen({x, y}));
-        return s->Pixel(p.X, p.Y);
-    };
-    EXPECT_EQ(at(f->Box1, 10, 10), clRed);
-    EXPECT_EQ(at(f->Top1, 5, 5), clWhite);
-    EXPECT_EQ(at(wide, 5, 5), clLime);
+    EXPECT_EQ(SurfacePixel(f->Box1, 10, 10), clRed);
+    EXPECT_EQ(SurfacePixel(f->Top1, 5, 5), clWhite);
+    EXPECT_EQ(SurfacePixel(wide, 5, 5), clLime);
     EXPECT_EQ(s->Pixel(155, 29), clLime);              // the panel's last row
     EXPECT_EQ(s->Pixel(155, 30), ColorToRGB(clBtnFace));  // below the panel: the form, not the box
-    EXPECT_EQ(at(under, 5, 25), ColorToRGB(clFuchsia));
-    EXPECT_EQ(at(under, 25, 5), ColorToRGB(clWindow));  // the edit lies above the box
-    EXPECT_EQ(at(f->btnOk, 37, 12), f->btnOk->Focused() ? clNavy : ColorToRGB(clBtnFace));
-    EXPECT_EQ(at(f->btnOk, 0, 0), ColorToRGB(clBtnFace));  // a corner outside the region: the form
+    EXPECT_EQ(SurfacePixel(under, 5, 25), ColorToRGB(clFuchsia));
+    EXPECT_EQ(SurfacePixel(under, 25, 5), ColorToRGB(clWindow));  // the edit lies above the box
+    EXPECT_EQ(SurfacePixel(f->btnOk, 37, 12), f->btnOk->Focused() ? clNavy : ColorToRGB(clBtnFace));
+    EXPECT_EQ(SurfacePixel(f->btnOk, 0, 0), ColorToRGB(clBtnFace));  // a corner outside the region: the form
     // Repainting one box repaints only what it covers.
     f->Box1->SetColor(clBlue);
     Pump();
-    EXPECT_EQ(at(f->Box1, 10, 10), clBlue);
+    EXPECT_EQ(SurfacePixel(f->Box1, 10, 10), clBlue);
 }
 
 TEST_F(Forms, ExceptionInAHandlerGoesToTheMessageBox) {
+    Application->OnException = nullptr;  // the application's own message box, this once
     TTestForm* f = Make();
     f->Show();
     Pump();
@@ -532,7 +524,8 @@ TEST_F(Forms, UiScriptDrivesTheFormEndToEnd) {
     TTestForm* f = Make();
     f->Show();
     Pump();
-    std::string png = ::testing::TempDir() + "ui_script_shot.png";
+    const test::TempDir dir("forms");
+    std::string png = dir.path() + "ui_script_shot.png";
     std::string text = "# drive the test form\n"
                        "type Edit1 \"ab中\"\n"
                        "expect Edit1 text \"ab中\"\n"
@@ -554,15 +547,7 @@ TEST_F(Forms, UiScriptDrivesTheFormEndToEnd) {
     EXPECT_EQ(f->Edit1->Text(), "ab中");
     EXPECT_TRUE(f->btnCancel->Focused());
     EXPECT_EQ(LogOf({"btnCancel"}).back(), "btnCancel click");
-    std::string bytes = ReadFileBytes(png);
-    ASSERT_GT(bytes.size(), 24u);
-    EXPECT_EQ(bytes.substr(1, 3), "PNG");
-    auto be32 = [&](std::size_t at) {
-        return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
-               (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
-    };
-    EXPECT_EQ(be32(16), 200u);  // the client area of the window
-    EXPECT_EQ(be32(20), 150u);
+    ExpectPng(png, 200, 150);  // the client area of the window
 }
 
 TEST_F(Forms, UiScriptErrorsNameTheLine) {

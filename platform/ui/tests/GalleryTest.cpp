@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Files.h"
+#include "testsupport/TempDir.h"
 
 namespace menvaro {
 namespace {
@@ -38,7 +39,8 @@ bool ReadPng(const std::string& path, Png& out) {
 TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     std::string shot = "gallery.png";
     DeleteFile(shot);
-    std::string err = ::testing::TempDir() + "gallery_err.txt";
+    const test::TempDir dir("gallery");
+    std::string err = dir.path() + "gallery_err.txt";
     std::string cmd = std::string("env -u DISPLAY -u WAYLAND_DISPLAY MENVARO_UI=sdl SDL_VIDEODRIVER=offscreen ") +
                       "MENVARO_UI_SCRIPT=" + MENVARO_GALLERY_SCRIPT + " " + MENVARO_GALLERY + " 2>" + err;
     int raw = std::system(cmd.c_str());

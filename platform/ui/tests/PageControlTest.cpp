@@ -1,9 +1,9 @@
-#include "StdControlsSupport.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
-#include "ui/DateTimePicker.h"
 #include "classes/FormReader.h"
 #include "classes/FormWriter.h"
+#include "testsupport/UiTest.h"
+#include "ui/DateTimePicker.h"
 #include "ui/PageControl.h"
 
 namespace menvaro {
@@ -71,11 +71,10 @@ const char* kPagesForm = R"(object PagesForm: TPagesForm
 end
 )";
 
-class PageControl : public StdControls {
+class PageControl : public UiTest {
 protected:
     TPagesForm* Make(const char* position = "tpBottom") {
-        auto* f = Create<TPagesForm>(Application);
-        ReadComponentText(f, ReplaceAll(kPagesForm, "%POSITION%", position), "pages.form");
+        auto* f = FormFromText<TPagesForm>(ReplaceAll(kPagesForm, "%POSITION%", position), "pages.form");
         f->Font()->SetName("宋体");
         f->Font()->SetHeight(-12);
         return f;

@@ -1,17 +1,20 @@
 // Labels, panels, bevels, images and pictures.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "ControlTest.h"
-#include "gfx/tests/JpegFile.h"
 #include "base/Files.h"
 #include "base/Streams.h"
-#include "gfx/Bmp.h"
-#include "gfx/Jpeg.h"
-#include "ui/ExtCtrls.h"
 #include "classes/FormReader.h"
 #include "classes/FormWriter.h"
+#include "gfx/Bmp.h"
+#include "gfx/Jpeg.h"
+#include "testsupport/ErrorMessage.h"
+#include "testsupport/Images.h"
+#include "testsupport/TempDir.h"
+#include "testsupport/UiTest.h"
+#include "ui/ExtCtrls.h"
 #include "ui/StdCtrls.h"
 
 namespace menvaro {
@@ -19,11 +22,6 @@ namespace menvaro {
 using test::MakeJpeg;
 
 namespace {
-
-bool Near(TColor a, TColor b, int tol = 40) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tol && std::abs(GetGValue(a) - GetGValue(b)) <= tol &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tol;
-}
 
 std::string Hex(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -60,12 +58,11 @@ TEST_F(Panels, LabelSizesItselfToItsCaption) {
     EXPECT_EQ(w->Width(), 60);
     EXPECT_GE(w->Height(), 2 * wc.TextMetrics().Height);
     // A label read from a form file fits its caption once the file is read.
-    auto* f = Create<TForm>(Application);
-    ReadComponentText(f,
-                      "object F: TForm\n  object lblUser: TLabel\n    Left = 10\n    Top = 4\n    Width = 28\n"
-                      "    Height = 13\n    Caption = '用户(&U)'\n  end\nend\n",
-                      "label.form");
-    auto* read = static_cast<TLabel*>(f->FindComponent("lblUser"));
+    auto* f = FormFromText(
+        "object F: TForm\n  object lblUser: TLabel\n    Left = 10\n    Top = 4\n    Width = 28\n"
+        "    Height = 13\n    Caption = '用户(&U)'\n  end\nend\n",
+        "label.form");
+    auto* read = Part<TLabel>(f, "lblUser");
     TCanvas rc;
     rc.Font().Assign(*read->Font());
     TRect calc{0, 0, 1000, 0};
@@ -88,10 +85,8 @@ TEST_F(Panels, LabelPaintsItsTextOpaqueTransparentOrEmbossed) {
     l->SetCaption("MMMM");
     Pump();
     auto count = [&](TControl* c, TColor color) {
-        int n = 0;
-        for (int y = 0; y < c->Height(); ++y)
-            for (int x = 0; x < c->Width(); ++x) n += At(c, x, y) == color;
-        return n;
+        Pump();
+        return CountPixels(c, {0, 0, c->Width(), c->Height()}, color);
     };
     // A label takes its parent's colour unless given one.
     EXPECT_EQ(l->Color(), clWhite);
@@ -292,32 +287,26 @@ TEST_F(Panels, FormFilesCarryTheImagesPictureBothWays) {
                        "    Align = alRight\n    Center = True\n    Stretch = True\n"
                        "    Picture.Data = {" +
                        Hex(TPicture::Data(&j)) + "}\n  end\nend\n";
-    auto* f = Create<TForm>(Application);
-    ReadComponentText(f, text, "logo.form");
-    auto* img = static_cast<TImage*>(f->FindComponent("imgLogo"));
+    auto* f = FormFromText(text, "logo.form");
+    auto* img = Part<TImage>(f, "imgLogo");
     ASSERT_NE(img, nullptr);
     auto* g = dynamic_cast<TJPEGImage*>(img->Picture()->Graphic());
     ASSERT_NE(g, nullptr);
-    EXPECT_TRUE(Near(g->Bitmap().Pixel(10, 10), clRed));
-    EXPECT_TRUE(Near(g->Bitmap().Pixel(140, 10), clBlue));
+    EXPECT_TRUE(Near(g->Bitmap().Pixel(10, 10), clRed, 40));
+    EXPECT_TRUE(Near(g->Bitmap().Pixel(140, 10), clBlue, 40));
     std::string written = WriteComponentText(f);
     EXPECT_NE(written.find("Picture.Data = {"), std::string::npos);
     EXPECT_NE(written.find(Hex(TPicture::Data(&j)).substr(0, 32)), std::string::npos);
     // A damaged picture names the file and line.
     std::string broken = "object Logo: TForm\n  object imgLogo2: TImage\n    Picture.Data = {0A544A504547496D616765}\n"
                          "  end\nend\n";
-    auto* f2 = Create<TForm>(Application);
-    try {
-        ReadComponentText(f2, broken, "broken.form");
-        FAIL() << "no error";
-    } catch (const Exception& e) {
-        EXPECT_NE(std::string(e.what()).find("broken.form:3"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(test::ErrorMessage<Exception>([&] { FormFromText(broken, "broken.form"); }),
+                ::testing::HasSubstr("broken.form:3"));
 }
 
 TEST_F(Panels, PictureDataScriptTurnsAJpegFileIntoFormText) {
-    std::string dir = ExcludeTrailingPathDelimiter(ExtractFilePath(ExeName())) + "/picture_data_test";
-    ForceDirectories(dir);
+    const test::TempDir temp("picture_data");
+    std::string dir = ExcludeTrailingPathDelimiter(temp.path());
     std::string jpeg = MakeJpeg(20, 10);
     WriteFileAtomic(dir + "/logo.jpg", jpeg);
     std::string cmd = std::string("\"") + MENVARO_CMAKE_COMMAND + "\" -DIN=\"" + dir + "/logo.jpg\" -DOUT=\"" + dir +
@@ -325,9 +314,8 @@ TEST_F(Panels, PictureDataScriptTurnsAJpegFileIntoFormText) {
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     std::string piece = ReadFileBytes(dir + "/logo.txt");
     EXPECT_EQ(piece.rfind("    Picture.Data = {\n", 0), 0u) << piece;
-    auto* f = Create<TForm>(Application);
-    ReadComponentText(f, "object F: TForm\n  object img: TImage\n" + piece + "  end\nend\n", "piece.form");
-    auto* img = static_cast<TImage*>(f->FindComponent("img"));
+    auto* f = FormFromText("object F: TForm\n  object img: TImage\n" + piece + "  end\nend\n", "piece.form");
+    auto* img = Part<TImage>(f, "img");
     auto* g = dynamic_cast<TJPEGImage*>(img->Picture()->Graphic());
     ASSERT_NE(g, nullptr);
     TMemoryStream out;
@@ -336,8 +324,8 @@ TEST_F(Panels, PictureDataScriptTurnsAJpegFileIntoFormText) {
 }
 
 TEST_F(Panels, PictureLoadsFilesByExtension) {
-    std::string dir = ExcludeTrailingPathDelimiter(ExtractFilePath(ExeName())) + "/picture_files_test";
-    ForceDirectories(dir);
+    const test::TempDir temp("picture_files");
+    std::string dir = ExcludeTrailingPathDelimiter(temp.path());
     WriteFileAtomic(dir + "/a.JPG", MakeJpeg(8, 8));
     TBitmap b(4, 4);
     b.Fill(clGreen);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "base/Files.h"
+#include "testsupport/TempDir.h"
 
 namespace menvaro {
 namespace {
@@ -14,35 +15,32 @@ struct Result {
     std::string err;
 };
 
-Result RunProbe(const std::string& env) {
-    // One file a test: the tests may run at the same time.
-    std::string errFile = ::testing::TempDir() + "ui_probe_err_" +
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
-    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u MENVARO_UI -u MENVARO_UI_SCRIPT " + env + " " +
-                      std::string(MENVARO_UI_PROBE) + " 2>" + errFile;
-    int raw = std::system(cmd.c_str());
-    Result r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = FileExists(errFile) ? ReadFileBytes(errFile) : "";
-    return r;
-}
+class Program : public ::testing::Test {
+protected:
+    Result RunProbe(const std::string& env) const {
+        std::string errFile = dir_.path() + "ui_probe_err.txt";
+        std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u MENVARO_UI -u MENVARO_UI_SCRIPT " + env + " " +
+                          std::string(MENVARO_UI_PROBE) + " 2>" + errFile;
+        int raw = std::system(cmd.c_str());
+        Result r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.err = FileExists(errFile) ? ReadFileBytes(errFile) : "";
+        return r;
+    }
+    std::string WriteScript(const std::string& name, const std::string& text) const { return dir_.Write(name, text); }
 
-std::string WriteScript(const std::string& name, const std::string& text) {
-    std::string path = ::testing::TempDir() + name;
-    WriteFileAtomic(path, text);
-    return path;
-}
+    test::TempDir dir_{"probe"};
+};
 
-TEST(Program, WithoutADisplayOrAChoiceItSaysSoAndStops) {
+TEST_F(Program, WithoutADisplayOrAChoiceItSaysSoAndStops) {
     Result r = RunProbe("");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("MENVARO_UI=headless"), std::string::npos) << r.err;
 }
 
-TEST(Program, ScriptRunsToTheEndAndClosesTheProgram) {
-    std::string shot = ::testing::TempDir() + "probe_shot.png";
-    DeleteFile(shot);
+TEST_F(Program, ScriptRunsToTheEndAndClosesTheProgram) {
+    std::string shot = dir_.path() + "probe_shot.png";
     std::string script = WriteScript("probe_ok.txt",
                                      "type Edit1 \"数据\"\n"
                                      "expect Edit1 text \"数据\"\n"
@@ -54,7 +52,7 @@ TEST(Program, ScriptRunsToTheEndAndClosesTheProgram) {
     EXPECT_TRUE(FileExists(shot));
 }
 
-TEST(Program, AFailedExpectationStopsWithTheLine) {
+TEST_F(Program, AFailedExpectationStopsWithTheLine) {
     std::string script = WriteScript("probe_bad.txt", "click btnOk\nexpect Edit1 enabled false\nclose TestForm\n");
     Result r = RunProbe("MENVARO_UI=headless MENVARO_UI_SCRIPT=" + script);
     EXPECT_EQ(r.status, 3);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "ControlTest.h"
-#include "ui/Animate.h"
 #include "classes/FormReader.h"
 #include "classes/FormWriter.h"
+#include "testsupport/UiTest.h"
+#include "ui/Animate.h"
 #include "ui/ProgressBar.h"
 
 namespace menvaro {
@@ -58,20 +58,17 @@ TEST_F(Progress, AVerticalBarKeepsTheBoundsItsFormFileGives) {
     p->SetOrientation(pbVertical);
     EXPECT_EQ(p->Width(), 16);
     EXPECT_EQ(p->Height(), 150);
-    auto* f = Create<TForm>(Application);
-    ReadComponentText(f,
-                      "object F: TForm\n  object Bar: TProgressBar\n    Left = 8\n    Top = 8\n    Width = 16\n"
-                      "    Height = 150\n    Orientation = pbVertical\n  end\nend\n",
-                      "bar.form");
-    auto* read = static_cast<TProgressBar*>(f->FindComponent("Bar"));
+    auto* f = FormFromText(
+        "object F: TForm\n  object Bar: TProgressBar\n    Left = 8\n    Top = 8\n    Width = 16\n"
+        "    Height = 150\n    Orientation = pbVertical\n  end\nend\n",
+        "bar.form");
+    auto* read = Part<TProgressBar>(f, "Bar");
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->Orientation(), pbVertical);
     EXPECT_EQ(read->Width(), 16);
     EXPECT_EQ(read->Height(), 150);
     // And what it writes reads back the same.
-    auto* again = Create<TForm>(Application);
-    ReadComponentText(again, WriteComponentText(f), "again.form");
-    auto* back = static_cast<TProgressBar*>(again->FindComponent("Bar"));
+    auto* back = Part<TProgressBar>(FormFromText(WriteComponentText(f), "again.form"), "Bar");
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->Width(), 16);
     EXPECT_EQ(back->Height(), 150);

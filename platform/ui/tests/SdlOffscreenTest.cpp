@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "TestControls.h"
 #include "gfx/Bitmap.h"
+#include "testsupport/TestControls.h"
 #include "ui/Backend.h"
 
 namespace menvaro {

@@ -1,6 +1,6 @@
 // A small program on the test form, as the tools start: for the tests of the
 // backend choice and of UI scripts given by MENVARO_UI_SCRIPT.
-#include "TestControls.h"
+#include "testsupport/TestControls.h"
 
 using namespace menvaro;
 

@@ -3,11 +3,11 @@
 #include "xml/DOMDocument.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
 
 #include "base/Files.h"
+#include "testsupport/TempDir.h"
 
 using namespace menvaro;
 
@@ -23,8 +23,8 @@ DOMElement AddChildElement(DOMElement parent, const std::string& name, const std
 }
 
 std::string RunPython(const std::string& script, const std::string& input) {
-    char tmpl[] = "/tmp/menvaro-xml-XXXXXX";
-    const std::string dir = IncludeTrailingPathDelimiter(mkdtemp(tmpl));
+    const test::TempDir temp("xml");
+    const std::string& dir = temp.path();
     WriteFileAtomic(dir + "in.xml", input);
     WriteFileAtomic(dir + "check.py", script);
     FILE* p = popen(("python3 " + dir + "check.py " + dir + "in.xml 2>&1").c_str(), "r");
@@ -33,7 +33,6 @@ std::string RunPython(const std::string& script, const std::string& input) {
     std::size_t n;
     while (p && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
     if (p) pclose(p);
-    std::system(("rm -rf '" + dir + "'").c_str());
     return out;
 }
 

@@ -1,20 +1,14 @@
-// A JPEG file made by libjpeg itself, for the tests of the pictures that
-// read one.
-#pragma once
+#include "testsupport/Images.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include <jpeglib.h>  // after <cstdio>: it needs FILE and size_t
 
 namespace menvaro::test {
 
-// Left half red, right half blue (grey: dark and light); baseline, or
-// progressive in several scans.
-inline std::string MakeJpeg(int w, int h, bool gray = false, bool progressive = false) {
+std::string MakeJpeg(int w, int h, bool gray, bool progressive) {
     jpeg_compress_struct c;
     jpeg_error_mgr err;
     c.err = jpeg_std_error(&err);
@@ -50,6 +44,40 @@ inline std::string MakeJpeg(int w, int h, bool gray = false, bool progressive = 
     std::string out(reinterpret_cast<char*>(mem), size);
     std::free(mem);
     return out;
+}
+
+std::vector<std::uint8_t> MakeBmp(const BmpFile& file) {
+    std::vector<std::uint8_t> d;
+    auto u16 = [&](std::uint32_t v) {
+        for (int i = 0; i < 2; ++i) d.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) d.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    const std::uint32_t offset = 14 + 40 + 4 * std::uint32_t(file.masks.size() + file.palette.size());
+    d.push_back('B');
+    d.push_back('M');
+    u32(offset + std::uint32_t(file.rows.size()));
+    u32(0);
+    u32(offset);
+    u32(40);
+    u32(std::uint32_t(file.width));
+    u32(std::uint32_t(file.height));
+    u16(1);
+    u16(std::uint32_t(file.bitCount));
+    u32(file.compression);
+    for (int i = 0; i < 3; ++i) u32(0);  // image size, resolution
+    u32(file.colorsUsed);
+    u32(0);
+    for (std::uint32_t m : file.masks) u32(m);
+    for (TColor c : file.palette) {
+        d.push_back(std::uint8_t(GetBValue(c)));
+        d.push_back(std::uint8_t(GetGValue(c)));
+        d.push_back(std::uint8_t(GetRValue(c)));
+        d.push_back(0);
+    }
+    d.insert(d.end(), file.rows.begin(), file.rows.end());
+    return d;
 }
 
 }  // namespace menvaro::test

@@ -1,4 +1,4 @@
-#include "TestControls.h"
+#include "testsupport/TestControls.h"
 
 #include "classes/ClassBuilder.h"
 

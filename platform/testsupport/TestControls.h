@@ -1,4 +1,5 @@
-// Small controls and a form class for the window, focus and painting tests.
+// Small controls and a form class for the window, focus and painting tests
+// and the form benchmark; the form is forms/TestForm.form.
 #pragma once
 
 #include <string>
