@@ -182,26 +182,20 @@ void TAnimate::Dispatch(TMessage& m) {
 
 void TAnimate::PaintWindow(HDC dc) {
     TCanvas& c = *canvas_;
-    BindCanvasToDC(c, dc, this);
-    try {
-        c.Brush().SetStyle(bsSolid);
-        c.Brush().SetColor(Color());
-        c.FillRect(ClientRect());
-        if (clip_ && current_ >= 1 && current_ <= FrameCount()) {
-            auto& frame = const_cast<TBitmap&>(clip_->Frames[static_cast<std::size_t>(current_ - 1)]);
-            TRect r = FrameRect();
-            if (!transparent_) {
-                c.Brush().SetColor(clWhite);
-                c.FillRect(r);
-            }
-            c.TransparentBlt(r, frame.Canvas(), Bounds(0, 0, frame.Width(), frame.Height()),
-                             frame.Pixel(0, frame.Height() - 1));
+    TCanvasOnDC bound(c, dc, this);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(ClientRect());
+    if (clip_ && current_ >= 1 && current_ <= FrameCount()) {
+        auto& frame = const_cast<TBitmap&>(clip_->Frames[static_cast<std::size_t>(current_ - 1)]);
+        TRect r = FrameRect();
+        if (!transparent_) {
+            c.Brush().SetColor(clWhite);
+            c.FillRect(r);
         }
-    } catch (...) {
-        c.Unbind();
-        throw;
+        c.TransparentBlt(r, frame.Canvas(), Bounds(0, 0, frame.Width(), frame.Height()),
+                         frame.Pixel(0, frame.Height() - 1));
     }
-    c.Unbind();
 }
 
 }  // namespace menvaro

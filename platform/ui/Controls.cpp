@@ -829,11 +829,10 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
         if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
         TRect r = c->BoundsRect();
         if (r.IsEmpty() || !dc->RectVisible(r)) continue;
-        int saved = dc->SaveState();
+        TCanvasStateSaver saved(*dc);
         dc->MoveOrigin(r.Left, r.Top);
         dc->IntersectClipRect(Bounds(0, 0, r.Width(), r.Height()));
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        dc->RestoreState(saved);
     }
 }
 
