@@ -1,6 +1,7 @@
 #include "ui/Animate.h"
 
 #include "classes/ClassBuilder.h"
+#include "classes/Setters.h"
 
 namespace menvaro {
 
@@ -58,26 +59,22 @@ void TAnimate::SetAutoSize(bool v) {
 }
 
 void TAnimate::SetCenter(bool v) {
-    if (v == center_) return;
-    center_ = v;
+    if (!Change(center_, v)) return;
     Invalidate();
 }
 
 void TAnimate::SetTransparent(bool v) {
-    if (v == transparent_) return;
-    transparent_ = v;
+    if (!Change(transparent_, v)) return;
     Invalidate();
 }
 
 void TAnimate::SetStartFrame(int v) {
-    if (v == startFrame_) return;
-    startFrame_ = v;
+    if (!Change(startFrame_, v)) return;
     if (active_) SetActive(true);
 }
 
 void TAnimate::SetStopFrame(int v) {
-    if (v == stopFrame_) return;
-    stopFrame_ = v;
+    if (!Change(stopFrame_, v)) return;
     if (active_) SetActive(true);
 }
 

@@ -6,6 +6,7 @@
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ExceptionHandler.h"
+#include "classes/Setters.h"
 #include "ui/Forms.h"
 
 namespace menvaro {
@@ -182,15 +183,16 @@ MENVARO_CLASS_INFO(TControl) {
     c.Prop("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false);
     c.Prop("Constraints", &TControl::Constraints);
     c.Prop("Caption", &TControl::Caption, &TControl::SetCaption);
-    c.Prop("Color", &TControl::Color, &TControl::SetColor).Idents(ColorIdents()).Default(clWindow);
-    c.Info().Props.back().StoredFn = [](void* p) { return IsColorStored(*typeinfo_detail::Self<TControl>(p)); };
+    c.Prop("Color", &TControl::Color, &TControl::SetColor)
+        .Idents(ColorIdents())
+        .Default(clWindow)
+        .Stored(IsColorStored);
     c.Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(CursorIdents()).Default(crDefault);
     c.Prop("DragCursor", &TControl::DragCursor, &TControl::DragCursor).Idents(CursorIdents()).Default(-12);
     c.Prop("DragKind", &TControl::DragKind, &TControl::DragKind).Default(dkDrag);
     c.Prop("DragMode", &TControl::DragMode, &TControl::DragMode).Default(dmManual);
     c.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    c.Prop("Font", &TControl::Font);
-    c.Info().Props.back().StoredFn = [](void* p) { return IsFontStored(*typeinfo_detail::Self<TControl>(p)); };
+    c.Prop("Font", &TControl::Font).Stored(IsFontStored);
     c.Prop("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
     c.Prop("Hint", &TControl::Hint, &TControl::SetHint);
     c.Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);
@@ -302,8 +304,7 @@ void TControl::SetAlign(TAlign a) {
 }
 
 void TControl::SetAnchors(TAnchors a) {
-    if (a == anchors_) return;
-    anchors_ = a;
+    if (!Change(anchors_, a)) return;
     UpdateAnchorRules();
 }
 
@@ -345,22 +346,19 @@ void TControl::SetVisible(bool v) {
 }
 
 void TControl::SetEnabled(bool v) {
-    if (v == enabled_) return;
-    enabled_ = v;
+    if (!Change(enabled_, v)) return;
     Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
 template <class T>
 void TControl::SetOwnValue(T& field, bool& parentFlag, T value, UINT notice) {
     parentFlag = false;
-    if (value == field) return;
-    field = value;
+    if (!Change(field, value)) return;
     Perform(notice, 0, 0);
 }
 
 void TControl::SetParentFlag(bool& flag, bool value, UINT parentNotice) {
-    if (value == flag) return;
-    flag = value;
+    if (!Change(flag, value)) return;
     if (value && parent_) Perform(parentNotice, 0, 0);
 }
 
@@ -380,8 +378,7 @@ void TControl::FontChanged() {
 void TControl::SetParentFont(bool v) { SetParentFlag(parentFont_, v, CM_PARENTFONTCHANGED); }
 
 void TControl::SetText(const std::string& s) {
-    if (s == text_) return;
-    text_ = s;
+    if (!Change(text_, s)) return;
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
@@ -390,8 +387,7 @@ void TControl::SetShowHint(bool v) { SetOwnValue(showHint_, parentShowHint_, v, 
 void TControl::SetParentShowHint(bool v) { SetParentFlag(parentShowHint_, v, CM_PARENTSHOWHINTCHANGED); }
 
 void TControl::SetCursor(TCursor c) {
-    if (c == cursor_) return;
-    cursor_ = c;
+    if (!Change(cursor_, c)) return;
     Perform(CM_CURSORCHANGED, 0, 0);
 }
 
