@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ExceptionHandler.h"
@@ -520,13 +521,8 @@ void TControl::Dispatch(TMessage& m) {
         case CM_PARENTFONTCHANGED:
             if (parentFont_ && parent_) {
                 applyingParentFont_ = true;
-                try {
-                    font_->Assign(*parent_->Font());
-                } catch (...) {
-                    applyingParentFont_ = false;
-                    throw;
-                }
-                applyingParentFont_ = false;
+                ScopeGuard applied([this] { applyingParentFont_ = false; });
+                font_->Assign(*parent_->Font());
             }
             return;
         case CM_PARENTSHOWHINTCHANGED:
@@ -947,17 +943,14 @@ void TWinControl::Realign() {
         return;
     }
     realignPending_ = false;
-    ++aligning_;
-    try {
+    {
+        ++aligning_;
+        ScopeGuard aligned([this] { --aligning_; });
         TRect r = ClientRect();
         AdjustClientRect(r);
         AlignControls(nullptr, r);
         ApplyAnchors();
-    } catch (...) {
-        --aligning_;
-        throw;
     }
-    --aligning_;
     AdjustSize();
 }
 
@@ -980,31 +973,26 @@ void TWinControl::AlignControls(TControl*, TRect& rect) {
         for (TControl* c : list) {
             int w = std::max(0, rect.Width()), h = std::max(0, rect.Height());
             c->anchoring_ = true;
-            try {
-                switch (a) {
-                    case alTop:
-                        c->SetBounds(rect.Left, rect.Top, w, c->Height());
-                        rect.Top += c->Height();
-                        break;
-                    case alBottom:
-                        c->SetBounds(rect.Left, rect.Bottom - c->Height(), w, c->Height());
-                        rect.Bottom -= c->Height();
-                        break;
-                    case alLeft:
-                        c->SetBounds(rect.Left, rect.Top, c->Width(), h);
-                        rect.Left += c->Width();
-                        break;
-                    case alRight:
-                        c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), h);
-                        rect.Right -= c->Width();
-                        break;
-                    default: c->SetBounds(rect.Left, rect.Top, w, h); break;
-                }
-            } catch (...) {
-                c->anchoring_ = false;
-                throw;
+            ScopeGuard placed([c] { c->anchoring_ = false; });
+            switch (a) {
+                case alTop:
+                    c->SetBounds(rect.Left, rect.Top, w, c->Height());
+                    rect.Top += c->Height();
+                    break;
+                case alBottom:
+                    c->SetBounds(rect.Left, rect.Bottom - c->Height(), w, c->Height());
+                    rect.Bottom -= c->Height();
+                    break;
+                case alLeft:
+                    c->SetBounds(rect.Left, rect.Top, c->Width(), h);
+                    rect.Left += c->Width();
+                    break;
+                case alRight:
+                    c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), h);
+                    rect.Right -= c->Width();
+                    break;
+                default: c->SetBounds(rect.Left, rect.Top, w, h); break;
             }
-            c->anchoring_ = false;
         }
     }
 }
@@ -1035,13 +1023,8 @@ void TWinControl::ApplyAnchors() {
             t += dh / 2;
         }
         c->anchoring_ = true;
-        try {
-            c->SetBounds(l, t, std::max(0, w), std::max(0, h));
-        } catch (...) {
-            c->anchoring_ = false;
-            throw;
-        }
-        c->anchoring_ = false;
+        ScopeGuard placed([c] { c->anchoring_ = false; });
+        c->SetBounds(l, t, std::max(0, w), std::max(0, h));
     }
 }
 
@@ -1071,13 +1054,8 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
     if (handle_) {
         settingBounds_ = true;
-        try {
-            SetWindowPos(handle_, 0, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-        } catch (...) {
-            settingBounds_ = false;
-            throw;
-        }
-        settingBounds_ = false;
+        ScopeGuard set([this] { settingBounds_ = false; });
+        SetWindowPos(handle_, 0, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (!anchoring_) UpdateAnchorRules();
     RequestAlign();
@@ -1249,14 +1227,9 @@ void TWinControl::PaintHandler(TMessage& m) {
     TPaintStruct ps;
     dc = BeginPaint(handle_, ps);
     if (!dc) return;
-    try {
-        PaintWindow(dc);
-        PaintControls(dc, nullptr);
-    } catch (...) {
-        EndPaint(handle_, ps);
-        throw;
-    }
-    EndPaint(handle_, ps);
+    ScopeGuard painted([&] { EndPaint(handle_, ps); });
+    PaintWindow(dc);
+    PaintControls(dc, nullptr);
 }
 
 void TWinControl::Dispatch(TMessage& m) {
@@ -1416,14 +1389,9 @@ void TWinControl::Loaded() {
 void TWinControl::ChangeScale(int m, int d) {
     if (m == d) return;
     DisableAlign();
-    try {
-        for (TControl* c : controls_) c->ChangeScale(m, d);
-        TControl::ChangeScale(m, d);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    ScopeGuard scaled([this] { EnableAlign(); });
+    for (TControl* c : controls_) c->ChangeScale(m, d);
+    TControl::ChangeScale(m, d);
 }
 
 // ------------------------------------------- TGraphicControl, TCustomControl
