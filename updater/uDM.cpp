@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Files.h"
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "untProgressBar.h"
@@ -44,26 +45,18 @@ void TDM::DataModuleDestroy(TObject*) {
 }
 
 bool TDM::BuildData(const std::string& ConnStr, const std::string& Folder) {
-    bool result = false;
-    try {
-        EmptyFiles->Clear();
-        WrittenFiles->Clear();
-        OutputFolder = Folder;
-        adoCon->Close();
-        adoCon->SetConnectionString(ConnStr);
-        adoCon->Open();
-        // Without the busy window nothing is exported: that is no success.
-        if (ShowProgress()) {
-            SetProgressCaption("正在生成资料,请稍候....");
-            RunWithProgress(TNotifyEvent::Bind<&TDM::ExportAll>(this));
-            result = !Failed;
-        }
-    } catch (...) {
-        HideProgress();
-        throw;
-    }
-    HideProgress();
-    return result;
+    ScopeGuard hide([] { HideProgress(); });
+    EmptyFiles->Clear();
+    WrittenFiles->Clear();
+    OutputFolder = Folder;
+    adoCon->Close();
+    adoCon->SetConnectionString(ConnStr);
+    adoCon->Open();
+    // Without the busy window nothing is exported: that is no success.
+    if (!ShowProgress()) return false;
+    SetProgressCaption("正在生成资料,请稍候....");
+    RunWithProgress(TNotifyEvent::Bind<&TDM::ExportAll>(this));
+    return !Failed;
 }
 
 void TDM::ExportAll(TObject*) {

@@ -2,6 +2,7 @@
 
 #include "base/CodePage.h"
 #include "base/Files.h"
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "fileCopy.h"
 #include "registry/RegistryIniFile.h"
@@ -46,13 +47,8 @@ void TUpdateForm::FormCreate(TObject*) {
     lblHint->SetCaption(kHintStart);
     // Nothing is built yet, also when the settings cannot be read: the error
     // is shown and the window opens without a connection string.
-    try {
-        LoadConnectionSettings();
-    } catch (...) {
-        btnUpdateData->SetEnabled(false);
-        throw;
-    }
-    btnUpdateData->SetEnabled(false);
+    ScopeGuard nothingBuilt([&] { btnUpdateData->SetEnabled(false); });
+    LoadConnectionSettings();
 }
 
 void TUpdateForm::LoadConnectionSettings() {
@@ -126,23 +122,21 @@ void TUpdateForm::btnUpdateDataClick(TObject*) {
     btnClose->SetEnabled(false);
     failedCopies_.Clear();
     copyRan_ = false;
-    try {
+    {
+        // Shown when the copying raises, after the window is put back.
+        ScopeGuard failed([&] { lblHint->SetCaption(kHintUpdateFailed); });
+        ScopeGuard putBack([&] {
+            HideProgress();
+            btnUpdateData->SetEnabled(true);
+            btnClose->SetEnabled(true);
+            DisconnectDevice();
+        });
         if (ShowProgress()) {
             SetProgressCaption(kHintUpdating);
             RunWithProgress(TNotifyEvent::Bind<&TUpdateForm::CopyFilesToDevice>(this));
         }
-    } catch (...) {
-        HideProgress();
-        btnUpdateData->SetEnabled(true);
-        btnClose->SetEnabled(true);
-        DisconnectDevice();
-        lblHint->SetCaption(kHintUpdateFailed);
-        throw;
+        failed.Dismiss();
     }
-    HideProgress();
-    btnUpdateData->SetEnabled(true);
-    btnClose->SetEnabled(true);
-    DisconnectDevice();
 
     if (copyRan_ && failedCopies_.Count() == 0) {
         lblHint->SetCaption(kHintUpdated);
@@ -179,21 +173,16 @@ void ListFiles(const std::string& Folder, const std::string& Masks, TStringList&
     List.Clear();
     const std::string folder = IncludeTrailingPathDelimiter(Folder);
     const TCursor saved = Screen->Cursor();
-    try {
-        for (const std::string& part : SplitString(Masks, ';')) {
-            const std::string mask = Trim(part);
-            TSearchRec rec;
-            for (int r = FindFirst(folder + mask, faAnyFile, rec); r == 0; r = FindNext(rec)) {
-                Screen->SetCursor(crHourGlass);
-                if (!(rec.Attr & faDirectory)) List.Add(rec.Name);
-            }
-            FindClose(rec);
+    ScopeGuard restoreCursor([&] { Screen->SetCursor(saved); });
+    for (const std::string& part : SplitString(Masks, ';')) {
+        const std::string mask = Trim(part);
+        TSearchRec rec;
+        ScopeGuard close([&] { FindClose(rec); });
+        for (int r = FindFirst(folder + mask, faAnyFile, rec); r == 0; r = FindNext(rec)) {
+            Screen->SetCursor(crHourGlass);
+            if (!(rec.Attr & faDirectory)) List.Add(rec.Name);
         }
-    } catch (...) {
-        Screen->SetCursor(saved);
-        throw;
     }
-    Screen->SetCursor(saved);
 }
 
 void ClearExeSubfolder(const std::string& Sub, const std::string& Mask) {

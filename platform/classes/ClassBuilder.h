@@ -10,7 +10,9 @@
 //   }
 //
 // An ordinal property without Default() is always stored; Default(v) stores
-// it only when it differs from v; Stored(...) overrides both. Strings are
+// it only when it differs from v; Stored(...) overrides both: a constant, a
+// const member function answering bool, or a predicate on the instance
+// (.Stored([](const TMyPanel& p) { return !p.ParentFont(); })). Strings are
 // stored when not empty, floats when not 0. A derived class changes an
 // inherited property's default with c.Redeclare("Color").Default(x).
 #pragma once
@@ -133,6 +135,12 @@ public:
     template <class B>
     TPropBuilder& Stored(bool (B::*fn)() const) {
         p_.StoredFn = [fn](void* p) { return (typeinfo_detail::Self<C>(p)->*fn)(); };
+        return *this;
+    }
+    template <class F>
+        requires(!std::is_member_function_pointer_v<F> && std::is_invocable_r_v<bool, const F&, const C&>)
+    TPropBuilder& Stored(F pred) {
+        p_.StoredFn = [pred = std::move(pred)](void* p) -> bool { return pred(*typeinfo_detail::Self<C>(p)); };
         return *this;
     }
     TPropBuilder& Idents(const TIdentMap& map) {

@@ -3,8 +3,8 @@
 // WM_* messages, VK_* keys and the style and flag values keep the numbers
 // the programs' code and the controls' specifications use. The class
 // library's own notices (CM_*) and reflected notifications (CN_*) are
-// numbered here, once. 0x0464 to 0x0466 (WM_USER + 0x64 .. 0x66) belong to
-// the edit controls and are not used by this library.
+// numbered here, once, and so are the ranges the other libraries number
+// their own private messages in (see CM_EDIT_FIRST below).
 #pragma once
 
 #include <cstdint>
@@ -189,6 +189,58 @@ enum : UINT {
     CN_HSCROLL = CN_BASE + WM_HSCROLL,
     CN_VSCROLL = CN_BASE + WM_VSCROLL,
 };
+
+// Private messages of the libraries above this one, a range each, so that no
+// two of them and none of the numbers above can meet:
+//
+//   first   last    library
+//   0x0464  0x046F  the edit controls; their drop-downs' MSG_POPUP_LIST,
+//                   MSG_EDIT_POPUP and MSG_RELEASE_BUTTON are 0x0464, 0x0465
+//                   and 0x0466 (WM_USER + 0x64 .. 0x66)
+//   0x08D0  0x08DF  the exception logger; WM_USER + 1234 (0x08D2) closes its
+//                   sending progress window
+//   0xB100  0xB1FF  the decorated controls, right after the CM_ notices
+//
+// A library numbers its messages from its FIRST and never past its LAST.
+enum : UINT {
+    CM_EDIT_FIRST = WM_USER + 0x64,
+    CM_EDIT_LAST = WM_USER + 0x6F,
+    CM_LOGGER_FIRST = WM_USER + 0x4D0,
+    CM_LOGGER_LAST = WM_USER + 0x4DF,
+    CM_DECORATED_FIRST = CM_LAST + 1,
+    CM_DECORATED_LAST = CM_LAST + 0x100,
+};
+
+namespace messages_detail {
+
+struct TMessageRange {
+    UINT First, Last;
+};
+
+inline constexpr TMessageRange kMessageRanges[] = {
+    {0, WM_USER - 1},                        // the system's WM_ messages
+    {CM_BASE, CM_LAST},                      // the class library's notices
+    {CN_BASE, UINT{CN_BASE} + WM_USER - 1},  // a reflected WM_ message is CN_BASE + its number
+    {CM_EDIT_FIRST, CM_EDIT_LAST},
+    {CM_LOGGER_FIRST, CM_LOGGER_LAST},
+    {CM_DECORATED_FIRST, CM_DECORATED_LAST},
+};
+
+constexpr bool MessageRangesApart() {
+    for (const TMessageRange& a : kMessageRanges) {
+        if (a.First > a.Last) return false;
+        for (const TMessageRange& b : kMessageRanges)
+            if (&a != &b && a.First <= b.Last && b.First <= a.Last) return false;
+    }
+    return true;
+}
+
+}  // namespace messages_detail
+
+static_assert(messages_detail::MessageRangesApart(), "two message ranges overlap");
+static_assert(CM_EDIT_FIRST == 0x0464 && CM_EDIT_LAST >= 0x0466, "the edit controls' fixed numbers");
+static_assert(CM_LOGGER_FIRST <= UINT{WM_USER} + 1234 && UINT{WM_USER} + 1234 <= CM_LOGGER_LAST,
+              "the logger's fixed number");
 
 // Virtual keys.
 enum : std::uint16_t {

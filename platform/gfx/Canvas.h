@@ -276,4 +276,18 @@ private:
     std::vector<std::unique_ptr<State>> saved_;
 };
 
+// SaveState for one scope: the canvas goes back to the saved state when this
+// goes, also when the drawing in between raises.
+class TCanvasStateSaver {
+public:
+    explicit TCanvasStateSaver(TCanvas& canvas) : canvas_(canvas), level_(canvas.SaveState()) {}
+    ~TCanvasStateSaver() { canvas_.RestoreState(level_); }
+    TCanvasStateSaver(const TCanvasStateSaver&) = delete;
+    TCanvasStateSaver& operator=(const TCanvasStateSaver&) = delete;
+
+private:
+    TCanvas& canvas_;
+    int level_;
+};
+
 }  // namespace menvaro

@@ -198,7 +198,7 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
         // colour white, which the operation turns into the brush colour.
         TBitmap stencil;
         GetMask(index, stencil);
-        const int saved = canvas.SaveState();
+        TCanvasStateSaver saved(canvas);
         canvas.Brush().SetStyle(bsSolid);
         for (int pass = 0; pass < 2; ++pass) {
             canvas.Brush().SetColor(pass == 0 ? clBtnHighlight : clBtnShadow);
@@ -206,7 +206,6 @@ void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) co
             canvas.SetBkColor(clBlack);
             canvas.BitBlt(x + 1 - pass, y + 1 - pass, width_, height_, stencil.Canvas(), 0, 0, ROP_DSPDxax);
         }
-        canvas.RestoreState(saved);
         return;
     }
     unsigned style = ILD_NORMAL;

@@ -1,6 +1,7 @@
 #include "ui/Animate.h"
 
 #include "classes/ClassBuilder.h"
+#include "classes/Setters.h"
 
 namespace menvaro {
 
@@ -58,26 +59,22 @@ void TAnimate::SetAutoSize(bool v) {
 }
 
 void TAnimate::SetCenter(bool v) {
-    if (v == center_) return;
-    center_ = v;
+    if (!Change(center_, v)) return;
     Invalidate();
 }
 
 void TAnimate::SetTransparent(bool v) {
-    if (v == transparent_) return;
-    transparent_ = v;
+    if (!Change(transparent_, v)) return;
     Invalidate();
 }
 
 void TAnimate::SetStartFrame(int v) {
-    if (v == startFrame_) return;
-    startFrame_ = v;
+    if (!Change(startFrame_, v)) return;
     if (active_) SetActive(true);
 }
 
 void TAnimate::SetStopFrame(int v) {
-    if (v == stopFrame_) return;
-    stopFrame_ = v;
+    if (!Change(stopFrame_, v)) return;
     if (active_) SetActive(true);
 }
 
@@ -182,26 +179,20 @@ void TAnimate::Dispatch(TMessage& m) {
 
 void TAnimate::PaintWindow(HDC dc) {
     TCanvas& c = *canvas_;
-    BindCanvasToDC(c, dc, this);
-    try {
-        c.Brush().SetStyle(bsSolid);
-        c.Brush().SetColor(Color());
-        c.FillRect(ClientRect());
-        if (clip_ && current_ >= 1 && current_ <= FrameCount()) {
-            auto& frame = const_cast<TBitmap&>(clip_->Frames[static_cast<std::size_t>(current_ - 1)]);
-            TRect r = FrameRect();
-            if (!transparent_) {
-                c.Brush().SetColor(clWhite);
-                c.FillRect(r);
-            }
-            c.TransparentBlt(r, frame.Canvas(), Bounds(0, 0, frame.Width(), frame.Height()),
-                             frame.Pixel(0, frame.Height() - 1));
+    TCanvasOnDC bound(c, dc, this);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(ClientRect());
+    if (clip_ && current_ >= 1 && current_ <= FrameCount()) {
+        auto& frame = const_cast<TBitmap&>(clip_->Frames[static_cast<std::size_t>(current_ - 1)]);
+        TRect r = FrameRect();
+        if (!transparent_) {
+            c.Brush().SetColor(clWhite);
+            c.FillRect(r);
         }
-    } catch (...) {
-        c.Unbind();
-        throw;
+        c.TransparentBlt(r, frame.Canvas(), Bounds(0, 0, frame.Width(), frame.Height()),
+                         frame.Pixel(0, frame.Height() - 1));
     }
-    c.Unbind();
 }
 
 }  // namespace menvaro

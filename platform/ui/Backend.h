@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Exceptions.h"
 #include "gfx/Surface.h"
 #include "gfx/Types.h"
 #include "classes/Messages.h"
@@ -96,6 +97,10 @@ void SetBackend(std::unique_ptr<TBackend> backend);
 // Chooses from the environment: "headless", "sdl", or the default; the
 // message when nothing fits.
 std::unique_ptr<TBackend> CreateBackendFromEnvironment(std::string& error);
+// MENVARO_UI as it is now ("" when unset), read nowhere else: the backend
+// choice and the window manager's clock (virtual from the program's start
+// under headless) both ask here.
+std::string BackendChoice();
 
 // The synthetic event source: input as a user would give it, fed to the
 // window manager as if the backend reported it. Points in screen coordinates.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "classes/ClassBuilder.h"
+#include "classes/Setters.h"
 
 namespace menvaro {
 
@@ -363,14 +364,12 @@ TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
 TSpeedButton::~TSpeedButton() = default;
 
 void TSpeedButton::SetAllowAllUp(bool v) {
-    if (v == allowAllUp_) return;
-    allowAllUp_ = v;
+    if (!Change(allowAllUp_, v)) return;
     UpdateExclusive();
 }
 
 void TSpeedButton::SetGroupIndex(int v) {
-    if (v == groupIndex_) return;
-    groupIndex_ = v;
+    if (!Change(groupIndex_, v)) return;
     UpdateExclusive();
 }
 
@@ -385,8 +384,7 @@ void TSpeedButton::SetDown(bool v) {
 }
 
 void TSpeedButton::SetFlat(bool v) {
-    if (v == flat_) return;
-    flat_ = v;
+    if (!Change(flat_, v)) return;
     Invalidate();
 }
 
@@ -394,8 +392,7 @@ void TSpeedButton::SetGlyph(TBitmap* b) { glyph_.SetGlyph(b); }
 void TSpeedButton::SetNumGlyphs(int n) { glyph_.SetNumGlyphs(n); }
 
 void TSpeedButton::SetTransparent(bool v) {
-    if (v == transparent_) return;
-    transparent_ = v;
+    if (!Change(transparent_, v)) return;
     Invalidate();
 }
 
@@ -594,8 +591,7 @@ void TBitBtn::SetKind(TBitBtnKind k) {
 bool TBitBtn::IsCustomCaption() const { return Caption() != BitBtnKindCaption(kind_); }
 
 void TBitBtn::SetStyle(TButtonStyle s) {
-    if (s == style_) return;
-    style_ = s;
+    if (!Change(style_, s)) return;
     Invalidate();
 }
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ExceptionHandler.h"
+#include "classes/Setters.h"
 #include "ui/Forms.h"
 
 namespace menvaro {
@@ -182,15 +184,16 @@ MENVARO_CLASS_INFO(TControl) {
     c.Prop("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false);
     c.Prop("Constraints", &TControl::Constraints);
     c.Prop("Caption", &TControl::Caption, &TControl::SetCaption);
-    c.Prop("Color", &TControl::Color, &TControl::SetColor).Idents(ColorIdents()).Default(clWindow);
-    c.Info().Props.back().StoredFn = [](void* p) { return IsColorStored(*typeinfo_detail::Self<TControl>(p)); };
+    c.Prop("Color", &TControl::Color, &TControl::SetColor)
+        .Idents(ColorIdents())
+        .Default(clWindow)
+        .Stored(IsColorStored);
     c.Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Idents(CursorIdents()).Default(crDefault);
     c.Prop("DragCursor", &TControl::DragCursor, &TControl::DragCursor).Idents(CursorIdents()).Default(-12);
     c.Prop("DragKind", &TControl::DragKind, &TControl::DragKind).Default(dkDrag);
     c.Prop("DragMode", &TControl::DragMode, &TControl::DragMode).Default(dmManual);
     c.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
-    c.Prop("Font", &TControl::Font);
-    c.Info().Props.back().StoredFn = [](void* p) { return IsFontStored(*typeinfo_detail::Self<TControl>(p)); };
+    c.Prop("Font", &TControl::Font).Stored(IsFontStored);
     c.Prop("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
     c.Prop("Hint", &TControl::Hint, &TControl::SetHint);
     c.Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);
@@ -302,8 +305,7 @@ void TControl::SetAlign(TAlign a) {
 }
 
 void TControl::SetAnchors(TAnchors a) {
-    if (a == anchors_) return;
-    anchors_ = a;
+    if (!Change(anchors_, a)) return;
     UpdateAnchorRules();
 }
 
@@ -345,22 +347,19 @@ void TControl::SetVisible(bool v) {
 }
 
 void TControl::SetEnabled(bool v) {
-    if (v == enabled_) return;
-    enabled_ = v;
+    if (!Change(enabled_, v)) return;
     Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
 template <class T>
 void TControl::SetOwnValue(T& field, bool& parentFlag, T value, UINT notice) {
     parentFlag = false;
-    if (value == field) return;
-    field = value;
+    if (!Change(field, value)) return;
     Perform(notice, 0, 0);
 }
 
 void TControl::SetParentFlag(bool& flag, bool value, UINT parentNotice) {
-    if (value == flag) return;
-    flag = value;
+    if (!Change(flag, value)) return;
     if (value && parent_) Perform(parentNotice, 0, 0);
 }
 
@@ -380,8 +379,7 @@ void TControl::FontChanged() {
 void TControl::SetParentFont(bool v) { SetParentFlag(parentFont_, v, CM_PARENTFONTCHANGED); }
 
 void TControl::SetText(const std::string& s) {
-    if (s == text_) return;
-    text_ = s;
+    if (!Change(text_, s)) return;
     Perform(CM_TEXTCHANGED, 0, 0);
 }
 
@@ -390,8 +388,7 @@ void TControl::SetShowHint(bool v) { SetOwnValue(showHint_, parentShowHint_, v, 
 void TControl::SetParentShowHint(bool v) { SetParentFlag(parentShowHint_, v, CM_PARENTSHOWHINTCHANGED); }
 
 void TControl::SetCursor(TCursor c) {
-    if (c == cursor_) return;
-    cursor_ = c;
+    if (!Change(cursor_, c)) return;
     Perform(CM_CURSORCHANGED, 0, 0);
 }
 
@@ -524,13 +521,8 @@ void TControl::Dispatch(TMessage& m) {
         case CM_PARENTFONTCHANGED:
             if (parentFont_ && parent_) {
                 applyingParentFont_ = true;
-                try {
-                    font_->Assign(*parent_->Font());
-                } catch (...) {
-                    applyingParentFont_ = false;
-                    throw;
-                }
-                applyingParentFont_ = false;
+                ScopeGuard applied([this] { applyingParentFont_ = false; });
+                font_->Assign(*parent_->Font());
             }
             return;
         case CM_PARENTSHOWHINTCHANGED:
@@ -829,11 +821,10 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
         if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
         TRect r = c->BoundsRect();
         if (r.IsEmpty() || !dc->RectVisible(r)) continue;
-        int saved = dc->SaveState();
+        TCanvasStateSaver saved(*dc);
         dc->MoveOrigin(r.Left, r.Top);
         dc->IntersectClipRect(Bounds(0, 0, r.Width(), r.Height()));
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-        dc->RestoreState(saved);
     }
 }
 
@@ -952,17 +943,14 @@ void TWinControl::Realign() {
         return;
     }
     realignPending_ = false;
-    ++aligning_;
-    try {
+    {
+        ++aligning_;
+        ScopeGuard aligned([this] { --aligning_; });
         TRect r = ClientRect();
         AdjustClientRect(r);
         AlignControls(nullptr, r);
         ApplyAnchors();
-    } catch (...) {
-        --aligning_;
-        throw;
     }
-    --aligning_;
     AdjustSize();
 }
 
@@ -985,31 +973,26 @@ void TWinControl::AlignControls(TControl*, TRect& rect) {
         for (TControl* c : list) {
             int w = std::max(0, rect.Width()), h = std::max(0, rect.Height());
             c->anchoring_ = true;
-            try {
-                switch (a) {
-                    case alTop:
-                        c->SetBounds(rect.Left, rect.Top, w, c->Height());
-                        rect.Top += c->Height();
-                        break;
-                    case alBottom:
-                        c->SetBounds(rect.Left, rect.Bottom - c->Height(), w, c->Height());
-                        rect.Bottom -= c->Height();
-                        break;
-                    case alLeft:
-                        c->SetBounds(rect.Left, rect.Top, c->Width(), h);
-                        rect.Left += c->Width();
-                        break;
-                    case alRight:
-                        c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), h);
-                        rect.Right -= c->Width();
-                        break;
-                    default: c->SetBounds(rect.Left, rect.Top, w, h); break;
-                }
-            } catch (...) {
-                c->anchoring_ = false;
-                throw;
+            ScopeGuard placed([c] { c->anchoring_ = false; });
+            switch (a) {
+                case alTop:
+                    c->SetBounds(rect.Left, rect.Top, w, c->Height());
+                    rect.Top += c->Height();
+                    break;
+                case alBottom:
+                    c->SetBounds(rect.Left, rect.Bottom - c->Height(), w, c->Height());
+                    rect.Bottom -= c->Height();
+                    break;
+                case alLeft:
+                    c->SetBounds(rect.Left, rect.Top, c->Width(), h);
+                    rect.Left += c->Width();
+                    break;
+                case alRight:
+                    c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(), h);
+                    rect.Right -= c->Width();
+                    break;
+                default: c->SetBounds(rect.Left, rect.Top, w, h); break;
             }
-            c->anchoring_ = false;
         }
     }
 }
@@ -1040,13 +1023,8 @@ void TWinControl::ApplyAnchors() {
             t += dh / 2;
         }
         c->anchoring_ = true;
-        try {
-            c->SetBounds(l, t, std::max(0, w), std::max(0, h));
-        } catch (...) {
-            c->anchoring_ = false;
-            throw;
-        }
-        c->anchoring_ = false;
+        ScopeGuard placed([c] { c->anchoring_ = false; });
+        c->SetBounds(l, t, std::max(0, w), std::max(0, h));
     }
 }
 
@@ -1076,13 +1054,8 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
     if (handle_) {
         settingBounds_ = true;
-        try {
-            SetWindowPos(handle_, 0, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-        } catch (...) {
-            settingBounds_ = false;
-            throw;
-        }
-        settingBounds_ = false;
+        ScopeGuard set([this] { settingBounds_ = false; });
+        SetWindowPos(handle_, 0, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (!anchoring_) UpdateAnchorRules();
     RequestAlign();
@@ -1254,14 +1227,9 @@ void TWinControl::PaintHandler(TMessage& m) {
     TPaintStruct ps;
     dc = BeginPaint(handle_, ps);
     if (!dc) return;
-    try {
-        PaintWindow(dc);
-        PaintControls(dc, nullptr);
-    } catch (...) {
-        EndPaint(handle_, ps);
-        throw;
-    }
-    EndPaint(handle_, ps);
+    ScopeGuard painted([&] { EndPaint(handle_, ps); });
+    PaintWindow(dc);
+    PaintControls(dc, nullptr);
 }
 
 void TWinControl::Dispatch(TMessage& m) {
@@ -1421,14 +1389,9 @@ void TWinControl::Loaded() {
 void TWinControl::ChangeScale(int m, int d) {
     if (m == d) return;
     DisableAlign();
-    try {
-        for (TControl* c : controls_) c->ChangeScale(m, d);
-        TControl::ChangeScale(m, d);
-    } catch (...) {
-        EnableAlign();
-        throw;
-    }
-    EnableAlign();
+    ScopeGuard scaled([this] { EnableAlign(); });
+    for (TControl* c : controls_) c->ChangeScale(m, d);
+    TControl::ChangeScale(m, d);
 }
 
 // ------------------------------------------- TGraphicControl, TCustomControl

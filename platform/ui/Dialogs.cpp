@@ -221,7 +221,7 @@ int MessageBox(HWND, const std::string& text, const std::string& caption, UINT f
 
 void DrawMessageIcon(TCanvas& c, int x, int y, TMsgDlgType type) {
     if (type == mtCustom) return;
-    int saved = c.SaveState();
+    TCanvasStateSaver saved(c);
     c.MoveOrigin(x, y);
     c.Pen().SetWidth(1);
     c.Pen().SetStyle(psSolid);
@@ -272,7 +272,6 @@ void DrawMessageIcon(TCanvas& c, int x, int y, TMsgDlgType type) {
             break;
         case mtCustom: break;
     }
-    c.RestoreState(saved);
 }
 
 }  // namespace menvaro

@@ -21,20 +21,6 @@ public:
     void SetText(const std::string& text) override { SetClipboardText(text); }
 };
 
-// Puts back, when it goes, the canvas state saved when it was made (also
-// when the paint raises).
-class TSavedCanvasState {
-public:
-    explicit TSavedCanvasState(TCanvas& canvas) : canvas_(canvas), level_(canvas.SaveState()) {}
-    ~TSavedCanvasState() { canvas_.RestoreState(level_); }
-    TSavedCanvasState(const TSavedCanvasState&) = delete;
-    TSavedCanvasState& operator=(const TSavedCanvasState&) = delete;
-
-private:
-    TCanvas& canvas_;
-    int level_;
-};
-
 }  // namespace
 
 struct TCustomEdit::State {
@@ -371,7 +357,7 @@ void TCustomEdit::PaintWindow(HDC dc) {
     int top = r.Top + std::max(0, (r.Height() - lineH) / 2);
     bool focused = Focused();
     {
-        TSavedCanvasState saved(c);
+        TCanvasStateSaver saved(c);
         c.IntersectClipRect(r);
         c.Brush().SetStyle(bsClear);
         c.Font().SetColor(Enabled() ? Font()->Color() : clGrayText);

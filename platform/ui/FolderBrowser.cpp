@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "base/Files.h"
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "ui/DialogParts.h"
@@ -46,6 +47,7 @@ struct TFolderTree::Node {
         if (loaded) return;
         loaded = true;
         TSearchRec rec;
+        ScopeGuard close([&] { FindClose(rec); });
         if (FindFirst(JoinPath(path, "*"), faDirectory, rec) == 0) {
             do {
                 if (!(rec.Attr & faDirectory) || rec.Name == "." || rec.Name == "..") continue;
@@ -57,7 +59,6 @@ struct TFolderTree::Node {
                 children.push_back(std::move(child));
             } while (FindNext(rec) == 0);
         }
-        FindClose(rec);
     }
 
     Node* Child(const std::string& n) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "base/Files.h"
+#include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "ui/Backend.h"
 #include "classes/ClassBuilder.h"
@@ -336,13 +337,10 @@ void TCustomForm::ShowingChanged() {
         if (!shown_) return;
         shown_ = false;
         // The window goes also when OnHide raises: the form says it is hidden.
-        try {
-            DoHide();
-        } catch (...) {
+        ScopeGuard hidden([this] {
             if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
-            throw;
-        }
-        if (HandleAllocated()) ShowWindow(WindowHandle(), SW_HIDE);
+        });
+        DoHide();
     }
 }
 

@@ -94,38 +94,31 @@ void TProgressBar::Dispatch(TMessage& m) {
 
 void TProgressBar::PaintWindow(HDC dc) {
     TCanvas& c = *canvas_;
-    BindCanvasToDC(c, dc, this);
-    try {
-        TRect r = ClientRect();
-        c.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
-        c.Brush().SetStyle(bsSolid);
-        c.Brush().SetColor(Color());
-        c.FillRect(r);
-        TRect bar = BarRect();
-        c.Brush().SetColor(clHighlight);
-        if (smooth_) {
-            c.FillRect(bar);
-        } else if (!bar.IsEmpty()) {
-            // Blocks a pixel in from the border, two thirds as long as the bar
-            // is thick, two pixels apart, the last one cut at the end of the
-            // filled part.
-            c.SaveState();
-            c.IntersectClipRect(bar);
-            bool horizontal = orientation_ == pbHorizontal;
-            int thick = horizontal ? r.Height() : r.Width();
-            int block = std::max(2, (thick * 2) / 3);
-            if (horizontal) {
-                for (int x = r.Left + 1; x < bar.Right; x += block + 2) c.FillRect({x, r.Top + 1, x + block, r.Bottom - 1});
-            } else {
-                for (int y = r.Bottom - 1; y > bar.Top; y -= block + 2) c.FillRect({r.Left + 1, y - block, r.Right - 1, y});
-            }
-            c.RestoreState();
+    TCanvasOnDC bound(c, dc, this);
+    TRect r = ClientRect();
+    c.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(r);
+    TRect bar = BarRect();
+    c.Brush().SetColor(clHighlight);
+    if (smooth_) {
+        c.FillRect(bar);
+    } else if (!bar.IsEmpty()) {
+        // Blocks a pixel in from the border, two thirds as long as the bar
+        // is thick, two pixels apart, the last one cut at the end of the
+        // filled part.
+        TCanvasStateSaver saved(c);
+        c.IntersectClipRect(bar);
+        bool horizontal = orientation_ == pbHorizontal;
+        int thick = horizontal ? r.Height() : r.Width();
+        int block = std::max(2, (thick * 2) / 3);
+        if (horizontal) {
+            for (int x = r.Left + 1; x < bar.Right; x += block + 2) c.FillRect({x, r.Top + 1, x + block, r.Bottom - 1});
+        } else {
+            for (int y = r.Bottom - 1; y > bar.Top; y -= block + 2) c.FillRect({r.Left + 1, y - block, r.Right - 1, y});
         }
-    } catch (...) {
-        c.Unbind();
-        throw;
     }
-    c.Unbind();
 }
 
 }  // namespace menvaro

@@ -333,37 +333,31 @@ void TButton::DrawFace(TCanvas& c, const TRect& r, bool pressed) {
 
 void TButton::PaintWindow(HDC dc) {
     TCanvas& c = *canvas_;
-    BindCanvasToDC(c, dc, this);
-    try {
-        TRect r = ClientRect();
-        c.Brush().SetStyle(bsSolid);
-        c.Brush().SetColor(Color());
-        c.FillRect(r);
-        bool focused = Focused();
-        if (focused || active_) {
-            c.Brush().SetColor(clWindowFrame);
-            c.FrameRect(r);
-            r = InflateRect(r, -1, -1);
-        }
-        if (pressed_) {
-            c.Brush().SetColor(clBtnShadow);
-            c.FrameRect(r);
-            r = InflateRect(r, -1, -1);
-        } else {
-            c.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-        }
-        DrawFace(c, r, pressed_);
-        if (focused) {
-            c.Brush().SetStyle(bsSolid);
-            c.Brush().SetColor(clWhite);
-            c.Font().SetColor(clBlack);
-            c.DrawFocusRect(InflateRect(ClientRect(), -4, -4));
-        }
-    } catch (...) {
-        c.Unbind();
-        throw;
+    TCanvasOnDC bound(c, dc, this);
+    TRect r = ClientRect();
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    c.FillRect(r);
+    bool focused = Focused();
+    if (focused || active_) {
+        c.Brush().SetColor(clWindowFrame);
+        c.FrameRect(r);
+        r = InflateRect(r, -1, -1);
     }
-    c.Unbind();
+    if (pressed_) {
+        c.Brush().SetColor(clBtnShadow);
+        c.FrameRect(r);
+        r = InflateRect(r, -1, -1);
+    } else {
+        c.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    }
+    DrawFace(c, r, pressed_);
+    if (focused) {
+        c.Brush().SetStyle(bsSolid);
+        c.Brush().SetColor(clWhite);
+        c.Font().SetColor(clBlack);
+        c.DrawFocusRect(InflateRect(ClientRect(), -4, -4));
+    }
 }
 
 }  // namespace menvaro

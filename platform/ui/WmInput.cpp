@@ -1,6 +1,5 @@
 // Input from the backend and from the synthetic source, turned into
-// messages in the queue of the window's thread; the backend choice.
-#include <condition_variable>
+// messages in the queue of the window's thread; the backend in use.
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -205,57 +204,6 @@ public:
     }
 };
 
-// ------------------------------------------------------------- headless
-
-class THeadlessBackend : public TBackend {
-public:
-    const char* Name() const override { return "headless"; }
-    TRect ScreenRect() override { return Bounds(0, 0, 1024, 768); }
-    TRect WorkArea() override { return Bounds(0, 0, 1024, 728); }
-    std::uintptr_t CreateWindow(const TBackendWindowParams&) override { return next_++; }
-    void DestroyWindow(std::uintptr_t) override {}
-    void ShowWindow(std::uintptr_t, bool, bool) override {}
-    void SetBounds(std::uintptr_t, TRect) override {}
-    void SetTitle(std::uintptr_t, const std::string&) override {}
-    void Raise(std::uintptr_t, bool) override {}
-    void Present(std::uintptr_t, const TSurfaceView&, const TRect&) override {}
-    bool ReadBack(std::uintptr_t, TBitmap&) override { return false; }
-    void SetCursor(int) override {}
-    void CaptureMouse(bool) override {}
-    std::string ClipboardText() override {
-        std::lock_guard<std::mutex> g(lock_);
-        return clipboard_;
-    }
-    void SetClipboardText(const std::string& text) override {
-        std::lock_guard<std::mutex> g(lock_);
-        clipboard_ = text;
-    }
-    bool Pump(TBackendSink&, int timeoutMs) override {
-        std::unique_lock<std::mutex> g(lock_);
-        if (!woken_) {
-            if (timeoutMs < 0)
-                cv_.wait(g, [this] { return woken_; });
-            else
-                cv_.wait_for(g, std::chrono::milliseconds(timeoutMs), [this] { return woken_; });
-        }
-        woken_ = false;
-        return false;
-    }
-    void Wake() override {
-        std::lock_guard<std::mutex> g(lock_);
-        woken_ = true;
-        cv_.notify_all();
-    }
-    bool VirtualTime() const override { return true; }
-
-private:
-    std::uintptr_t next_ = 1;
-    std::mutex lock_;
-    std::condition_variable cv_;
-    bool woken_ = false;
-    std::string clipboard_;
-};
-
 }  // namespace
 
 namespace wm {
@@ -266,34 +214,6 @@ TBackendSink& InputSink() {
 }
 
 }  // namespace wm
-
-std::unique_ptr<TBackend> CreateHeadlessBackend() { return std::make_unique<THeadlessBackend>(); }
-
-std::unique_ptr<TBackend> CreateBackendFromEnvironment(std::string& error) {
-    const char* choice = std::getenv("MENVARO_UI");
-    std::string ui = choice ? choice : "";
-    if (ui == "headless") return CreateHeadlessBackend();
-    if (ui == "sdl" || ui.empty()) {
-        if (ui.empty()) {
-            const char* display = std::getenv("DISPLAY");
-            const char* wayland = std::getenv("WAYLAND_DISPLAY");
-            if ((!display || !*display) && (!wayland || !*wayland)) {
-                error =
-                    "menvaro: no display to open windows on. Set DISPLAY (or WAYLAND_DISPLAY) for a desktop, "
-                    "or MENVARO_UI=headless to run without one.";
-                return nullptr;
-            }
-        }
-        try {
-            return CreateSdlBackend();
-        } catch (const Exception& e) {
-            error = std::string("menvaro: the sdl backend cannot start: ") + e.what();
-            return nullptr;
-        }
-    }
-    error = "menvaro: MENVARO_UI=" + ui + " names no backend (headless or sdl)";
-    return nullptr;
-}
 
 TBackend& Backend() {
     Lock l(G().lock);

@@ -1,7 +1,7 @@
 // Internal state of the window manager, shared by its three parts:
 // WmWindows.cpp (the window tree, geometry, painting), WmQueue.cpp (threads,
 // messages, timers, focus, activation, capture) and WmInput.cpp (backend
-// events, the synthetic event source, the backend choice).
+// events, the synthetic event source, the backend in use).
 //
 // One (recursive) mutex guards everything here. Functions named ...Locked
 // expect it held; no window procedure is ever called while it is held, and

@@ -1,7 +1,6 @@
 // The window tree: creation, geometry, styles, visibility, regions, and
 // painting (update regions, device contexts, default frame drawing).
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/Exceptions.h"
 #include "ui/WmInternal.h"
@@ -17,8 +16,7 @@ Globals& G() {
         auto* globals = new Globals;  // outlives every static that may still post or paint
         // Headless time is the program's own from the start, also before a
         // window brings up the backend.
-        const char* ui = std::getenv("MENVARO_UI");
-        globals->virtualTime = ui && std::string(ui) == "headless";
+        globals->virtualTime = BackendChoice() == "headless";
         if (globals->virtualTime) globals->virtualNow = 1;
         return globals;
     }();

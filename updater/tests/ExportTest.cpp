@@ -61,6 +61,7 @@ TEST(DemoExport, WritesTheGoldenFilesByteForByte) {
     menvaro::TSearchRec rec;
     for (int r = menvaro::FindFirst(std::string(GOLDEN_DIR) + "*.xml", 0, rec); r == 0; r = menvaro::FindNext(rec))
         golden.push_back(rec.Name);
+    menvaro::FindClose(rec);
     for (int r = menvaro::FindFirst(e.out() + "*", 0, rec); r == 0; r = menvaro::FindNext(rec))
         if (rec.Name != "sock.xml") written.push_back(rec.Name);
     menvaro::FindClose(rec);
@@ -237,6 +238,7 @@ TEST(Export, AFailingExporterStopsTheSeriesAndKeepsWhatWasWritten) {
     // Nothing half-written is left behind.
     menvaro::TSearchRec rec;
     EXPECT_NE(menvaro::FindFirst(e.out() + "*.tmp", menvaro::faAnyFile, rec), 0);
+    menvaro::FindClose(rec);
 }
 
 TEST(Export, MissingSetMealTablesFailNothing) {

@@ -89,6 +89,7 @@ TEST(Files, SearchReportsFilesInNameOrderAndFoldersOnlyWhenAsked) {
     TSearchRec rec;
     ASSERT_EQ(FindFirst(t.path() + "sub.xml", faAnyFile, rec), 0);
     EXPECT_EQ(rec.Attr & faDirectory, faDirectory);
+    FindClose(rec);
     ASSERT_EQ(FindFirst(t.path() + "c.txt", faAnyFile, rec), 0);
     EXPECT_EQ(rec.Attr & faDirectory, 0);
     EXPECT_EQ(rec.Size, 1);

@@ -2,6 +2,8 @@
 
 #include "TestClasses.h"
 #include "classes/ClassBuilder.h"
+#include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 #include "testsupport/ErrorMessage.h"
 
 namespace menvaro {
@@ -160,6 +162,43 @@ TEST(TypeInfo, RegistryAndPropertyTables) {
     EXPECT_THROW(GetClass("TNoSuchClass"), EClassNotFound);
     // The library's own classes are there without a program naming them.
     EXPECT_NE(FindClass("TDataModule"), nullptr);
+}
+
+// A property stored by a rule on the instance that is no method of the
+// class, as a control's Color is stored only when it is not the parent's.
+class TTestSwatch : public TComponent {
+    MENVARO_CLASS(TTestSwatch, TComponent)
+public:
+    explicit TTestSwatch(TComponent* owner) : TComponent(owner) {}
+    int Tint = 0;
+    bool ParentTint = true;
+};
+
+MENVARO_CLASS_INFO(TTestSwatch) {
+    c.Prop("Tint", &TTestSwatch::Tint, &TTestSwatch::Tint).Default(0).Stored([](const TTestSwatch& s) {
+        return !s.ParentTint;
+    });
+    c.Prop("ParentTint", &TTestSwatch::ParentTint, &TTestSwatch::ParentTint).Default(true);
+}
+
+TEST(TypeInfo, AStoredPredicateDecidesWhatIsWrittenAndReadBack) {
+    TOwned<TTestSwatch> swatch(Create<TTestSwatch>(nullptr));
+    swatch->SetName("Swatch1");
+    swatch->Tint = 7;
+    // The predicate says no: a value that differs from the default stays out.
+    EXPECT_EQ(WriteComponentText(swatch.get()), "object Swatch1: TTestSwatch\nend\n");
+
+    swatch->ParentTint = false;
+    const std::string text = WriteComponentText(swatch.get());
+    EXPECT_EQ(text, "object Swatch1: TTestSwatch\n  Tint = 7\n  ParentTint = False\nend\n");
+    TOwned<TTestSwatch> again(Create<TTestSwatch>(nullptr));
+    ReadComponentText(again.get(), text, "swatch.form");
+    EXPECT_EQ(again->Tint, 7);
+    EXPECT_FALSE(again->ParentTint);
+
+    // Stored does not override the default: the default value is still left out.
+    swatch->Tint = 0;
+    EXPECT_EQ(WriteComponentText(swatch.get()), "object Swatch1: TTestSwatch\n  ParentTint = False\nend\n");
 }
 
 TEST(Events, BoundMethodsCompareByObjectAndCode) {
