@@ -18,12 +18,11 @@ namespace pelgrane {
 
 TDM* DM = nullptr;
 
-MENVARO_CLASS_INFO(TDM) {
-    MENVARO_PUBLISHED_FIELDS(adoCon, qryPublic)
-    MENVARO_PUBLISHED_METHODS(DataModuleCreate, DataModuleDestroy)
-}
+MENVARO_CLASS_INFO(TDM){MENVARO_PUBLISHED_FIELDS(adoCon, qryPublic)
+                            MENVARO_PUBLISHED_METHODS(DataModuleCreate, DataModuleDestroy)}
 
-TDM::TDM(TComponent* owner) : TDataModule(owner) {}
+TDM::TDM(TComponent* owner)
+    : TDataModule(owner) {}
 
 void TDM::DataModuleCreate(TObject*) {
     XmlDoc = std::make_unique<DOMDocument>();
@@ -144,9 +143,8 @@ void TDM::ExportFlat(const char* fileName, const std::string& sql, const char* r
     SaveDocument(fileName);
 }
 
-void TDM::ExportGroupedOnDish(const char* fileName, const std::string& sql, const char* root,
-                              const char* rowPrefix, const char* textField, const char* attrName,
-                              const char* attrField) {
+void TDM::ExportGroupedOnDish(const char* fileName, const std::string& sql, const char* root, const char* rowPrefix,
+                              const char* textField, const char* attrName, const char* attrField) {
     if (!OpenQuery(sql, fileName)) return;
     DOMElement top = NewDocument(root);
     TGroupKeys keys(1);
@@ -233,8 +231,7 @@ void TDM::ExportProjects() {
     for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
         const std::string id = Value("ProjectID");
         // The identifier becomes part of file names here and on the handheld.
-        if (!IsSafeProjectId(id))
-            throw EConvertError("菜谱项目编号 \"" + id + "\" 不能用作文件名");
+        if (!IsSafeProjectId(id)) throw EConvertError("菜谱项目编号 \"" + id + "\" 不能用作文件名");
         Child(top, Numbered("P", ++n), Value("ProjectName")).setAttribute("No", id);
         ProjectIds->Add(id);
     }
@@ -310,14 +307,14 @@ void TDM::ExportUrgentDishes() {
 }
 
 void TDM::ExportLimitDishes() {
-    ExportPerProject("limitdish",
-                     std::string("select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, "
-                                 "c.DishCount as Limited") +
-                         " from DishList a,DishPrice b, LimitSale c" + " where a.DishNo=b.DishNo and b.DishNo=c.DishNo" +
-                         " and a.ProjectID=b.ProjectID and b.ProjectID=c.ProjectID" + " and b.DishUnit=c.DishUnit" +
-                         " and a.ProjectId=" + "'",
-                     std::string("'") + " order by a.dishSpell,a.DishNo,b.UnitSequence", &TDM::DishLayoutRows,
-                     "LimitDish");
+    ExportPerProject(
+        "limitdish",
+        std::string("select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, "
+                    "c.DishCount as Limited") +
+            " from DishList a,DishPrice b, LimitSale c" + " where a.DishNo=b.DishNo and b.DishNo=c.DishNo" +
+            " and a.ProjectID=b.ProjectID and b.ProjectID=c.ProjectID" + " and b.DishUnit=c.DishUnit" +
+            " and a.ProjectId=" + "'",
+        std::string("'") + " order by a.dishSpell,a.DishNo,b.UnitSequence", &TDM::DishLayoutRows, "LimitDish");
 }
 
 void TDM::ExportMakeModes() {
@@ -337,9 +334,8 @@ void TDM::ExportCatsups() {
 }
 
 void TDM::ExportDishCatsups() {
-    ExportGroupedOnDish("dishcatsup.xml",
-                        "select DishNo,CatsupNo,CatsupName from catsup_dish Order by DishNo,CatsupNo", "DishCatsUp",
-                        "C", "CatsupName", "CatsUpNo", "CatsupNo");
+    ExportGroupedOnDish("dishcatsup.xml", "select DishNo,CatsupNo,CatsupName from catsup_dish Order by DishNo,CatsupNo",
+                        "DishCatsUp", "C", "CatsupName", "CatsUpNo", "CatsupNo");
 }
 
 void TDM::ExportRequests() {
@@ -391,10 +387,10 @@ const std::string kGuqingTail = std::string("'") + " order by b.dishSpell,b.Dish
 }  // namespace
 
 void TDM::ExportGuqingDishes() {
-    ExportPerProject("guqingdish",
-                     kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUse=1" +
-                         " and b.ProjectId=" + "'",
-                     kGuqingTail, &TDM::DishLayoutRows, "GuqingDish");
+    ExportPerProject(
+        "guqingdish",
+        kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUse=1" + " and b.ProjectId=" + "'",
+        kGuqingTail, &TDM::DishLayoutRows, "GuqingDish");
 }
 
 void TDM::ExportOptionalDishes() {
@@ -489,7 +485,8 @@ bool IsSafeProjectId(const std::string& id) {
     // A char column pads an empty identifier with blanks.
     if (Trim(id).empty() || id == "." || id == "..") return false;
     for (char c : id)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ||
+            std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos)
             return false;
     return true;
 }
@@ -526,8 +523,7 @@ std::vector<in_addr> HostAddresses() {
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
     if (getaddrinfo(host, nullptr, &hints, &list) != 0) return found;
-    for (addrinfo* p = list; p; p = p->ai_next)
-        found.push_back(reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr);
+    for (addrinfo* p = list; p; p = p->ai_next) found.push_back(reinterpret_cast<sockaddr_in*>(p->ai_addr)->sin_addr);
     freeaddrinfo(list);
     return found;
 }

@@ -3,15 +3,15 @@
 // handheld's XML data files into the output folder.
 #pragma once
 
-#include <memory>
 #include <initializer_list>
-#include <string_view>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/StringList.h"
-#include "data/ADODB.h"
 #include "classes/DataModule.h"
+#include "data/ADODB.h"
 #include "xml/DOMDocument.h"
 
 namespace pelgrane {
@@ -96,8 +96,8 @@ private:
     // rows inside it.
     void ExportGroupedOnDish(const char* fileName, const std::string& sql, const char* root, const char* rowPrefix,
                              const char* textField, const char* attrName, const char* attrField);
-    void DishRows(DOMElement& root);          // dish + project
-    void DishLayoutRows(DOMElement& root);    // urgent, limit, sold-out, optional
+    void DishRows(DOMElement& root);        // dish + project
+    void DishLayoutRows(DOMElement& root);  // urgent, limit, sold-out, optional
 };
 
 extern TDM* DM;

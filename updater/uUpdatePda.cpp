@@ -4,12 +4,12 @@
 #include "base/Files.h"
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
+#include "classes/ClassBuilder.h"
 #include "fileCopy.h"
 #include "registry/RegistryIniFile.h"
-#include "classes/ClassBuilder.h"
-#include "ui/FolderBrowser.h"
 #include "uDM.h"
 #include "uFuntion.h"
+#include "ui/FolderBrowser.h"
 #include "untProgressBar.h"
 
 namespace pelgrane {
@@ -108,12 +108,8 @@ void TUpdateForm::btnUpdateDataClick(TObject*) {
     SourceFolder = IncludeTrailingPathDelimiter(SourceFolder);
 
     switch (ConnectDevice()) {
-        case TDeviceConnection::dcNoLibrary:
-            ShowMsg("没有找到PDA连接程序,无法更新到PDA！", 0);
-            return;
-        case TDeviceConnection::dcNotConnected:
-            ShowMsg("没有连接上PDA,请检查PDA是否已连接！", 0);
-            return;
+        case TDeviceConnection::dcNoLibrary: ShowMsg("没有找到PDA连接程序,无法更新到PDA！", 0); return;
+        case TDeviceConnection::dcNotConnected: ShowMsg("没有连接上PDA,请检查PDA是否已连接！", 0); return;
         case TDeviceConnection::dcConnected: break;
     }
 

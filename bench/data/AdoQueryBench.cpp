@@ -28,8 +28,10 @@ TADOConnection& Connection() {
     static TADOConnection* con = Create<TADOConnection>(nullptr);  // lives for the whole run
     if (!con->Connected()) {
         con->SetLoginPrompt(false);
-        con->SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
-                                 "Initial Catalog=Velkoranth;Data Source=" + g_folder);
+        con->SetConnectionString(
+            "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+            "Initial Catalog=Velkoranth;Data Source=" +
+            g_folder);
         con->Open();
     }
     return *con;
@@ -72,7 +74,8 @@ void ReadWithCApi(benchmark::State& state, const std::string& sql) {
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             for (int c = 0; c < columns; ++c) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                const std::string value(text ? text : "", text ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)) : 0);
+                const std::string value(text ? text : "",
+                                        text ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)) : 0);
                 bytes += static_cast<std::int64_t>(value.size());
             }
             ++rows;
@@ -121,7 +124,8 @@ int main(int argc, char** argv) {
     }
     const auto statements = demo::HandheldStatements(projects);
     for (const auto& s : statements) {
-        benchmark::RegisterBenchmark(("TADOQuery/" + s.file).c_str(), ReadWithQuery, s.sql)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("TADOQuery/" + s.file).c_str(), ReadWithQuery, s.sql)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("sqlite3/" + s.file).c_str(), ReadWithCApi, s.sql)->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);

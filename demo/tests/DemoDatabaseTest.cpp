@@ -26,9 +26,7 @@ protected:
             std::string(MENVARO_DEMO_DB_DIR));
         con->Open();
     }
-    static void TearDownTestSuite() {
-        FreeAndNil(con);
-    }
+    static void TearDownTestSuite() { FreeAndNil(con); }
     void SetUp() override { qry.SetConnection(con); }
 
     TADOQuery& Run(const std::string& sql) {
@@ -72,14 +70,14 @@ TEST_F(Demo, RowCountsOfEveryHandheldFile) {
 
     // Zero rows: the handheld file is not written and goes to the empty list.
     const std::map<std::string, int> expected = {
-        {"piddata.xml", 3},      {"area.xml", 5},          {"room.xml", 18},          {"dish01.xml", 48},
-        {"dish02.xml", 19},      {"dish03.xml", 11},       {"urgentdish01.xml", 4},   {"urgentdish02.xml", 2},
-        {"urgentdish03.xml", 0}, {"limitdish01.xml", 3},   {"limitdish02.xml", 2},    {"limitdish03.xml", 0},
-        {"makemode.xml", 11},    {"dishmakemode.xml", 20}, {"catsup.xml", 12},        {"dishcatsup.xml", 16},
-        {"request.xml", 12},     {"dishrequest.xml", 20},  {"material.xml", 12},      {"pingunit.xml", 22},
-        {"zuofa.xml", 9},        {"guqingdish01.xml", 3},  {"guqingdish02.xml", 1},   {"guqingdish03.xml", 0},
+        {"piddata.xml", 3},        {"area.xml", 5},           {"room.xml", 18},          {"dish01.xml", 48},
+        {"dish02.xml", 19},        {"dish03.xml", 11},        {"urgentdish01.xml", 4},   {"urgentdish02.xml", 2},
+        {"urgentdish03.xml", 0},   {"limitdish01.xml", 3},    {"limitdish02.xml", 2},    {"limitdish03.xml", 0},
+        {"makemode.xml", 11},      {"dishmakemode.xml", 20},  {"catsup.xml", 12},        {"dishcatsup.xml", 16},
+        {"request.xml", 12},       {"dishrequest.xml", 20},   {"material.xml", 12},      {"pingunit.xml", 22},
+        {"zuofa.xml", 9},          {"guqingdish01.xml", 3},   {"guqingdish02.xml", 1},   {"guqingdish03.xml", 0},
         {"optionaldish01.xml", 2}, {"optionaldish02.xml", 0}, {"optionaldish03.xml", 0}, {"snackdish.xml", 11},
-        {"calltype.xml", 6},     {"weightdish.xml", 3},    {"prodposi.xml", 6},       {"MachineNameList.xml", 5},
+        {"calltype.xml", 6},       {"weightdish.xml", 3},     {"prodposi.xml", 6},       {"MachineNameList.xml", 5},
     };
     const auto statements = HandheldStatements(projects);
     ASSERT_EQ(statements.size(), expected.size());
@@ -98,10 +96,14 @@ TEST_F(Demo, ColumnTypesAreTheProductDatabasesTypes) {
         const char* field;
         TFieldType type;
     } cases[] = {
-        {"piddata.xml", "ProjectID", TFieldType::ftFixedChar},     {"piddata.xml", "ProjectName", TFieldType::ftString},
-        {"makemode.xml", "AddPrice", TFieldType::ftCurrency},      {"request.xml", "UpdateTime", TFieldType::ftDateTime},
-        {"snackdish.xml", "SumMoney1", TFieldType::ftCurrency},    {"snackdish.xml", "SnackCount3", TFieldType::ftBCD},
-        {"limitdish01.xml", "Limited", TFieldType::ftInteger},     {"prodposi.xml", "PositionName", TFieldType::ftWideString},
+        {"piddata.xml", "ProjectID", TFieldType::ftFixedChar},
+        {"piddata.xml", "ProjectName", TFieldType::ftString},
+        {"makemode.xml", "AddPrice", TFieldType::ftCurrency},
+        {"request.xml", "UpdateTime", TFieldType::ftDateTime},
+        {"snackdish.xml", "SumMoney1", TFieldType::ftCurrency},
+        {"snackdish.xml", "SnackCount3", TFieldType::ftBCD},
+        {"limitdish01.xml", "Limited", TFieldType::ftInteger},
+        {"prodposi.xml", "PositionName", TFieldType::ftWideString},
         {"MachineNameList.xml", "IPAddress", TFieldType::ftFixedChar},
         {"MachineNameList.xml", "MacAliasName", TFieldType::ftWideString},
     };
@@ -121,19 +123,20 @@ TEST_F(Demo, ProjectsAreDistinctAndAreasMayHaveNone) {
 }
 
 TEST_F(Demo, DishFileGroupsOnThreeLevelsWithUpToThreeUnits) {
-    const auto rows = Rows(Sql("dish01.xml"), {"ProdTypeNo", "CateNo", "DishNo", "DishName", "CustomDishNo",
-                                               "dishSpell", "DishUnit"});
+    const auto rows = Rows(Sql("dish01.xml"),
+                           {"ProdTypeNo", "CateNo", "DishNo", "DishName", "CustomDishNo", "dishSpell", "DishUnit"});
     auto find = [&rows](const std::string& dishNo) {
         std::vector<std::string> units;
         for (const auto& r : rows)
             if (r.find("|" + dishNo + "|") != std::string::npos) units.push_back(r);
         return units;
     };
-    EXPECT_EQ(find("010103"), (std::vector<std::string>{"1|01|010103|麻婆豆腐|103|MPDF|例", "1|01|010103|麻婆豆腐|103|MPDF|中",
-                                                        "1|01|010103|麻婆豆腐|103|MPDF|大"}));
+    EXPECT_EQ(find("010103"),
+              (std::vector<std::string>{"1|01|010103|麻婆豆腐|103|MPDF|例", "1|01|010103|麻婆豆腐|103|MPDF|中",
+                                        "1|01|010103|麻婆豆腐|103|MPDF|大"}));
     EXPECT_EQ(find("010402"), (std::vector<std::string>{"1|04|010402|鸳鸯锅<麻辣&清汤>|402|YYG|锅"}));
     EXPECT_EQ(find("010404"), (std::vector<std::string>{"1|04|010404|干锅花菜||GGHC|例"}));  // no custom number
-    EXPECT_EQ(find("010802"), (std::vector<std::string>{"2|08|010802|卤鸭舌|802||例"}));    // no spell
+    EXPECT_EQ(find("010802"), (std::vector<std::string>{"2|08|010802|卤鸭舌|802||例"}));     // no spell
     EXPECT_EQ(find("011002"), (std::vector<std::string>{"5|10|011002|\xF0\xB0\xBB\x9E\xF0\xB0\xBB\x9E面|1002|BBM|碗"}));
     // Optional dishes stay out of the dish file.
     EXPECT_TRUE(find("010599").empty());
@@ -198,9 +201,9 @@ TEST_F(Demo, FlatFilesWithTenAndMoreRowsAndEveryKindOfText) {
 }
 
 TEST_F(Demo, SnacksOnThreeLevelsWithMoneyAndDecimalTexts) {
-    const auto rows = Rows(Sql("snackdish.xml"), {"SnackNo1", "SnackName1", "SumMoney1", "SnackNo2", "SnackName2",
-                                                  "SumMoney2", "SnackNo3", "SnackName3", "SnackPrice3", "SnackUnit3",
-                                                  "SnackCount3"});
+    const auto rows = Rows(Sql("snackdish.xml"),
+                           {"SnackNo1", "SnackName1", "SumMoney1", "SnackNo2", "SnackName2", "SumMoney2", "SnackNo3",
+                            "SnackName3", "SnackPrice3", "SnackUnit3", "SnackCount3"});
     ASSERT_EQ(rows.size(), 11u);
     EXPECT_EQ(rows[0], "01|商务套餐|68|0101|主菜(任选一)||010101|宫保鸡丁|38|例|1");
     EXPECT_EQ(rows[4], "01|商务套餐|68|0103|主食||011003|白米饭|2|碗|2");
@@ -211,8 +214,9 @@ TEST_F(Demo, SnacksOnThreeLevelsWithMoneyAndDecimalTexts) {
 }
 
 TEST_F(Demo, WeighedDishesAreDistinctAndOrderedBySpell) {
-    EXPECT_EQ(Rows(Sql("weightdish.xml"), {"CateName", "DishName", "dishspell", "DishUnit"}),
-              (std::vector<std::string>{"海鲜池|白灼基围虾|BZJWX|斤", "海鲜池|清蒸鲈鱼|QZLY|斤", "海鲜池|时价海鲜|SJHX|斤"}));
+    EXPECT_EQ(
+        Rows(Sql("weightdish.xml"), {"CateName", "DishName", "dishspell", "DishUnit"}),
+        (std::vector<std::string>{"海鲜池|白灼基围虾|BZJWX|斤", "海鲜池|清蒸鲈鱼|QZLY|斤", "海鲜池|时价海鲜|SJHX|斤"}));
 }
 
 TEST_F(Demo, OtherColumnTypesOfTheDatabase) {
@@ -233,7 +237,8 @@ TEST_F(Demo, OtherColumnTypesOfTheDatabase) {
 TEST(DemoSql, KeepsToWhatBothEnginesAccept) {
     const std::string sql = ReadFileBytes(MENVARO_DEMO_SQL);
     const std::regex column(R"(^  (\w+) ([a-z]+(\([0-9, ]+\))?) (NOT NULL|NULL))");
-    const std::regex allowed(R"(char\(\d+\)|varchar\(\d+\)|nvarchar\(\d+\)|int|money|bit|datetime|float|decimal\(\d+,\d+\))");
+    const std::regex allowed(
+        R"(char\(\d+\)|varchar\(\d+\)|nvarchar\(\d+\)|int|money|bit|datetime|float|decimal\(\d+,\d+\))");
     int columns = 0;
     std::size_t pos = 0;
     while (pos < sql.size()) {

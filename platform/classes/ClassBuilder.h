@@ -69,8 +69,7 @@ struct GetterValue<R (B::*)() const noexcept> {
     using type = std::remove_cvref_t<R>;
 };
 template <class R, class B>
-    requires(!std::is_function_v<R>)
-struct GetterValue<R B::*> {
+requires(!std::is_function_v<R>) struct GetterValue<R B::*> {
     using type = std::remove_cvref_t<R>;
 };
 
@@ -138,8 +137,8 @@ public:
         return *this;
     }
     template <class F>
-        requires(!std::is_member_function_pointer_v<F> && std::is_invocable_r_v<bool, const F&, const C&>)
-    TPropBuilder& Stored(F pred) {
+    requires(!std::is_member_function_pointer_v<F> &&
+             std::is_invocable_r_v<bool, const F&, const C&>) TPropBuilder& Stored(F pred) {
         p_.StoredFn = [pred = std::move(pred)](void* p) -> bool { return pred(*typeinfo_detail::Self<C>(p)); };
         return *this;
     }
@@ -199,8 +198,9 @@ public:
             return TMethodValue{e.Data(), reinterpret_cast<void (*)()>(e.Code()), e.IsClosure()};
         };
         p.SetMethod = [member](void* o, const TMethodValue& m) {
-            typeinfo_detail::Self<C>(o)->*member =
-                m.Code ? Ev::FromCode(m.Data, reinterpret_cast<typename Ev::Thunk>(m.Code)) : Ev();
+            typeinfo_detail::Self<C>(o)->*member = m.Code ? Ev::FromCode(m.Data,
+                                                                         reinterpret_cast<typename Ev::Thunk>(m.Code))
+                                                          : Ev();
         };
         return TPropBuilder<C>(p);
     }
@@ -209,8 +209,7 @@ public:
     template <auto M>
     void Method(const char* name) {
         using Ev = typename typeinfo_detail::MethodTraits<decltype(M)>::Event;
-        info_.Methods.push_back(
-            {name, reinterpret_cast<void (*)()>(Ev::template ThunkOf<C, M>()), typeid(Ev)});
+        info_.Methods.push_back({name, reinterpret_cast<void (*)()>(Ev::template ThunkOf<C, M>()), typeid(Ev)});
     }
 
     // A published field: set when a component of this name is owned.
@@ -267,8 +266,7 @@ private:
             p.Enum = &EnumInfoOf<typename typeinfo_detail::IsSet<V>::Element>();
             p.TypeName = "set of " + p.Enum->Name;
             p.GetOrd = [get](void* o) { return static_cast<std::int64_t>(get(o).Bits()); };
-            if (set)
-                p.SetOrd = [set](void* o, std::int64_t v) { set(o, V::FromBits(static_cast<std::uint64_t>(v))); };
+            if (set) p.SetOrd = [set](void* o, std::int64_t v) { set(o, V::FromBits(static_cast<std::uint64_t>(v))); };
         } else if constexpr (std::is_same_v<V, char>) {
             p.Kind = TTypeKind::Char;
             p.TypeName = "Char";
@@ -332,8 +330,7 @@ TClassInfo* MakeClassInfo(const char* name, void (*describe)(TClassBuilder<C>&),
     info->IsTObject = !foreign;
     if constexpr (std::is_base_of_v<TObject, C> && !std::is_same_v<C, TObject>)
         info->ParentOf = &C::inherited::StaticClass;
-    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> &&
-                  std::is_constructible_v<C, TComponent*>)
+    if constexpr (std::is_base_of_v<TComponent, C> && !std::is_abstract_v<C> && std::is_constructible_v<C, TComponent*>)
         info->ComponentFactory = &ConstructComponent<C>;
     if constexpr (std::is_base_of_v<TCollectionItem, C> && !std::is_abstract_v<C> &&
                   std::is_constructible_v<C, TCollection*>)
@@ -352,40 +349,37 @@ TClassInfo* MakeClassInfo(const char* name, void (*describe)(TClassBuilder<C>&),
 #define MENVARO_EXPAND3(...) MENVARO_EXPAND2(MENVARO_EXPAND2(MENVARO_EXPAND2(MENVARO_EXPAND2(__VA_ARGS__))))
 #define MENVARO_EXPAND2(...) MENVARO_EXPAND1(MENVARO_EXPAND1(MENVARO_EXPAND1(MENVARO_EXPAND1(__VA_ARGS__))))
 #define MENVARO_EXPAND1(...) __VA_ARGS__
-#define MENVARO_FOR_EACH(macro, arg, ...) \
-    __VA_OPT__(MENVARO_EXPAND(MENVARO_FOR_EACH_HELPER(macro, arg, __VA_ARGS__)))
+#define MENVARO_FOR_EACH(macro, arg, ...) __VA_OPT__(MENVARO_EXPAND(MENVARO_FOR_EACH_HELPER(macro, arg, __VA_ARGS__)))
 #define MENVARO_FOR_EACH_HELPER(macro, arg, a1, ...) \
     macro(arg, a1) __VA_OPT__(MENVARO_FOR_EACH_AGAIN MENVARO_PARENS(macro, arg, __VA_ARGS__))
 #define MENVARO_FOR_EACH_AGAIN() MENVARO_FOR_EACH_HELPER
 
 // Describes class Self (declared with MENVARO_CLASS) and registers it; the
 // body that follows sees the builder as `c`.
-#define MENVARO_CLASS_INFO(Self)                                                                     \
-    static void menvaro_describe_##Self(::menvaro::TClassBuilder<Self>& c);                          \
-    const ::menvaro::TClassInfo& Self::StaticClass() {                                               \
-        static ::menvaro::TClassInfo* info =                                                         \
-            ::menvaro::typeinfo_detail::MakeClassInfo<Self>(#Self, &menvaro_describe_##Self, false); \
-        return *info;                                                                                \
-    }                                                                                                \
-    [[maybe_unused]] static const bool menvaro_registered_##Self =                                   \
-        (::menvaro::RegisterClass(Self::StaticClass()), true);                                       \
+#define MENVARO_CLASS_INFO(Self)                                                                                   \
+    static void menvaro_describe_##Self(::menvaro::TClassBuilder<Self>& c);                                        \
+    const ::menvaro::TClassInfo& Self::StaticClass() {                                                             \
+        static ::menvaro::TClassInfo* info = ::menvaro::typeinfo_detail::MakeClassInfo<Self>(                      \
+            #Self, &menvaro_describe_##Self, false);                                                               \
+        return *info;                                                                                              \
+    }                                                                                                              \
+    [[maybe_unused]] static const bool menvaro_registered_##Self = (::menvaro::RegisterClass(Self::StaticClass()), \
+                                                                    true);                                         \
     static void menvaro_describe_##Self([[maybe_unused]] ::menvaro::TClassBuilder<Self>& c)
 
 // Describes foreign class T under the name Name; used inside namespace menvaro.
-#define MENVARO_FOREIGN_CLASS_INFO(T, Name)                                                          \
-    static void menvaro_describe_foreign_##T(::menvaro::TClassBuilder<T>& c);                        \
-    template <>                                                                                      \
-    const ::menvaro::TClassInfo& ForeignClassOf<T>() {                                               \
-        static ::menvaro::TClassInfo* info =                                                         \
-            ::menvaro::typeinfo_detail::MakeClassInfo<T>(Name, &menvaro_describe_foreign_##T, true); \
-        return *info;                                                                                \
-    }                                                                                                \
+#define MENVARO_FOREIGN_CLASS_INFO(T, Name)                                                \
+    static void menvaro_describe_foreign_##T(::menvaro::TClassBuilder<T>& c);              \
+    template <>                                                                            \
+    const ::menvaro::TClassInfo& ForeignClassOf<T>() {                                     \
+        static ::menvaro::TClassInfo* info = ::menvaro::typeinfo_detail::MakeClassInfo<T>( \
+            Name, &menvaro_describe_foreign_##T, true);                                    \
+        return *info;                                                                      \
+    }                                                                                      \
     static void menvaro_describe_foreign_##T([[maybe_unused]] ::menvaro::TClassBuilder<T>& c)
 
-#define MENVARO_PUBLISHED_FIELD_(c, name) \
-    c.Field(#name, &std::remove_reference_t<decltype(c)>::Class::name);
-#define MENVARO_PUBLISHED_METHOD_(c, name) \
-    c.template Method<&std::remove_reference_t<decltype(c)>::Class::name>(#name);
+#define MENVARO_PUBLISHED_FIELD_(c, name) c.Field(#name, &std::remove_reference_t<decltype(c)>::Class::name);
+#define MENVARO_PUBLISHED_METHOD_(c, name) c.template Method<&std::remove_reference_t<decltype(c)>::Class::name>(#name);
 // Inside MENVARO_CLASS_INFO: published fields and methods by their names.
 #define MENVARO_PUBLISHED_FIELDS(...) MENVARO_FOR_EACH(MENVARO_PUBLISHED_FIELD_, c, __VA_ARGS__)
 #define MENVARO_PUBLISHED_METHODS(...) MENVARO_FOR_EACH(MENVARO_PUBLISHED_METHOD_, c, __VA_ARGS__)
@@ -394,19 +388,19 @@ TClassInfo* MakeClassInfo(const char* name, void (*describe)(TClassBuilder<C>&),
 // in any order, in the .cpp. Values must run from 0 without gaps.
 #define MENVARO_ENUM_ENTRY_(E, v) {static_cast<int>(v), #v},
 #define MENVARO_SCOPED_ENUM_ENTRY_(E, v) {static_cast<int>(E::v), #v},
-#define MENVARO_DEFINE_ENUM(E, ...)                                                           \
-    template <>                                                                               \
-    const ::menvaro::TEnumInfo& EnumInfoOf<E>() {                                             \
-        static const ::menvaro::TEnumInfo info = ::menvaro::typeinfo_detail::MakeEnumInfo(    \
-            #E, {MENVARO_FOR_EACH(MENVARO_ENUM_ENTRY_, E, __VA_ARGS__)});                     \
-        return info;                                                                          \
+#define MENVARO_DEFINE_ENUM(E, ...)                                                        \
+    template <>                                                                            \
+    const ::menvaro::TEnumInfo& EnumInfoOf<E>() {                                          \
+        static const ::menvaro::TEnumInfo info = ::menvaro::typeinfo_detail::MakeEnumInfo( \
+            #E, {MENVARO_FOR_EACH(MENVARO_ENUM_ENTRY_, E, __VA_ARGS__)});                  \
+        return info;                                                                       \
     }
-#define MENVARO_DEFINE_SCOPED_ENUM(E, ...)                                                    \
-    template <>                                                                               \
-    const ::menvaro::TEnumInfo& EnumInfoOf<E>() {                                             \
-        static const ::menvaro::TEnumInfo info = ::menvaro::typeinfo_detail::MakeEnumInfo(    \
-            #E, {MENVARO_FOR_EACH(MENVARO_SCOPED_ENUM_ENTRY_, E, __VA_ARGS__)});              \
-        return info;                                                                          \
+#define MENVARO_DEFINE_SCOPED_ENUM(E, ...)                                                 \
+    template <>                                                                            \
+    const ::menvaro::TEnumInfo& EnumInfoOf<E>() {                                          \
+        static const ::menvaro::TEnumInfo info = ::menvaro::typeinfo_detail::MakeEnumInfo( \
+            #E, {MENVARO_FOR_EACH(MENVARO_SCOPED_ENUM_ENTRY_, E, __VA_ARGS__)});           \
+        return info;                                                                       \
     }
 
 namespace typeinfo_detail {

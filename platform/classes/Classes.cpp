@@ -95,8 +95,8 @@ TComponent::~TComponent() {
         if (std::uncaught_exceptions() > 0) {
             TComponent::BeforeDestruction();
         } else {
-            std::fprintf(stderr, "menvaro: component %s (%s) destroyed with delete instead of Free\n",
-                         name_.c_str(), ClassName().c_str());
+            std::fprintf(stderr, "menvaro: component %s (%s) destroyed with delete instead of Free\n", name_.c_str(),
+                         ClassName().c_str());
             std::abort();
         }
     }
@@ -141,8 +141,7 @@ void TComponent::ValidateRename(TComponent* component, const std::string& curren
 
 void TComponent::SetName(const std::string& name) {
     if (name == name_) return;
-    if (!name.empty() && !IsValidIdent(name))
-        throw EComponentError("'" + name + "' is not a valid component name");
+    if (!name.empty() && !IsValidIdent(name)) throw EComponentError("'" + name + "' is not a valid component name");
     if (owner_)
         owner_->ValidateRename(this, name_, name);
     else

@@ -28,12 +28,12 @@ struct TMessage;
 // Declares the run-time class of a class derived from TObject. Place it
 // first in the class body; the description goes into the .cpp with
 // MENVARO_CLASS_INFO (ClassBuilder.h).
-#define MENVARO_CLASS(Self, Base)                                                       \
-public:                                                                                 \
-    using inherited = Base;                                                             \
-    static const ::menvaro::TClassInfo& StaticClass();                                  \
-    const ::menvaro::TClassInfo& ClassType() const override { return StaticClass(); }  \
-                                                                                        \
+#define MENVARO_CLASS(Self, Base)                                                     \
+public:                                                                               \
+    using inherited = Base;                                                           \
+    static const ::menvaro::TClassInfo& StaticClass();                                \
+    const ::menvaro::TClassInfo& ClassType() const override { return StaticClass(); } \
+                                                                                      \
 private:
 
 class TObject {

@@ -30,7 +30,6 @@ const bool finderRegistered = [] {
 
 }  // namespace
 
-
 MENVARO_CLASS_INFO(TDataModule) {
     c.Prop("OldCreateOrder", &TDataModule::OldCreateOrder, &TDataModule::OldCreateOrder).Default(false);
     c.Event("OnCreate", &TDataModule::OnCreate);

@@ -47,9 +47,9 @@ public:
 
     // Any callable with a matching signature.
     template <class F>
-        requires(!std::is_same_v<std::decay_t<F>, TEvent> &&
-                 !std::is_same_v<std::decay_t<F>, std::nullptr_t> && std::is_invocable_r_v<R, F&, A...>)
-    TEvent(F&& f) : fn_(std::make_shared<std::function<R(A...)>>(std::forward<F>(f))) {}
+    requires(!std::is_same_v<std::decay_t<F>, TEvent> && !std::is_same_v<std::decay_t<F>, std::nullptr_t> &&
+             std::is_invocable_r_v<R, F&, A...>) TEvent(F&& f)
+        : fn_(std::make_shared<std::function<R(A...)>>(std::forward<F>(f))) {}
 
     bool Assigned() const { return code_ != nullptr || fn_ != nullptr; }
     explicit operator bool() const { return Assigned(); }

@@ -53,8 +53,8 @@ public:
         char ch = s_[pos_];
         if (std::isalpha(static_cast<unsigned char>(ch)) || ch == '_') {
             std::size_t start = pos_;
-            while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' ||
-                                        s_[pos_] == '.'))
+            while (pos_ < s_.size() &&
+                   (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' || s_[pos_] == '.'))
                 ++pos_;
             t.kind = Tok::Ident;
             t.text = std::string(s_.substr(start, pos_ - start));
@@ -174,7 +174,8 @@ private:
         } else {
             t.kind = Tok::Integer;
             // The lowest integer has no positive counterpart.
-            std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
+            std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
+                                  (negative ? 1 : 0);
             std::uint64_t v = 0;
             for (char d : digits) {
                 std::uint64_t next = v * 10 + static_cast<std::uint64_t>(d - '0');
@@ -200,8 +201,7 @@ private:
             if (ch == '\'') {
                 ++pos_;
                 while (true) {
-                    if (pos_ >= s_.size() || s_[pos_] == '\n' || s_[pos_] == '\r')
-                        Fail(t.line, "unterminated string");
+                    if (pos_ >= s_.size() || s_[pos_] == '\n' || s_[pos_] == '\r') Fail(t.line, "unterminated string");
                     if (s_[pos_] == '\'') {
                         if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '\'') {
                             t.text.push_back('\'');
@@ -219,8 +219,8 @@ private:
                 std::size_t digits = 0;
                 bool hex = pos_ < s_.size() && s_[pos_] == '$';
                 if (hex) ++pos_;
-                while (pos_ < s_.size() && (hex ? HexDigit(s_[pos_]) >= 0
-                                                : std::isdigit(static_cast<unsigned char>(s_[pos_])) != 0)) {
+                while (pos_ < s_.size() &&
+                       (hex ? HexDigit(s_[pos_]) >= 0 : std::isdigit(static_cast<unsigned char>(s_[pos_])) != 0)) {
                     cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(HexDigit(s_[pos_]));
                     ++pos_;
                     if (++digits > 8 || cp > 0x10FFFF) Fail(t.line, "character code out of range");

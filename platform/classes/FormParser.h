@@ -36,10 +36,10 @@ struct TFormValue {
     int line = 0;
     std::int64_t integer = 0;
     double number = 0;
-    std::string text;  // String: the text; Ident: the name; Binary: the bytes
-    std::vector<std::string> names;       // Set
-    std::vector<TFormValue> values;       // List
-    std::vector<TFormItem> items;         // Collection
+    std::string text;                // String: the text; Ident: the name; Binary: the bytes
+    std::vector<std::string> names;  // Set
+    std::vector<TFormValue> values;  // List
+    std::vector<TFormItem> items;    // Collection
 
     // For messages: "integer", "string", "identifier", ...
     const char* KindName() const;

@@ -57,8 +57,7 @@ public:
         if (matched_ || !SameText(name, name_)) return;
         matched_ = true;
         if (value_.kind != TFormValue::Binary)
-            RaiseFormError(fileName_, value_.line,
-                           "binary data expected for " + name + ", found " + value_.KindName());
+            RaiseFormError(fileName_, value_.line, "binary data expected for " + name + ", found " + value_.KindName());
         if (!read) RaiseFormError(fileName_, value_.line, "property " + name + " cannot be read");
         TMemoryStream stream(value_.text);
         read(stream);
@@ -217,7 +216,8 @@ private:
                 Fail(node.line, node.name + " is a " + child->ClassName() + ", not a " + node.className);
         } else {
             const TClassInfo& info = ClassNamed(node.className, node.line);
-            if (!info.ComponentFactory) Fail(node.line, "class " + node.className + " cannot be created from a form file");
+            if (!info.ComponentFactory)
+                Fail(node.line, "class " + node.className + " cannot be created from a form file");
             Guard(node.line, node.name, [&] { child = info.ComponentFactory(root_); });
             child->SetComponentStateFlag(csLoading, true);
             child->SetComponentStateFlag(csReading, true);
@@ -366,8 +366,7 @@ private:
         if (defined) {
             TReadFiler filer(defined, v, *file_, root_);
             CallDefineProperties(obj, filer);
-            if (!filer.Matched())
-                Fail(line, what + ": a " + obj.Class->Name + " takes no " + v.KindName());
+            if (!filer.Matched()) Fail(line, what + ": a " + obj.Class->Name + " takes no " + v.KindName());
             return;
         }
         if (v.kind == TFormValue::Collection) {

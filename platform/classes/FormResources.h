@@ -21,8 +21,7 @@ struct TFormResource {
 // Made by the generated source of each embedded .form file.
 class TFormResourceRegistration {
 public:
-    TFormResourceRegistration(const char* className, const char* fileName, const unsigned char* data,
-                              std::size_t size);
+    TFormResourceRegistration(const char* className, const char* fileName, const unsigned char* data, std::size_t size);
 };
 
 // Registers a resource at run time (tests, tools). A second resource for one

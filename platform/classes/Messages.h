@@ -33,10 +33,11 @@ inline std::uint16_t HiWord(std::uintptr_t v) { return static_cast<std::uint16_t
 // Mouse positions travel as two signed 16-bit halves of lParam.
 inline LPARAM MakeLParam(int lo, int hi) {
     return static_cast<LPARAM>(static_cast<std::int32_t>((static_cast<std::uint32_t>(hi & 0xFFFF) << 16) |
-                                                          static_cast<std::uint32_t>(lo & 0xFFFF)));
+                                                         static_cast<std::uint32_t>(lo & 0xFFFF)));
 }
 inline WPARAM MakeWParam(int lo, int hi) {
-    return static_cast<WPARAM>((static_cast<std::uint32_t>(hi & 0xFFFF) << 16) | static_cast<std::uint32_t>(lo & 0xFFFF));
+    return static_cast<WPARAM>((static_cast<std::uint32_t>(hi & 0xFFFF) << 16) |
+                               static_cast<std::uint32_t>(lo & 0xFFFF));
 }
 inline int GetXLParam(LPARAM l) { return static_cast<std::int16_t>(l & 0xFFFF); }
 inline int GetYLParam(LPARAM l) { return static_cast<std::int16_t>((l >> 16) & 0xFFFF); }

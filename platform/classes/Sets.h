@@ -23,16 +23,28 @@ public:
 
     constexpr bool Contains(E e) const { return (bits_ & Bit(e)) != 0; }
     constexpr bool Empty() const { return bits_ == 0; }
-    constexpr TSet& Include(E e) { bits_ |= Bit(e); return *this; }
-    constexpr TSet& Exclude(E e) { bits_ &= ~Bit(e); return *this; }
+    constexpr TSet& Include(E e) {
+        bits_ |= Bit(e);
+        return *this;
+    }
+    constexpr TSet& Exclude(E e) {
+        bits_ &= ~Bit(e);
+        return *this;
+    }
 
     constexpr TSet operator+(TSet o) const { return FromBits(bits_ | o.bits_); }
     constexpr TSet operator-(TSet o) const { return FromBits(bits_ & ~o.bits_); }
     constexpr TSet operator*(TSet o) const { return FromBits(bits_ & o.bits_); }
     constexpr TSet operator+(E e) const { return FromBits(bits_ | Bit(e)); }
     constexpr TSet operator-(E e) const { return FromBits(bits_ & ~Bit(e)); }
-    constexpr TSet& operator+=(TSet o) { bits_ |= o.bits_; return *this; }
-    constexpr TSet& operator-=(TSet o) { bits_ &= ~o.bits_; return *this; }
+    constexpr TSet& operator+=(TSet o) {
+        bits_ |= o.bits_;
+        return *this;
+    }
+    constexpr TSet& operator-=(TSet o) {
+        bits_ &= ~o.bits_;
+        return *this;
+    }
     constexpr TSet& operator+=(E e) { return Include(e); }
     constexpr TSet& operator-=(E e) { return Exclude(e); }
     constexpr bool operator==(const TSet&) const = default;

@@ -46,9 +46,7 @@ bool TIdentMap::IntToIdent(std::int64_t value, std::string& ident) const {
     return false;
 }
 
-TObject* TInstance::Object() const {
-    return Class && Class->IsTObject ? static_cast<TObject*>(Ptr) : nullptr;
-}
+TObject* TInstance::Object() const { return Class && Class->IsTObject ? static_cast<TObject*>(Ptr) : nullptr; }
 
 bool TPropInfo::Writable() const {
     switch (Kind) {

@@ -10,8 +10,8 @@
 // layer's TStringList) are described from outside as "foreign" classes.
 #pragma once
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
@@ -91,11 +91,11 @@ struct TMethodValue {
 struct TPropInfo {
     std::string Name;
     TTypeKind Kind = TTypeKind::Integer;
-    std::string TypeName;  // for messages
-    const TEnumInfo* Enum = nullptr;      // Enumeration, Set (its elements)
-    const TIdentMap* Idents = nullptr;    // Integer with named values
+    std::string TypeName;                      // for messages
+    const TEnumInfo* Enum = nullptr;           // Enumeration, Set (its elements)
+    const TIdentMap* Idents = nullptr;         // Integer with named values
     const TClassInfo& (*ClassOf)() = nullptr;  // Class: the declared class
-    bool IsComponentRef = false;          // Class: a reference set by name
+    bool IsComponentRef = false;               // Class: a reference set by name
     std::type_index EventType = typeid(void);  // Method: the event's signature
 
     // Ordinal kinds (Integer, Char, Enumeration, Boolean, Set): the declared

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "classes/ClassBuilder.h"
 #include "data/DBErrors.h"
 #include "data/MemoryDataSet.h"
-#include "classes/ClassBuilder.h"
 
 namespace menvaro {
 
@@ -51,8 +51,10 @@ void TADOConnection::SetConnected(bool value) {
         streamedConnected_ = value;
         return;
     }
-    if (value) Open();
-    else Close();
+    if (value)
+        Open();
+    else
+        Close();
 }
 
 void TADOConnection::Open() {

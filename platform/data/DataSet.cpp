@@ -43,8 +43,10 @@ void TDataSet::SetActive(bool value) {
         streamedActive_ = value;
         return;
     }
-    if (value) Open();
-    else Close();
+    if (value)
+        Open();
+    else
+        Close();
 }
 
 void TDataSet::Open() {
@@ -52,8 +54,7 @@ void TDataSet::Open() {
     records_.Reset(0);
     try {
         InternalOpen();
-        if (records_.ColumnCount() != fieldDefs_.Count())
-            Error("The records do not match the field definitions");
+        if (records_.ColumnCount() != fieldDefs_.Count()) Error("The records do not match the field definitions");
         for (int i = 0; i < fieldDefs_.Count(); ++i)
             fields_.fields_.push_back(std::make_unique<TField>(*this, i, fieldDefs_[i]));
     } catch (...) {
@@ -93,15 +94,15 @@ int TDataSet::RecNo() const {
     return current_ + 1;
 }
 
-bool TDataSet::IsEmpty() const {
-    return !Active() || (records_.RowCount() == 0 && state_ != TDataSetState::dsInsert);
-}
+bool TDataSet::IsEmpty() const { return !Active() || (records_.RowCount() == 0 && state_ != TDataSetState::dsInsert); }
 
 void TDataSet::CheckBrowseMode() {
     CheckActive();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
-        if (modified_) Post();
-        else Cancel();
+        if (modified_)
+            Post();
+        else
+            Cancel();
     }
 }
 
@@ -148,8 +149,10 @@ int TDataSet::MoveBy(int distance) {
     int moved = 0;
     while (distance > 0 && current_ + 1 < records_.RowCount()) ++current_, ++moved, --distance;
     while (distance < 0 && current_ > 0) --current_, --moved, ++distance;
-    if (distance > 0) eof_ = true;
-    else if (distance < 0) bof_ = true;
+    if (distance > 0)
+        eof_ = true;
+    else if (distance < 0)
+        bof_ = true;
     if (moved != 0) {
         if (distance == 0) bof_ = eof_ = false;
         Notify(TDataEvent::deDataSetScroll);

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "classes/Classes.h"
 #include "data/DBErrors.h"
 #include "data/Field.h"
 #include "data/RowStore.h"
-#include "classes/Classes.h"
 
 namespace menvaro {
 
@@ -19,13 +19,13 @@ enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 
 // Notifications a data set sends to the objects watching it.
 enum class TDataEvent {
-    deFieldChange,     // a field of the current record was written (field given)
-    deRecordChange,    // the current record's values were replaced (post, cancel)
-    deDataSetChange,   // the records changed as a whole (open, delete, insert)
-    deDataSetScroll,   // another record became current
-    deLayoutChange,    // the fields were created or dropped
-    deUpdateRecord,    // about to post: watchers write their pending values now
-    deUpdateState,     // State changed
+    deFieldChange,    // a field of the current record was written (field given)
+    deRecordChange,   // the current record's values were replaced (post, cancel)
+    deDataSetChange,  // the records changed as a whole (open, delete, insert)
+    deDataSetScroll,  // another record became current
+    deLayoutChange,   // the fields were created or dropped
+    deUpdateRecord,   // about to post: watchers write their pending values now
+    deUpdateState,    // State changed
 };
 
 class TDataSetObserver {

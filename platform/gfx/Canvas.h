@@ -70,13 +70,30 @@ enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 
 // DrawText format flags.
 enum : unsigned {
-    DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
-    DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
-    DT_TABSTOP = 0x80, DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400,
-    DT_NOPREFIX = 0x800, DT_INTERNAL = 0x1000, DT_EDITCONTROL = 0x2000,
-    DT_PATH_ELLIPSIS = 0x4000, DT_END_ELLIPSIS = 0x8000, DT_MODIFYSTRING = 0x10000,
-    DT_RTLREADING = 0x20000, DT_WORD_ELLIPSIS = 0x40000, DT_NOFULLWIDTHCHARBREAK = 0x80000,
-    DT_HIDEPREFIX = 0x100000, DT_PREFIXONLY = 0x200000,
+    DT_TOP = 0x0,
+    DT_LEFT = 0x0,
+    DT_CENTER = 0x1,
+    DT_RIGHT = 0x2,
+    DT_VCENTER = 0x4,
+    DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10,
+    DT_SINGLELINE = 0x20,
+    DT_EXPANDTABS = 0x40,
+    DT_TABSTOP = 0x80,
+    DT_NOCLIP = 0x100,
+    DT_EXTERNALLEADING = 0x200,
+    DT_CALCRECT = 0x400,
+    DT_NOPREFIX = 0x800,
+    DT_INTERNAL = 0x1000,
+    DT_EDITCONTROL = 0x2000,
+    DT_PATH_ELLIPSIS = 0x4000,
+    DT_END_ELLIPSIS = 0x8000,
+    DT_MODIFYSTRING = 0x10000,
+    DT_RTLREADING = 0x20000,
+    DT_WORD_ELLIPSIS = 0x40000,
+    DT_NOFULLWIDTHCHARBREAK = 0x80000,
+    DT_HIDEPREFIX = 0x100000,
+    DT_PREFIXONLY = 0x200000,
 };
 
 // ExtTextOut options.
@@ -84,16 +101,33 @@ enum : unsigned { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4 };
 
 // DrawEdge: border kinds, edges and flags.
 enum : unsigned {
-    BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
-    BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5, BDR_SUNKEN = 0xA,
-    EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
-    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
-    BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8,
-    BF_TOPLEFT = BF_TOP | BF_LEFT, BF_TOPRIGHT = BF_TOP | BF_RIGHT,
-    BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT, BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT,
+    BDR_RAISEDOUTER = 0x1,
+    BDR_SUNKENOUTER = 0x2,
+    BDR_RAISEDINNER = 0x4,
+    BDR_SUNKENINNER = 0x8,
+    BDR_OUTER = 0x3,
+    BDR_INNER = 0xC,
+    BDR_RAISED = 0x5,
+    BDR_SUNKEN = 0xA,
+    EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER,
+    EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
+    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER,
+    EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
+    BF_LEFT = 0x1,
+    BF_TOP = 0x2,
+    BF_RIGHT = 0x4,
+    BF_BOTTOM = 0x8,
+    BF_TOPLEFT = BF_TOP | BF_LEFT,
+    BF_TOPRIGHT = BF_TOP | BF_RIGHT,
+    BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT,
+    BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT,
     BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM,
-    BF_DIAGONAL = 0x10, BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000,
-    BF_FLAT = 0x4000, BF_MONO = 0x8000,
+    BF_DIAGONAL = 0x10,
+    BF_MIDDLE = 0x800,
+    BF_SOFT = 0x1000,
+    BF_ADJUST = 0x2000,
+    BF_FLAT = 0x4000,
+    BF_MONO = 0x8000,
 };
 
 class TCanvas {
@@ -193,8 +227,7 @@ public:
     // whose source lies outside the source surface are left alone.
     void BitBlt(int x, int y, int w, int h, const TCanvas& src, int sx, int sy, std::uint32_t rop);
     // Nearest-neighbour stretch; a negative width or height mirrors.
-    void StretchBlt(int x, int y, int w, int h, const TCanvas& src, int sx, int sy, int sw, int sh,
-                    std::uint32_t rop);
+    void StretchBlt(int x, int y, int w, int h, const TCanvas& src, int sx, int sy, int sw, int sh, std::uint32_t rop);
     // StretchBlt with CopyMode.
     void CopyRect(const TRect& dest, const TCanvas& src, const TRect& source);
     // Stretches `source` into `dest` leaving out the source pixels of colour
@@ -232,8 +265,7 @@ public:
     int TextHeight(std::string_view text) { return TextExtent(text).cy; }
     // ETO_OPAQUE fills `rect` with the background colour first; ETO_CLIPPED
     // clips the text to it. `dx`, when given, holds one advance a character.
-    bool ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::string_view text,
-                    const int* dx = nullptr);
+    bool ExtTextOut(int x, int y, unsigned options, const TRect* rect, std::string_view text, const int* dx = nullptr);
     TTextMetric TextMetrics();
     // Lays out and draws text in `r` by the DT_* flags. Lines end at CR, LF
     // or CR LF (not with DT_SINGLELINE); DT_WORDBREAK breaks at blanks and

@@ -54,8 +54,7 @@ void TImageList::SetImageType(TImageType t) {
 }
 
 void TImageList::CheckIndex(int index) const {
-    if (index < 0 || index >= Count())
-        throw EListError("image list index " + std::to_string(index) + " out of range");
+    if (index < 0 || index >= Count()) throw EListError("image list index " + std::to_string(index) + " out of range");
 }
 
 TImageList::Entry TImageList::Cut(const TBitmap& image, const TBitmap* mask, int left) const {
@@ -66,8 +65,8 @@ TImageList::Entry TImageList::Cut(const TBitmap& image, const TBitmap* mask, int
     for (int y = 0; y < height_ && y < image.Height(); ++y)
         for (int x = 0; x < width_ && left + x < image.Width(); ++x) {
             e.image.ScanLine(y)[x] = image.ScanLine(y)[left + x];
-            const bool transparent =
-                mask && left + x < mask->Width() && y < mask->Height() && (mask->ScanLine(y)[left + x] & 0xFFFFFF) == 0xFFFFFF;
+            const bool transparent = mask && left + x < mask->Width() && y < mask->Height() &&
+                                     (mask->ScanLine(y)[left + x] & 0xFFFFFF) == 0xFFFFFF;
             e.mask.ScanLine(y)[x] = transparent ? 0xFFFFFF : 0;
         }
     return e;

@@ -13,9 +13,7 @@ struct HandheldStatement {
     std::string sql;
 };
 
-inline std::string ProjectsSql() {
-    return "select Distinct ProjectID,ProjectName from dishproject Order by ProjectID";
-}
+inline std::string ProjectsSql() { return "select Distinct ProjectID,ProjectName from dishproject Order by ProjectID"; }
 
 // The statements in the updater's order; the five per-project ones for each
 // of `projects` in turn. "sock.xml" has no statement.
@@ -43,19 +41,22 @@ inline std::vector<HandheldStatement> HandheldStatements(const std::vector<std::
                " and b.ProjectId = " + "'" + project + "'" + " order by b.dishSpell, b.DishNo, c.UnitSequence";
     });
     each("limitdish", [](const std::string& project) {
-        return std::string("select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, c.DishCount as Limited") +
+        return std::string(
+                   "select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, c.DishCount as Limited") +
                " from DishList a,DishPrice b, LimitSale c" + " where a.DishNo=b.DishNo and b.DishNo=c.DishNo" +
                " and a.ProjectID=b.ProjectID and b.ProjectID=c.ProjectID" + " and b.DishUnit=c.DishUnit" +
                " and a.ProjectId=" + "'" + project + "'" + " order by a.dishSpell,a.DishNo,b.UnitSequence";
     });
     s.push_back({"makemode.xml", "select * from MakeMode Order by MakeModeNo"});
-    s.push_back({"dishmakemode.xml", "select DishNo,MakeModeNo,MakeModeName from MakeMode_dish Order by DishNo,MakeModeNo"});
+    s.push_back(
+        {"dishmakemode.xml", "select DishNo,MakeModeNo,MakeModeName from MakeMode_dish Order by DishNo,MakeModeNo"});
     s.push_back({"catsup.xml", "select * from catsup Order by CatsupNo"});
     s.push_back({"dishcatsup.xml", "select DishNo,CatsupNo,CatsupName from catsup_dish Order by DishNo,CatsupNo"});
     s.push_back({"request.xml", "select * from Request Order by RequestNo"});
     s.push_back({"dishrequest.xml", "select DishNo,RequestNo,RequestName from Request_dish Order by DishNo,RequestNo"});
     s.push_back({"material.xml", std::string("Select b.MTNo,b.MTName,a.MDNo,a.MDName") +
-                                     " from MaterialDetail a,MaterialType b" + " where a.MTNo=b.MTNo order by b.MTNo,a.MDNo"});
+                                     " from MaterialDetail a,MaterialType b" +
+                                     " where a.MTNo=b.MTNo order by b.MTNo,a.MDNo"});
     s.push_back({"pingunit.xml", "select PCUnitName from PCUnit"});
     s.push_back({"zuofa.xml", "select FNo, FName, OName from Facture order by FNo"});
     auto soldOrOptional = [](const std::string& condition) {

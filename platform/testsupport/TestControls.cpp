@@ -149,7 +149,9 @@ MENVARO_CLASS_INFO(TTestForm) {
     MENVARO_PUBLISHED_METHODS(FormCreate, FormActivate, FormClose, Timer1Timer, btnOkClick)
 }
 
-void TTestForm::FormCreate(TObject*) { events.push_back("create " + std::string(btnOk ? "with" : "without") + " buttons"); }
+void TTestForm::FormCreate(TObject*) {
+    events.push_back("create " + std::string(btnOk ? "with" : "without") + " buttons");
+}
 
 void TTestForm::FormActivate(TObject*) {
     ++activations;

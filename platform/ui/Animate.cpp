@@ -108,9 +108,10 @@ void TAnimate::Play(int fromFrame, int toFrame, int count) {
     playsLeft_ = std::max(0, count);
     current_ = fromFrame;
     active_ = true;
-    if (!timer_) timer_ = AllocateHWnd([this](TMessage& m) {
-        if (m.Msg == WM_TIMER) Tick();
-    });
+    if (!timer_)
+        timer_ = AllocateHWnd([this](TMessage& m) {
+            if (m.Msg == WM_TIMER) Tick();
+        });
     SetTimer(timer_, 1, clip_->FrameMs);
     Invalidate();
     if (!wasActive && OnStart) OnStart(this);

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "base/Exceptions.h"
+#include "classes/Messages.h"
 #include "gfx/Surface.h"
 #include "gfx/Types.h"
-#include "classes/Messages.h"
 
 namespace menvaro {
 

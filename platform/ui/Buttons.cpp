@@ -25,9 +25,9 @@ struct KindRow {
 };
 
 const KindRow kKinds[] = {
-    {"", mrNone, false, false},      {"OK", mrOk, true, false},         {"Cancel", mrCancel, false, true},
-    {"&Help", mrNone, false, false}, {"&Yes", mrYes, true, false},      {"&No", mrNo, false, true},
-    {"&Close", mrNone, false, false}, {"Abort", mrAbort, false, false}, {"&Retry", mrRetry, false, false},
+    {"", mrNone, false, false},          {"OK", mrOk, true, false},        {"Cancel", mrCancel, false, true},
+    {"&Help", mrNone, false, false},     {"&Yes", mrYes, true, false},     {"&No", mrNo, false, true},
+    {"&Close", mrNone, false, false},    {"Abort", mrAbort, false, false}, {"&Retry", mrRetry, false, false},
     {"&Ignore", mrIgnore, false, false}, {"&All", mrAll, false, false},
 };
 
@@ -525,7 +525,8 @@ void TSpeedButton::Paint() {
     } else {
         TRect e = r;
         if (state_ == bsExclusive && !dragging_ && !transparent_) FillLatched(c, InflateRect(e, -1, -1));
-        if (pressed || (mouseInControl_ && Enabled())) c.DrawEdge(e, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        if (pressed || (mouseInControl_ && Enabled()))
+            c.DrawEdge(e, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     }
     TPoint offset = pressed ? TPoint{1, 1} : TPoint{0, 0};
     c.Font().Assign(*Font());

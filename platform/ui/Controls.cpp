@@ -900,8 +900,7 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) {
     }
 }
 
-TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop,
-                                          bool checkParent) {
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool goForward, bool checkTabStop, bool checkParent) {
     std::vector<TWinControl*> list;
     GetTabOrderList(list);
     if (list.empty()) return nullptr;
@@ -1257,7 +1256,8 @@ void TWinControl::Dispatch(TMessage& m) {
             DefaultHandler(m);
             return;
         case WM_SETCURSOR:
-            if (reinterpret_cast<HWND>(m.WParam) == handle_ && LoWord(static_cast<std::uintptr_t>(m.LParam)) == HTCLIENT) {
+            if (reinterpret_cast<HWND>(m.WParam) == handle_ &&
+                LoWord(static_cast<std::uintptr_t>(m.LParam)) == HTCLIENT) {
                 TCursor c = gScreenCursor;
                 if (c == crDefault) {
                     TPoint p = ScreenToClient(GetCursorPos());
@@ -1274,8 +1274,8 @@ void TWinControl::Dispatch(TMessage& m) {
             DefaultHandler(m);
             return;
         case WM_MOUSELEAVE:
-            if (gMouseControl == this || (gMouseControl && gMouseControl->Parent() == this &&
-                                          !dynamic_cast<TWinControl*>(gMouseControl)))
+            if (gMouseControl == this ||
+                (gMouseControl && gMouseControl->Parent() == this && !dynamic_cast<TWinControl*>(gMouseControl)))
                 SetMouseControl(nullptr);
             return;
         case WM_MOUSEWHEEL:
@@ -1368,9 +1368,7 @@ void TWinControl::Dispatch(TMessage& m) {
             return;
         case CM_VISIBLECHANGED: UpdateShowing(); return;
         case CM_RECREATEWND: RecreateWnd(); return;
-        case WM_CANCELMODE:
-            DefaultHandler(m);
-            return;
+        case WM_CANCELMODE: DefaultHandler(m); return;
         default: TControl::Dispatch(m);
     }
 }

@@ -21,14 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "classes/Classes.h"
+#include "classes/Events.h"
+#include "classes/Messages.h"
 #include "gfx/Canvas.h"
 #include "gfx/Color.h"
 #include "gfx/GraphicsObjects.h"
 #include "gfx/Types.h"
-#include "classes/Classes.h"
-#include "classes/Events.h"
 #include "ui/GraphicsClasses.h"
-#include "classes/Messages.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {

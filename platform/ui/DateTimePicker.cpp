@@ -19,7 +19,6 @@ namespace {
 constexpr int kButtonWidth = 17;
 constexpr std::uint16_t kKeyF4 = VK_F1 + 3;
 
-
 // The same day of another month, kept within that month's length.
 TDateTime AddMonths(TDateTime v, int months) {
     int y, m, d;
@@ -32,8 +31,18 @@ TDateTime AddMonths(TDateTime v, int months) {
 
 bool IsLetterRun(char c) {
     switch (c) {
-        case 'y': case 'Y': case 'm': case 'M': case 'd': case 'D':
-        case 'h': case 'H': case 'n': case 'N': case 's': case 'S': return true;
+        case 'y':
+        case 'Y':
+        case 'm':
+        case 'M':
+        case 'd':
+        case 'D':
+        case 'h':
+        case 'H':
+        case 'n':
+        case 'N':
+        case 's':
+        case 'S': return true;
         default: return false;
     }
 }
@@ -80,7 +89,10 @@ void SplitInto(std::string_view f, std::vector<TDateSegment>& out, bool& lastWas
         std::string run(j - i, lower);
         i = j;
         switch (lower) {
-            case 'y': out.push_back({TDatePart::Year, run.size() <= 2 ? "yy" : "yyyy"}); lastWasHour = false; break;
+            case 'y':
+                out.push_back({TDatePart::Year, run.size() <= 2 ? "yy" : "yyyy"});
+                lastWasHour = false;
+                break;
             case 'm':
                 if (lastWasHour)
                     out.push_back({TDatePart::Minute, run.size() >= 2 ? "nn" : "n"});
@@ -99,9 +111,18 @@ void SplitInto(std::string_view f, std::vector<TDateSegment>& out, bool& lastWas
                     out.push_back({TDatePart::Day, run});
                 lastWasHour = false;
                 break;
-            case 'h': out.push_back({TDatePart::Hour, run.substr(0, 2)}); lastWasHour = true; break;
-            case 'n': out.push_back({TDatePart::Minute, run.substr(0, 2)}); lastWasHour = false; break;
-            case 's': out.push_back({TDatePart::Second, run.substr(0, 2)}); lastWasHour = false; break;
+            case 'h':
+                out.push_back({TDatePart::Hour, run.substr(0, 2)});
+                lastWasHour = true;
+                break;
+            case 'n':
+                out.push_back({TDatePart::Minute, run.substr(0, 2)});
+                lastWasHour = false;
+                break;
+            case 's':
+                out.push_back({TDatePart::Second, run.substr(0, 2)});
+                lastWasHour = false;
+                break;
             default: break;
         }
     }
@@ -632,7 +653,9 @@ TDateTime TMonthCalendarPopup::FirstCell() const {
 
 TRect TMonthCalendarPopup::PrevRect() const { return Bounds(kEdge, 4, 18, 18); }
 TRect TMonthCalendarPopup::NextRect() const { return Bounds(kCalendarW - kEdge - 18, 4, 18, 18); }
-TRect TMonthCalendarPopup::TodayRect() const { return Bounds(kEdge, kGridTop + 6 * kCellH + 2, kCalendarW - 2 * kEdge, 18); }
+TRect TMonthCalendarPopup::TodayRect() const {
+    return Bounds(kEdge, kGridTop + 6 * kCellH + 2, kCalendarW - 2 * kEdge, 18);
+}
 
 TRect TMonthCalendarPopup::DayRect(TDateTime day) const {
     int index = static_cast<int>(DateOf(day) - FirstCell());

@@ -9,8 +9,8 @@
 namespace menvaro {
 
 MENVARO_DEFINE_ENUM(TMsgDlgType, mtWarning, mtError, mtInformation, mtConfirmation, mtCustom)
-MENVARO_DEFINE_ENUM(TMsgDlgBtn, mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
-                    mbYesToAll, mbHelp)
+MENVARO_DEFINE_ENUM(TMsgDlgBtn, mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll,
+                    mbHelp)
 
 namespace {
 
@@ -21,11 +21,16 @@ struct KindInfo {
 };
 
 const KindInfo kKinds[] = {
-    {"Yes", "&Yes", mrYes},         {"No", "&No", mrNo},
-    {"OK", "OK", mrOk},             {"Cancel", "Cancel", mrCancel},
-    {"Abort", "&Abort", mrAbort},   {"Retry", "&Retry", mrRetry},
-    {"Ignore", "&Ignore", mrIgnore}, {"All", "&All", mrAll},
-    {"NoToAll", "N&o to All", mrNoToAll}, {"YesToAll", "Yes to &All", mrYesToAll},
+    {"Yes", "&Yes", mrYes},
+    {"No", "&No", mrNo},
+    {"OK", "OK", mrOk},
+    {"Cancel", "Cancel", mrCancel},
+    {"Abort", "&Abort", mrAbort},
+    {"Retry", "&Retry", mrRetry},
+    {"Ignore", "&Ignore", mrIgnore},
+    {"All", "&All", mrAll},
+    {"NoToAll", "N&o to All", mrNoToAll},
+    {"YesToAll", "Yes to &All", mrYesToAll},
     {"Help", "&Help", mrNone},
 };
 
@@ -122,8 +127,8 @@ struct TMessageFormBuilder {
         for (std::size_t i = 0; i < buttons.size(); ++i) {
             const Button& b = buttons[i];
             bool isDefault = static_cast<int>(i) == defaultIndex;
-            TWinControl* button = MakeDialogButton(f, kKinds[b.kind].name, b.caption, kKinds[b.kind].result,
-                                                   isDefault, static_cast<int>(i) == cancelIndex);
+            TWinControl* button = MakeDialogButton(f, kKinds[b.kind].name, b.caption, kKinds[b.kind].result, isDefault,
+                                                   static_cast<int>(i) == cancelIndex);
             button->SetBounds(x, top, widths[i], kButtonHeight);
             button->SetTabOrder(static_cast<int>(i));
             if (b.kind == mbHelp) button->OnClick = [f](TObject*) { Application->HelpContext(f->HelpContext()); };

@@ -221,9 +221,7 @@ void TCustomEdit::Select(int start, int length) {
 
 void TCustomEdit::SelectAll() { Send(EM_SETSEL, 0, -1); }
 
-void TCustomEdit::SetSelText(const std::string& s) {
-    Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(s.c_str()));
-}
+void TCustomEdit::SetSelText(const std::string& s) { Send(EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(s.c_str())); }
 
 void TCustomEdit::ClearSelection() { Send(WM_CLEAR, 0, 0); }
 void TCustomEdit::CopyToClipboard() { Send(WM_COPY, 0, 0); }
@@ -251,11 +249,11 @@ void TCustomEdit::EditChar(unsigned char ch) {
     ShowResult(buffer_.TypeByte(ch));
     // The shortcuts go as messages, so that a descendant sees them.
     switch (ch) {
-        case 1: SelectAll(); return;     // Ctrl+A
-        case 3: CopyToClipboard(); return;  // Ctrl+C
+        case 1: SelectAll(); return;            // Ctrl+A
+        case 3: CopyToClipboard(); return;      // Ctrl+C
         case 22: PasteFromClipboard(); return;  // Ctrl+V
-        case 24: CutToClipboard(); return;  // Ctrl+X
-        case 26: Undo(); return;            // Ctrl+Z
+        case 24: CutToClipboard(); return;      // Ctrl+X
+        case 26: Undo(); return;                // Ctrl+Z
         default: return;
     }
 }
@@ -476,9 +474,7 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
             if (m.LParam) *reinterpret_cast<int*>(m.LParam) = b;
             return static_cast<LRESULT>(MakeWParam(a, b));
         }
-        case EM_SETSEL:
-            ShowResult(buffer_.Select(static_cast<std::intptr_t>(m.WParam), m.LParam));
-            return 0;
+        case EM_SETSEL: ShowResult(buffer_.Select(static_cast<std::intptr_t>(m.WParam), m.LParam)); return 0;
         case EM_REPLACESEL: {
             const char* p = reinterpret_cast<const char*>(m.LParam);
             ShowResult(buffer_.ReplaceSelection(p ? p : ""));
@@ -543,7 +539,10 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
             EnsureCaretVisible();
             if (m.Msg == EM_SETRECT) Invalidate();
             return 0;
-        case EM_SCROLLCARET: EnsureCaretVisible(); Invalidate(); return 1;
+        case EM_SCROLLCARET:
+            EnsureCaretVisible();
+            Invalidate();
+            return 1;
         case EM_SETMARGINS:
             if (m.WParam & EC_LEFTMARGIN) s.leftMargin = LoWord(static_cast<std::uintptr_t>(m.LParam));
             if (m.WParam & EC_RIGHTMARGIN) s.rightMargin = HiWord(static_cast<std::uintptr_t>(m.LParam));

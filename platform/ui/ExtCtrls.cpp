@@ -26,8 +26,8 @@ MENVARO_CLASS_INFO(TCustomPanel) {
 MENVARO_CLASS_INFO(TPanel) {}
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
-    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks,
-                     csReplicatable});
+    SetControlStyle(
+        {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks, csReplicatable});
     SetBounds(0, 0, 185, 41);
     SetColor(clBtnFace);
 }

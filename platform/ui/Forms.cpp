@@ -6,12 +6,12 @@
 #include "base/Files.h"
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
-#include "ui/Backend.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ExceptionHandler.h"
 #include "classes/Filer.h"
 #include "classes/FormReader.h"
 #include "classes/FormResources.h"
+#include "ui/Backend.h"
 
 namespace menvaro {
 
@@ -296,7 +296,9 @@ void TCustomForm::SetVisible(bool v) {
 void TCustomForm::ApplyPosition() {
     TRect screen = GetScreenRect();
     TRect work = GetWorkArea();
-    auto centreOn = [&](TRect r) { SetBounds(r.Left + (r.Width() - Width()) / 2, r.Top + (r.Height() - Height()) / 2, Width(), Height()); };
+    auto centreOn = [&](TRect r) {
+        SetBounds(r.Left + (r.Width() - Width()) / 2, r.Top + (r.Height() - Height()) / 2, Width(), Height());
+    };
     auto formRect = [](TCustomForm* f) { return f->BoundsRect(); };
     TCustomForm* main = Application ? Application->MainForm() : nullptr;
     switch (position_) {
@@ -388,8 +390,7 @@ void TCustomForm::CloseModal() {
 }
 
 TModalResult TCustomForm::ShowModal() {
-    if (Visible() || !Enabled() || modal_)
-        throw EInvalidOperation("Cannot make a visible window modal");
+    if (Visible() || !Enabled() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
     if (HWND cap = GetCapture()) {
         SendMessage(cap, WM_CANCELMODE, 0, 0);
         ReleaseCapture();
@@ -463,14 +464,14 @@ void TCustomForm::FocusControl(TWinControl* control) {
 }
 
 void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
-    if (removing && focusedControl_ && control->ContainsControl(focusedControl_))
-        focusedControl_ = control->Parent();
+    if (removing && focusedControl_ && control->ContainsControl(focusedControl_)) focusedControl_ = control->Parent();
     // Also when no focus change follows (the form is not active).
     if (removing && Screen && Screen->activeControl_ && control->ContainsControl(Screen->activeControl_))
         Screen->activeControl_ = control->Parent();
     if (activeControl_ && control->ContainsControl(activeControl_)) {
         activeControl_ = nullptr;
-        if (active_ && HandleAllocated() && !ComponentState().Contains(csDestroying)) ::menvaro::SetFocus(WindowHandle());
+        if (active_ && HandleAllocated() && !ComponentState().Contains(csDestroying))
+            ::menvaro::SetFocus(WindowHandle());
     }
 }
 

@@ -28,8 +28,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Controls.h"
 #include "classes/DataModule.h"
+#include "ui/Controls.h"
 
 namespace menvaro {
 
@@ -188,7 +188,7 @@ private:
     bool shown_ = false;      // the window is on the screen
     bool created_ = false;
     bool createNew_ = false;
-    bool showAfterCreate_ = false;  // Visible was set while the form was being made
+    bool showAfterCreate_ = false;   // Visible was set while the form was being made
     bool* destroyedFlag_ = nullptr;  // a running ShowModal learns that the form went
 };
 

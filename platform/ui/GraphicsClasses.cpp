@@ -2,9 +2,9 @@
 
 #include "base/Streams.h"
 #include "base/Strings.h"
-#include "gfx/Bmp.h"
 #include "classes/ClassBuilder.h"
 #include "classes/Filer.h"
+#include "gfx/Bmp.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {
@@ -44,15 +44,15 @@ const TIdentMap& ColorIdents() {
 }
 
 const TIdentMap& CursorIdents() {
-    static const TIdentMap map{"TCursor",
-                               {{"crDefault", crDefault},     {"crNone", crNone},         {"crArrow", crArrow},
-                                {"crCross", crCross},         {"crIBeam", crIBeam},       {"crSizeNESW", crSizeNESW},
-                                {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE}, {"crSizeWE", crSizeWE},
-                                {"crUpArrow", crUpArrow},     {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
-                                {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},     {"crVSplit", crVSplit},
-                                {"crMultiDrag", crMultiDrag}, {"crSQLWait", crSQLWait},   {"crNo", crNo},
-                                {"crAppStart", crAppStart},   {"crHelp", crHelp},         {"crHandPoint", crHandPoint},
-                                {"crSizeAll", crSizeAll}}};
+    static const TIdentMap map{
+        "TCursor", {{"crDefault", crDefault},     {"crNone", crNone},           {"crArrow", crArrow},
+                    {"crCross", crCross},         {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
+                    {"crSizeNS", crSizeNS},       {"crSizeNWSE", crSizeNWSE},   {"crSizeWE", crSizeWE},
+                    {"crUpArrow", crUpArrow},     {"crHourGlass", crHourGlass}, {"crDrag", crDrag},
+                    {"crNoDrop", crNoDrop},       {"crHSplit", crHSplit},       {"crVSplit", crVSplit},
+                    {"crMultiDrag", crMultiDrag}, {"crSQLWait", crSQLWait},     {"crNo", crNo},
+                    {"crAppStart", crAppStart},   {"crHelp", crHelp},           {"crHandPoint", crHandPoint},
+                    {"crSizeAll", crSizeAll}}};
     return map;
 }
 

@@ -2,10 +2,10 @@
 // files can set Font.Name, Font.Style = [fsBold], Brush.Color, Glyph.Data.
 #pragma once
 
+#include "classes/TypeInfo.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Color.h"
 #include "gfx/GraphicsObjects.h"
-#include "classes/TypeInfo.h"
 
 namespace menvaro {
 

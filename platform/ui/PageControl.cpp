@@ -293,7 +293,10 @@ int TPageControl::IndexOfTabAt(int x, int y) const {
     int selected = TabIndex();
     if (selected >= 0) {
         TRect r = InflateRect(TabRect(selected), kSelectedGrow, kSelectedGrow);
-        if (tabPosition_ == tpTop) r.Bottom -= kSelectedGrow; else r.Top += kSelectedGrow;
+        if (tabPosition_ == tpTop)
+            r.Bottom -= kSelectedGrow;
+        else
+            r.Top += kSelectedGrow;
         if (r.Contains({x, y})) return selected;
     }
     for (int i = 0; i < count; ++i)
@@ -339,7 +342,10 @@ void TPageControl::Paint() {
         TRect r = TabRect(i);
         if (isSelected) {
             r = InflateRect(r, kSelectedGrow, 0);
-            if (top) r.Top -= kSelectedGrow; else r.Bottom += kSelectedGrow;
+            if (top)
+                r.Top -= kSelectedGrow;
+            else
+                r.Bottom += kSelectedGrow;
         }
         // The tab reaches into the frame line it stands on; the selected
         // one opens into the page.
@@ -365,8 +371,9 @@ void TPageControl::Paint() {
         c.Font().Assign(*Font());
         c.Font().SetColor(Enabled() && page->Enabled() ? clBtnText : clGrayText);
         TRect text = r;
-        if (isSelected) text = top ? Rect(r.Left, r.Top, r.Right, r.Bottom - kSelectedGrow + 1)
-                                   : Rect(r.Left, r.Top + kSelectedGrow - 1, r.Right, r.Bottom);
+        if (isSelected)
+            text = top ? Rect(r.Left, r.Top, r.Right, r.Bottom - kSelectedGrow + 1)
+                       : Rect(r.Left, r.Top + kSelectedGrow - 1, r.Right, r.Bottom);
         c.DrawText(page->Caption(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         c.Brush().SetStyle(bsSolid);
         if (isSelected && Focused()) c.DrawFocusRect(InflateRect(text, -3, -3));

@@ -3,10 +3,10 @@
 #include "base/Files.h"
 #include "base/Streams.h"
 #include "base/Strings.h"
-#include "gfx/Bmp.h"
-#include "gfx/Jpeg.h"
 #include "classes/ClassBuilder.h"
 #include "classes/Filer.h"
+#include "gfx/Bmp.h"
+#include "gfx/Jpeg.h"
 
 namespace menvaro {
 

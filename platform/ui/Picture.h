@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
+#include "classes/Classes.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Graphic.h"
-#include "classes/Classes.h"
 
 namespace menvaro {
 

@@ -265,8 +265,8 @@ void TButton::Dispatch(TMessage& m) {
     switch (m.Msg) {
         case CM_DIALOGKEY:
             if (((m.WParam == VK_RETURN && active_) || (m.WParam == VK_ESCAPE && cancel_)) &&
-                KeyDataToShiftState(m.LParam).Empty() && GetKeyState(VK_SHIFT) >= 0 &&
-                GetKeyState(VK_CONTROL) >= 0 && CanFocus()) {
+                KeyDataToShiftState(m.LParam).Empty() && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 &&
+                CanFocus()) {
                 Click();
                 m.Result = 1;
                 return;

@@ -1,8 +1,8 @@
 #include "ui/Timers.h"
 
 #include "classes/ClassBuilder.h"
-#include "ui/Controls.h"
 #include "classes/ExceptionHandler.h"
+#include "ui/Controls.h"
 
 namespace menvaro {
 

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "classes/Messages.h"
 #include "gfx/Canvas.h"
 #include "gfx/Region.h"
 #include "gfx/Types.h"
-#include "classes/Messages.h"
 
 namespace menvaro {
 
@@ -38,10 +38,10 @@ struct TCreateParams {
     std::uint32_t Style = 0;    // WS_*
     std::uint32_t ExStyle = 0;  // WS_EX_*
     std::uint32_t ClassStyle = CS_DBLCLKS;
-    TRect Bounds;               // in the parent's client coordinates, or the screen's
-    HWND Parent = 0;            // 0: a top-level window
-    HWND Owner = 0;             // top-level windows: the window it belongs to
-    void* UserData = nullptr;   // the control behind the window, for FindControl
+    TRect Bounds;              // in the parent's client coordinates, or the screen's
+    HWND Parent = 0;           // 0: a top-level window
+    HWND Owner = 0;            // top-level windows: the window it belongs to
+    void* UserData = nullptr;  // the control behind the window, for FindControl
     // A window that only receives messages (timers, notices): never shown,
     // needs no backend.
     bool MessageOnly = false;
@@ -173,7 +173,7 @@ bool ReleaseCapture();
 HWND GetCapture();
 
 // Input state.
-short GetKeyState(int vk);       // high bit: down
+short GetKeyState(int vk);  // high bit: down
 short GetAsyncKeyState(int vk);
 TShiftState KeysToShiftState(WPARAM keys);
 TShiftState KeyDataToShiftState(LPARAM keyData);

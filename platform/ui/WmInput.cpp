@@ -72,8 +72,8 @@ void MouseAt(TPoint screen, int button, bool down) {
     std::uint32_t now = static_cast<std::uint32_t>(NowLocked());
     if (down) {
         MouseButtonMemory& last = g.lastDown;
-        bool dbl = (w->classStyle & CS_DBLCLKS) && last.hwnd == w->handle && last.button == button &&
-                   !last.wasDouble && now - last.time <= GetDoubleClickTime() &&
+        bool dbl = (w->classStyle & CS_DBLCLKS) && last.hwnd == w->handle && last.button == button && !last.wasDouble &&
+                   now - last.time <= GetDoubleClickTime() &&
                    std::abs(screen.X - last.pos.X) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                    std::abs(screen.Y - last.pos.Y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
         if (dbl) {
@@ -200,7 +200,8 @@ public:
     }
     void Exposed(std::uintptr_t window) override {
         Lock l(G().lock);
-        if (Window* w = ByBackendIdLocked(window)) w->dirty = Bounds(0, 0, w->surfaceRect.Width(), w->surfaceRect.Height());
+        if (Window* w = ByBackendIdLocked(window))
+            w->dirty = Bounds(0, 0, w->surfaceRect.Width(), w->surfaceRect.Height());
     }
 };
 

@@ -467,9 +467,9 @@ void DestroyTree(HWND hwnd) {
         if (g.mouseWindow == hwnd) g.mouseWindow = 0;
         if (g.foreground == hwnd) g.foreground = 0;
         if (g.lastDown.hwnd == hwnd) g.lastDown = {};
-        ts->timers.erase(std::remove_if(ts->timers.begin(), ts->timers.end(),
-                                        [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
-                         ts->timers.end());
+        ts->timers.erase(
+            std::remove_if(ts->timers.begin(), ts->timers.end(), [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
+            ts->timers.end());
         backendId = w->backendId;
         auto it = g.windows.find(hwnd);
         gone = std::move(it->second);

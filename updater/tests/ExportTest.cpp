@@ -53,8 +53,8 @@ TEST(DemoExport, WritesTheGoldenFilesByteForByte) {
     e.Run(MENVARO_DEMO_DB_DIR);
     EXPECT_FALSE(e.dm().Failed) << e.dm().FailReason;
     EXPECT_EQ(Names(*e.dm().EmptyFiles),
-              (std::vector<std::string>{"urgentdish03.xml", "limitdish03.xml", "guqingdish03.xml",
-                                        "optionaldish02.xml", "optionaldish03.xml"}));
+              (std::vector<std::string>{"urgentdish03.xml", "limitdish03.xml", "guqingdish03.xml", "optionaldish02.xml",
+                                        "optionaldish03.xml"}));
     EXPECT_EQ(Names(*e.dm().ProjectIds), (std::vector<std::string>{"01", "02", "03"}));
 
     std::vector<std::string> golden, written;
@@ -108,11 +108,12 @@ TEST(Export, EmptyTablesWriteNoFileAndNameEveryOneOfThem) {
     EXPECT_FALSE(e.dm().Failed) << e.dm().FailReason;
     EXPECT_EQ(Names(*e.dm().EmptyFiles),
               (std::vector<std::string>{
-                  "area.xml", "room.xml", "dish01.xml", "dish02.xml", "urgentdish01.xml", "urgentdish02.xml",
-                  "limitdish01.xml", "limitdish02.xml", "makemode.xml", "dishmakemode.xml", "catsup.xml",
-                  "dishcatsup.xml", "request.xml", "dishrequest.xml", "material.xml", "pingunit.xml", "zuofa.xml",
-                  "guqingdish01.xml", "guqingdish02.xml", "optionaldish01.xml", "optionaldish02.xml",
-                  "snackdish.xml", "calltype.xml", "weightdish.xml", "prodposi.xml", "MachineNameList.xml"}));
+                  "area.xml",           "room.xml",        "dish01.xml",       "dish02.xml",       "urgentdish01.xml",
+                  "urgentdish02.xml",   "limitdish01.xml", "limitdish02.xml",  "makemode.xml",     "dishmakemode.xml",
+                  "catsup.xml",         "dishcatsup.xml",  "request.xml",      "dishrequest.xml",  "material.xml",
+                  "pingunit.xml",       "zuofa.xml",       "guqingdish01.xml", "guqingdish02.xml", "optionaldish01.xml",
+                  "optionaldish02.xml", "snackdish.xml",   "calltype.xml",     "weightdish.xml",   "prodposi.xml",
+                  "MachineNameList.xml"}));
     auto files = e.Files();
     files.erase("sock.xml");
     EXPECT_EQ(files, (std::map<std::string, std::string>{
@@ -223,11 +224,10 @@ TEST(Export, AFailingExporterStopsTheSeriesAndKeepsWhatWasWritten) {
     TempDir db("db");
     Exporter e;
     // The dish statement fails: its table is gone.
-    e.Run(Database(db, std::string(kTwoProjects) +
-                           "INSERT INTO Area VALUES ('1', '大厅', '01');"
-                           "INSERT INTO Room VALUES ('R1', '1号台', '1', 4);"
-                           "INSERT INTO MakeMode VALUES ('01', '清蒸', NULL);"
-                           "DROP TABLE DishPrice;"));
+    e.Run(Database(db, std::string(kTwoProjects) + "INSERT INTO Area VALUES ('1', '大厅', '01');"
+                                                   "INSERT INTO Room VALUES ('R1', '1号台', '1', 4);"
+                                                   "INSERT INTO MakeMode VALUES ('01', '清蒸', NULL);"
+                                                   "DROP TABLE DishPrice;"));
     EXPECT_TRUE(e.dm().Failed);
     EXPECT_NE(e.dm().FailReason.find("DishPrice"), std::string::npos) << e.dm().FailReason;
     auto files = e.Files();
@@ -270,8 +270,9 @@ TEST(Export, AnIdentifierThatCannotNameAFileFailsTheBuildAndSaysWhich) {
     for (const char* id : {"/", "..", "a\\\\", "\\t", "a:", ""}) {
         TempDir db("db");
         Exporter e;
-        e.Run(Database(db, std::string("INSERT INTO dishproject VALUES ('") + id + "', 1, 'X', NULL, NULL);"
-                           "INSERT INTO Area VALUES ('1', '大厅', NULL);"));
+        e.Run(Database(db, std::string("INSERT INTO dishproject VALUES ('") + id +
+                               "', 1, 'X', NULL, NULL);"
+                               "INSERT INTO Area VALUES ('1', '大厅', NULL);"));
         EXPECT_TRUE(e.dm().Failed) << id;
         EXPECT_NE(e.dm().FailReason.find("不能用作文件名"), std::string::npos) << e.dm().FailReason;
         EXPECT_TRUE(e.Files().empty() || e.Files().count("piddata.xml") == 0) << id;

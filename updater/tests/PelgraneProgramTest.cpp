@@ -33,15 +33,16 @@ protected:
         WriteFileAtomic(dir_.path() + "registry.reg",
                         "Windows Registry Editor Version 5.00\r\n\r\n"
                         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane\\DataSource]\r\n"
-                        "\"ServerName\"=\"" + folder + "\"\r\n");
+                        "\"ServerName\"=\"" +
+                            folder + "\"\r\n");
     }
     // Runs the program on `script`; answers its exit status and keeps what it printed.
     int Run(const std::string& script, const std::string& deviceRoot = "") {
         WriteFileAtomic(dir_.path() + "run.script", script);
         const std::string command = "env MENVARO_UI=headless MENVARO_REGISTRY='" + dir_.path() +
-                                    "registry.reg' MENVARO_UI_SCRIPT='" + dir_.path() + "run.script' MENVARO_DEVICE_ROOT='" +
-                                    (deviceRoot.empty() ? device() : deviceRoot) + "' timeout 60 '" + bin() +
-                                    "Pelgrane' > '" + dir_.path() + "out.txt' 2>&1";
+                                    "registry.reg' MENVARO_UI_SCRIPT='" + dir_.path() +
+                                    "run.script' MENVARO_DEVICE_ROOT='" + (deviceRoot.empty() ? device() : deviceRoot) +
+                                    "' timeout 60 '" + bin() + "Pelgrane' > '" + dir_.path() + "out.txt' 2>&1";
         const int status = std::system(command.c_str());
         output_ = ReadFileBytes(dir_.path() + "out.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -60,16 +61,21 @@ protected:
 
 TEST_F(Pelgrane, StartsWithItsFoldersBrowsesForASourceAndQuitsCleanly) {
     TempDir chosen("source");
-    EXPECT_EQ(Run("expect edSource text \"" + xml() + "\"\n"
+    EXPECT_EQ(Run("expect edSource text \"" + xml() +
+                  "\"\n"
                   "expect edDestination text \"\\\\Program Files\\\\Menvaro餐点\"\n"
                   "expect lblHint text \"请生成资料\"\n"
                   "expect btnUpdateData enabled false\n"
                   "expect btnBuildData enabled true\n"
                   "click btnSource\n"
                   "expect Title text \"在PC上选择资料来源\"\n"
-                  "type Folder \"" + ExcludeTrailingPathDelimiter(chosen.path()) + "\"\n"
+                  "type Folder \"" +
+                  ExcludeTrailingPathDelimiter(chosen.path()) +
+                  "\"\n"
                   "click OK\n"
-                  "expect edSource text \"" + chosen.path() + "\"\n"
+                  "expect edSource text \"" +
+                  chosen.path() +
+                  "\"\n"
                   "click btnClose\n"),
               0)
         << output_;

@@ -125,8 +125,7 @@ TEST_F(UpdateActions, ABuildThatFailsSaysSoAndLeavesTheButtons) {
     AnswerTheBox(text);
     form_->btnBuildDataClick(nullptr);
     EXPECT_TRUE(StepsDone());
-    EXPECT_EQ(text.substr(0, text.find("2)")),
-              "生成资料失败！\r\n原因如下：\r\n1)数据连接设置不正确\r\n");
+    EXPECT_EQ(text.substr(0, text.find("2)")), "生成资料失败！\r\n原因如下：\r\n1)数据连接设置不正确\r\n");
     EXPECT_NE(text.find("2)使用不是Menvaro数据\r\n"), std::string::npos);
     EXPECT_EQ(State(), "在更新之前,请检查是否连接上PDA...    B-C");
 }

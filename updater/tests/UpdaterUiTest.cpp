@@ -37,8 +37,8 @@ TEST_F(UpdaterUi, ShowMsgGivesEachKindItsIconCaptionAndOneOkButton) {
             TCustomForm* box = Screen->ActiveForm();
             ASSERT_NE(box, nullptr);
             caption = box->Caption();
-            for (const char* name : {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll",
-                                     "YesToAll", "Help"})
+            for (const char* name :
+                 {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"})
                 if (box->FindComponent(name)) ++buttons;
             if (auto* b = dynamic_cast<TControl*>(box->FindComponent("OK"))) ok = b->Caption();
             auto* image = dynamic_cast<TControl*>(box->FindComponent("Image"));

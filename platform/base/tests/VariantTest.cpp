@@ -9,7 +9,7 @@ using namespace menvaro;
 
 TEST(Variant, ConversionsBetweenTheKinds) {
     EXPECT_EQ(Variant(7).AsDouble(), 7.0);
-    EXPECT_EQ(Variant(2.5).AsInteger(), 2);   // half to even
+    EXPECT_EQ(Variant(2.5).AsInteger(), 2);  // half to even
     EXPECT_EQ(Variant(3.5).AsInteger(), 4);
     EXPECT_EQ(Variant(-2.6).AsInteger(), -3);
     EXPECT_EQ(Variant(12.5).AsString(), "12.5");

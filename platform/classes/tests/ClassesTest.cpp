@@ -83,9 +83,9 @@ TEST(Components, NamesAreCheckedAndFoundWithoutRegardToCase) {
         const char* name;
         const char* message;
     };
-    for (const Case& c : {Case{"btnok", "A component named btnok already exists"},
-                          Case{"1st", "'1st' is not a valid component name"},
-                          Case{"a b", "'a b' is not a valid component name"}}) {
+    for (const Case& c :
+         {Case{"btnok", "A component named btnok already exists"}, Case{"1st", "'1st' is not a valid component name"},
+          Case{"a b", "'a b' is not a valid component name"}}) {
         EXPECT_EQ(test::ErrorMessage<EComponentError>([&] { b->SetName(c.name); }), c.message) << c.name;
     }
     EXPECT_EQ(b->Name(), "");

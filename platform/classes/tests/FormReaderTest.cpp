@@ -156,13 +156,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "bad.form:3: X.OnChange: handler 'NoSuchHandler' is not a published method of TTestRoot"},
         BadForm{"  object X: TTestThing\n    OnChange = ThingCount\n  end\n",
                 "bad.form:3: X.OnChange: handler 'ThingCount' does not fit the event OnChange"},
-        BadForm{"  object X: TTestThing\n    Shape = tsOval\n  end\n", "bad.form:3: X.Shape: 'tsOval' is not a TTestShape"},
+        BadForm{"  object X: TTestThing\n    Shape = tsOval\n  end\n",
+                "bad.form:3: X.Shape: 'tsOval' is not a TTestShape"},
         BadForm{"  object X: TTestThing\n    Options = [toBold, toQuiet]\n  end\n",
                 "bad.form:3: X.Options: 'toQuiet' is not a TTestOption"},
-        BadForm{"  object X: TTestThing\n    Buddy = Nobody\n  end\n", "bad.form:3: X.Buddy: no component named Nobody"},
+        BadForm{"  object X: TTestThing\n    Buddy = Nobody\n  end\n",
+                "bad.form:3: X.Buddy: no component named Nobody"},
         BadForm{"  object X: TTestThing\n    Count = 'three'\n  end\n",
                 "bad.form:3: X.Count: an integer expected for a Integer property, found string"},
-        BadForm{"  object X: TTestThing\n    Count = 3000000000\n  end\n", "bad.form:3: X.Count: 3000000000 is out of range"},
+        BadForm{"  object X: TTestThing\n    Count = 3000000000\n  end\n",
+                "bad.form:3: X.Count: 3000000000 is out of range"},
         BadForm{"  object X: TTestThing\n    Ratio = 1e999\n  end\n", "bad.form:3: number out of range"},
         BadForm{"  object X: TTestThing\n    Color = clMauve\n  end\n",
                 "bad.form:3: X.Color: an integer or a name expected for a TColor property, found identifier 'clMauve'"},
@@ -181,9 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FormReader, IntegersReachBothEndsOfTheirRange) {
     for (const char* big : {"-9223372036854775808", "-$8000000000000000", "9223372036854775807"}) {
         TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
-        ReadComponentText(root.get(), std::string("object R: TTestRoot\n object Thing1: TTestThing\n Big = ") + big +
-                                          "\n end\nend\n",
-                          "big.form");
+        ReadComponentText(
+            root.get(), std::string("object R: TTestRoot\n object Thing1: TTestThing\n Big = ") + big + "\n end\nend\n",
+            "big.form");
         std::int64_t want = big[0] == '-' ? INT64_MIN : INT64_MAX;
         EXPECT_EQ(root->Thing1->Big, want) << big;
         // What the writer stores reads back.
@@ -203,8 +206,8 @@ TEST(FormReader, RootClassMustMatch) {
 
 TEST(FormReader, AFailedReadLeavesNothingLoadingAndFreesCleanly) {
     TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
-    EXPECT_THROW(ReadComponentText(root.get(), "object R: TTestRoot\n object Thing1: TTestThing\n Shape = x\n end\nend\n",
-                                   "f.form"),
+    EXPECT_THROW(ReadComponentText(
+                     root.get(), "object R: TTestRoot\n object Thing1: TTestThing\n Shape = x\n end\nend\n", "f.form"),
                  EFormError);
     ASSERT_NE(root->Thing1, nullptr);
     EXPECT_FALSE(root->Thing1->ComponentState().Contains(csLoading));
@@ -227,7 +230,10 @@ TEST(DataModule, EmbeddedResourceIsStreamedBeforeOnCreate) {
     dm->conn->log = &log;
     TTestDM* raw = dm.release();
     std::vector<std::string> seen;
-    raw->OnDestroy = [&](TObject*) { seen = *events; seen.push_back("conn alive=" + std::to_string(raw->conn != nullptr)); };
+    raw->OnDestroy = [&](TObject*) {
+        seen = *events;
+        seen.push_back("conn alive=" + std::to_string(raw->conn != nullptr));
+    };
     raw->Free();
     EXPECT_EQ(seen, (std::vector<std::string>{"create conn=set", "conn alive=1"}));
     // query goes first; conn hears of it once, though it also asked for a free notification.
@@ -240,7 +246,8 @@ TEST(DataModule, WrittenTextKeepsDesignPositions) {
     EXPECT_NE(text.find("  OnCreate = DataModuleCreate\n"), std::string::npos) << text;
     EXPECT_NE(text.find("  Width = 215\n"), std::string::npos) << text;
     EXPECT_NE(text.find("    Left = 24\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("    Lines.Strings = (\n      'select * from Area'\n      '  order by 1')\n"), std::string::npos)
+    EXPECT_NE(text.find("    Lines.Strings = (\n      'select * from Area'\n      '  order by 1')\n"),
+              std::string::npos)
         << text;
 }
 
@@ -250,7 +257,7 @@ public:
     using TTestDM::TTestDM;
     TTestThing* extra = nullptr;
 };
-MENVARO_CLASS_INFO(TTestDM2) { MENVARO_PUBLISHED_FIELDS(extra) }
+MENVARO_CLASS_INFO(TTestDM2){MENVARO_PUBLISHED_FIELDS(extra)}
 
 TEST(DataModule, InheritedResourceChangesAndAddsComponents) {
     RegisterFormResource("TTestDM2", "dm2.form",

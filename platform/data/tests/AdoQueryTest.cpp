@@ -37,8 +37,10 @@ protected:
         MakeDatabase(dir.path() + "Velkoranth.db", kSchema);
         con.SetName("adoCon");
         con.SetLoginPrompt(false);
-        con.SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
-                                "Initial Catalog=Velkoranth;Data Source=" + dir.path());
+        con.SetConnectionString(
+            "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+            "Initial Catalog=Velkoranth;Data Source=" +
+            dir.path());
         qry.SetName("qryPublic");
         qry.SetConnection(&con);
     }

@@ -64,7 +64,8 @@ TEST(ConnectionString, BadStringsAreClearErrorsThatKeepPasswordsOut) {
          "The connection string is not valid at character 42: the quoted value of 'Password' is not closed"},
         {"Data Source='x' y;Initial Catalog=z",
          "The connection string is not valid at character 17: text follows the quoted value of 'Data Source'"},
-        {"=x;Data Source=x;Initial Catalog=y", "The connection string is not valid at character 1: an entry has no key"},
+        {"=x;Data Source=x;Initial Catalog=y",
+         "The connection string is not valid at character 1: an entry has no key"},
         {"Data Source=x;Initial Catalog=y;Integrated Security=Kerberos",
          "Integrated Security must be SSPI, not 'Kerberos'"},
     };

@@ -59,10 +59,13 @@ TEST(DataModuleForm, CreatesTheConnectionAndTheQuery) {
 
     // Used as the updater uses it.
     test::TempDir dir;
-    test::MakeDatabase(dir.path() + "Velkoranth.db", "create table Area (AreaNo varchar(4)); insert into Area values ('01');");
+    test::MakeDatabase(dir.path() + "Velkoranth.db",
+                       "create table Area (AreaNo varchar(4)); insert into Area values ('01');");
     dm->adoCon->Close();
-    dm->adoCon->SetConnectionString("Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
-                                    "Initial Catalog=Velkoranth;Data Source=" + dir.path());
+    dm->adoCon->SetConnectionString(
+        "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;"
+        "Initial Catalog=Velkoranth;Data Source=" +
+        dir.path());
     dm->adoCon->Open();
     dm->qryPublic->Close();
     dm->qryPublic->SQL()->SetText("Select AreaNo from Area");
@@ -77,20 +80,23 @@ TEST(DataModuleForm, StreamedConnectedAndActiveOpenOnceLoaded) {
     test::MakeDatabase(dir.path() + "Velkoranth.db",
                        "create table MakeMode (MakeModeNo varchar(4), MakeModeName varchar(20));"
                        "insert into MakeMode values ('01', '清蒸'); insert into MakeMode values ('02', '红烧');");
-    const std::string text = "object Root: TDataRoot\n"
-                             "  object adoCon: TADOConnection\n"
-                             "    ConnectionString = 'Initial Catalog=Velkoranth;Data Source=" + dir.path() + "'\n"
-                             "    LoginPrompt = False\n"
-                             "    Connected = True\n"
-                             "  end\n"
-                             "  object qryPublic: TADOQuery\n"
-                             "    Active = True\n"
-                             "    Connection = adoCon\n"
-                             "    SQL.Strings = (\n"
-                             "      'select * from MakeMode'\n"
-                             "      'Order by MakeModeNo')\n"
-                             "  end\n"
-                             "end\n";
+    const std::string text =
+        "object Root: TDataRoot\n"
+        "  object adoCon: TADOConnection\n"
+        "    ConnectionString = 'Initial Catalog=Velkoranth;Data Source=" +
+        dir.path() +
+        "'\n"
+        "    LoginPrompt = False\n"
+        "    Connected = True\n"
+        "  end\n"
+        "  object qryPublic: TADOQuery\n"
+        "    Active = True\n"
+        "    Connection = adoCon\n"
+        "    SQL.Strings = (\n"
+        "      'select * from MakeMode'\n"
+        "      'Order by MakeModeNo')\n"
+        "  end\n"
+        "end\n";
     TOwned<TDataRoot> root(Create<TDataRoot>(nullptr));
     ReadComponentText(root.get(), text, "test.form");
     auto* con = dynamic_cast<TADOConnection*>(root->FindComponent("adoCon"));
@@ -117,12 +123,15 @@ TEST(DataModuleForm, StreamedConnectedAndActiveOpenOnceLoaded) {
 
 TEST(DataModuleForm, AFailingStreamedConnectionNamesTheEngineError) {
     test::TempDir dir;
-    const std::string text = "object Root: TDataRoot\n"
-                             "  object adoCon: TADOConnection\n"
-                             "    ConnectionString = 'Initial Catalog=Nowhere;Data Source=" + dir.path() + "'\n"
-                             "    Connected = True\n"
-                             "  end\n"
-                             "end\n";
+    const std::string text =
+        "object Root: TDataRoot\n"
+        "  object adoCon: TADOConnection\n"
+        "    ConnectionString = 'Initial Catalog=Nowhere;Data Source=" +
+        dir.path() +
+        "'\n"
+        "    Connected = True\n"
+        "  end\n"
+        "end\n";
     TOwned<TDataRoot> root(Create<TDataRoot>(nullptr));
     EXPECT_THAT(test::ErrorMessage<Exception>([&] { ReadComponentText(root.get(), text, "test.form"); }),
                 ::testing::HasSubstr("there is no file Nowhere.db"));
@@ -130,9 +139,9 @@ TEST(DataModuleForm, AFailingStreamedConnectionNamesTheEngineError) {
 
 TEST(DataModuleForm, UnknownPropertiesAreFormErrors) {
     TOwned<TDataRoot> root(Create<TDataRoot>(nullptr));
-    EXPECT_THROW(ReadComponentText(root.get(),
-                                   "object Root: TDataRoot\n  object q: TADOQuery\n    CommandTimeout = 30\n  end\nend\n",
-                                   "bad.form"),
+    EXPECT_THROW(ReadComponentText(
+                     root.get(), "object Root: TDataRoot\n  object q: TADOQuery\n    CommandTimeout = 30\n  end\nend\n",
+                     "bad.form"),
                  EFormError);
 }
 

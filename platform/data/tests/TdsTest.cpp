@@ -77,8 +77,10 @@ TEST(TdsLogin, DomainLoginIsAKerberosCredentialCache) {
     EXPECT_FALSE(DomainLoginAvailable());
     setenv("KRB5CCNAME", "KEYRING:persistent:1000", 1);
     EXPECT_TRUE(DomainLoginAvailable());
-    if (saved) setenv("KRB5CCNAME", keep.c_str(), 1);
-    else unsetenv("KRB5CCNAME");
+    if (saved)
+        setenv("KRB5CCNAME", keep.c_str(), 1);
+    else
+        unsetenv("KRB5CCNAME");
 }
 
 TEST(TdsTypes, ColumnTypesFromDeclarationsAndWireCodes) {
@@ -173,8 +175,9 @@ TEST(TdsConnection, ARefusedConnectionRaisesTheLibrarysMessage) {
     TOwned<TADOConnection> owned(Create<TADOConnection>(nullptr));
     TADOConnection& con = *owned;
     // Port 1 on the loopback refuses at once.
-    con.SetConnectionString("Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=Velkoranth;"
-                            "Data Source=127.0.0.1,1");
+    con.SetConnectionString(
+        "Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=Velkoranth;"
+        "Data Source=127.0.0.1,1");
     // The library's own text names the server it could not reach.
     EXPECT_THAT(test::ErrorMessage<EADOError>([&] { con.Open(); }), ::testing::HasSubstr("127.0.0.1"));
     EXPECT_FALSE(con.Connected());
@@ -189,8 +192,8 @@ TEST(TdsConnection, LiveServer) {
     if (cs.find('=') == std::string::npos) {
         const char* user = getenv("MENVARO_TEST_MSSQL_USER");
         const char* password = getenv("MENVARO_TEST_MSSQL_PASSWORD");
-        cs = "Provider=SQLOLEDB.1;Password=\"" + std::string(password ? password : "") + "\";User ID=" +
-             (user ? user : "sa") + ";Initial Catalog=master;Data Source=" + cs;
+        cs = "Provider=SQLOLEDB.1;Password=\"" + std::string(password ? password : "") +
+             "\";User ID=" + (user ? user : "sa") + ";Initial Catalog=master;Data Source=" + cs;
     }
     TOwned<TADOConnection> con(Create<TADOConnection>(nullptr));
     con->SetConnectionString(cs);

@@ -9,7 +9,8 @@
 #include "device/Rapi.h"
 #include "testsupport/TempDir.h"
 
-using menvaro::ReadFileBytes, menvaro::FileSize, menvaro::ForceDirectories, menvaro::DirectoryExists, menvaro::FileExists, menvaro::Utf8ToUtf16;
+using menvaro::ReadFileBytes, menvaro::FileSize, menvaro::ForceDirectories, menvaro::DirectoryExists,
+    menvaro::FileExists, menvaro::Utf8ToUtf16;
 using namespace menvaro::rapi;
 
 namespace {
@@ -114,7 +115,8 @@ TEST_F(FolderDeviceTest, FailuresFollowTheHandheldsRules) {
 }
 
 TEST_F(FolderDeviceTest, PathsCannotLeaveTheRoot) {
-    for (const char* bad : {"\\..\\escape.xml", "\\Program Files\\..\\..\\x", "relative.xml", "\\a/b", "\\x\\\\y", ""}) {
+    for (const char* bad :
+         {"\\..\\escape.xml", "\\Program Files\\..\\..\\x", "relative.xml", "\\a/b", "\\x\\\\y", ""}) {
         EXPECT_EQ(Create(bad), INVALID_HANDLE_VALUE) << bad;
         EXPECT_FALSE(dev_.del(W(bad).c_str())) << bad;
     }

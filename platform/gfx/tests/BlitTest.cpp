@@ -23,7 +23,8 @@ std::uint32_t Reference(unsigned rop, std::uint32_t p, std::uint32_t s, std::uin
 }  // namespace
 
 TEST(RasterOps, EveryOperationFollowsItsTruthTable) {
-    const std::uint32_t vals[][3] = {{0xF0F0F0, 0xCCCCCC, 0xAAAAAA}, {0x123456, 0xABCDEF, 0x0F0F0F}, {0, 0xFFFFFF, 0x808080}};
+    const std::uint32_t vals[][3] = {
+        {0xF0F0F0, 0xCCCCCC, 0xAAAAAA}, {0x123456, 0xABCDEF, 0x0F0F0F}, {0, 0xFFFFFF, 0x808080}};
     for (unsigned rop = 0; rop < 256; ++rop)
         for (const auto& v : vals) ASSERT_EQ(ApplyRop3(rop, v[0], v[1], v[2]), Reference(rop, v[0], v[1], v[2])) << rop;
     EXPECT_TRUE(RopUsesSource(SRCCOPY));
@@ -33,8 +34,9 @@ TEST(RasterOps, EveryOperationFollowsItsTruthTable) {
 }
 
 TEST(RasterOps, BitBltAppliesPatternSourceAndDestination) {
-    const std::uint32_t rops[] = {SRCCOPY, SRCINVERT, SRCAND, SRCPAINT, NOTSRCCOPY, DSTINVERT, PATCOPY, ROP_DSna,
-                                  ROP_DSPDxax, MERGECOPY, PATINVERT, BLACKNESS, WHITENESS, 0x00960000, 0x001D0000};
+    const std::uint32_t rops[] = {SRCCOPY,   SRCINVERT, SRCAND,    SRCPAINT,    NOTSRCCOPY,
+                                  DSTINVERT, PATCOPY,   ROP_DSna,  ROP_DSPDxax, MERGECOPY,
+                                  PATINVERT, BLACKNESS, WHITENESS, 0x00960000,  0x001D0000};
     const TColor P = RGB(0xF0, 0x0F, 0x33), S = RGB(0xCC, 0x55, 0x0F), D = RGB(0xAA, 0x99, 0x3C);
     for (std::uint32_t rop : rops) {
         TBitmap src(4, 4), dst(4, 4);
@@ -169,8 +171,8 @@ TEST(Blit, HugeSizesDrawTheirVisiblePart) {
         int x, w;
         TColor at0, at1;
     } cases[] = {
-        {1, INT_MAX, clGreen, clRed},      // reaches past the right edge
-        {3, INT_MIN, clRed, clRed},        // reaches left, mirrored: its end shows source column 0
+        {1, INT_MAX, clGreen, clRed},            // reaches past the right edge
+        {3, INT_MIN, clRed, clRed},              // reaches left, mirrored: its end shows source column 0
         {2 - INT_MAX, INT_MAX, clBlue, clBlue},  // only its last columns show
     };
     for (const Case& c : cases) {

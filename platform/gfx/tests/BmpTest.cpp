@@ -79,10 +79,9 @@ TEST(Bmp, ReadsPalettesAndBothRowOrders) {
     EXPECT_EQ(b.Pixel(1, 1), clLime);
     EXPECT_EQ(b.Pixel(2, 1), clRed);
     EXPECT_EQ(b.Palette().size(), 3u);
-    std::vector<std::uint8_t> core = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 12 + 6, 0, 0, 0,
-                                      12, 0, 0, 0, 1, 0, 2, 0, 1, 0, 8, 0,
-                                      0, 0, 0, 255, 255, 255,  // black, white
-                                      1, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<std::uint8_t> core = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 14 + 12 + 6, 0, 0,   0,   12,  0, 0,
+                                      0,   1,   0, 2, 0, 1, 0, 8, 0, 0, 0,           0, 255, 255, 255,  // black, white
+                                      1,   0,   0, 0, 0, 0, 0, 0};
     // 256-entry palette expected for an 8-bit core file without a count: too short.
     EXPECT_THROW(ReadBmp(core.data(), core.size(), b), EInvalidGraphic);
 }
@@ -124,10 +123,19 @@ TEST(Bmp, DamagedHeadersAreErrors) {
         return d;
     };
     const std::vector<std::string> bad = {
-        "", "BM", with(0, 'X'), with(14, 41) /* header size */, with(26, 2) /* planes */,
-        with(28, 7) /* bit count */, with(30, 1) /* RLE */, with(21, 0x80) /* negative width */,
-        with(19, 0x7F) /* huge width */, with(22, 0) /* zero height (low byte) */, good.substr(0, good.size() - 1),
-        with(12, 0x7F) /* offset past the end */, with(10, 2) /* pixels inside the header */,
+        "",
+        "BM",
+        with(0, 'X'),
+        with(14, 41) /* header size */,
+        with(26, 2) /* planes */,
+        with(28, 7) /* bit count */,
+        with(30, 1) /* RLE */,
+        with(21, 0x80) /* negative width */,
+        with(19, 0x7F) /* huge width */,
+        with(22, 0) /* zero height (low byte) */,
+        good.substr(0, good.size() - 1),
+        with(12, 0x7F) /* offset past the end */,
+        with(10, 2) /* pixels inside the header */,
     };
     for (std::size_t i = 0; i < bad.size(); ++i) {
         TBitmap b = Sample(2, 2);
@@ -181,7 +189,7 @@ TEST(Bmp, DibRowViews) {
     TBitmap b = Sample(5, 2);
     const std::vector<std::uint8_t> rows = GetDIBits(b, 24);
     ASSERT_EQ(rows.size(), std::size_t(DIBStride(5, 24) * 2));
-    EXPECT_EQ(rows[0], 0);    // red pixel: blue byte first
+    EXPECT_EQ(rows[0], 0);  // red pixel: blue byte first
     EXPECT_EQ(rows[2], 255);
     TBitmap back;
     SetDIBits(back, 5, 2, rows.data(), rows.size(), 24);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <png.h>
+#include <cstdio>
 
 #include "base/Streams.h"
 #include "gfx/Canvas.h"

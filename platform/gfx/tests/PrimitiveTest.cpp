@@ -23,8 +23,8 @@ struct Board {
 struct Box {
     int l, t, r, b;
 };
-const Box kBoxes[] = {{2, 3, 30, 20}, {0, 0, 1, 1}, {5, 5, 6, 9}, {4, 4, 9, 9},  {10, 7, 41, 40},
-                      {3, 1, 4, 20}, {1, 2, 60, 5}, {20, 10, 12, 2}, {-5, -6, 20, 15}, {30, 20, 70, 60}};
+const Box kBoxes[] = {{2, 3, 30, 20}, {0, 0, 1, 1},  {5, 5, 6, 9},    {4, 4, 9, 9},     {10, 7, 41, 40},
+                      {3, 1, 4, 20},  {1, 2, 60, 5}, {20, 10, 12, 2}, {-5, -6, 20, 15}, {30, 20, 70, 60}};
 
 }  // namespace
 
@@ -56,8 +56,7 @@ TEST(Primitives, ShapesMatchTheirRegionTwins) {
         EXPECT_EQ(e.Painted(), TRegion(CreateEllipticRgn(x.l, x.t, x.r, x.b)).Intersect(Rect(0, 0, 64, 48)))
             << x.l << "," << x.t << "," << x.r << "," << x.b;
         rr.c.RoundRect(x.l, x.t, x.r, x.b, 9, 7);
-        EXPECT_EQ(rr.Painted(),
-                  TRegion(CreateRoundRectRgn(x.l, x.t, x.r, x.b, 9, 7)).Intersect(Rect(0, 0, 64, 48)))
+        EXPECT_EQ(rr.Painted(), TRegion(CreateRoundRectRgn(x.l, x.t, x.r, x.b, 9, 7)).Intersect(Rect(0, 0, 64, 48)))
             << x.l << "," << x.t << "," << x.r << "," << x.b;
     }
 }
@@ -129,7 +128,7 @@ TEST(Primitives, LineToOmitsTheLastPixel) {
     struct Case {
         TPoint a, b;
         int count;
-    } cases[] = {{{2, 2}, {12, 2}, 10}, {{12, 2}, {2, 2}, 10}, {{5, 1}, {5, 30}, 29},
+    } cases[] = {{{2, 2}, {12, 2}, 10},  {{12, 2}, {2, 2}, 10},  {{5, 1}, {5, 30}, 29},
                  {{0, 0}, {20, 20}, 20}, {{3, 4}, {40, 13}, 37}, {{7, 7}, {7, 7}, 0}};
     for (const Case& k : cases) {
         Board b;

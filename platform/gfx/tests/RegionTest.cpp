@@ -27,8 +27,11 @@ TEST(Region, CombineModes) {
     struct Case {
         int mode, kind;
         int area;
-    } cases[] = {{RGN_AND, SIMPLEREGION, 25}, {RGN_OR, COMPLEXREGION, 175},
-                 {RGN_XOR, COMPLEXREGION, 150}, {RGN_DIFF, COMPLEXREGION, 75}, {RGN_COPY, SIMPLEREGION, 100}};
+    } cases[] = {{RGN_AND, SIMPLEREGION, 25},
+                 {RGN_OR, COMPLEXREGION, 175},
+                 {RGN_XOR, COMPLEXREGION, 150},
+                 {RGN_DIFF, COMPLEXREGION, 75},
+                 {RGN_COPY, SIMPLEREGION, 100}};
     for (const Case& c : cases) {
         EXPECT_EQ(CombineRgn(d, a, b, c.mode), c.kind) << c.mode;
         int area = 0;
@@ -124,14 +127,14 @@ TEST(Region, DamagedDataIsRejected) {
         return d;
     };
     const std::vector<std::vector<std::uint8_t>> bad = {
-        with(0, 40),                                      // header size
-        with(4, 2),                                       // type
-        with(8, 0xFF),                                    // count past the buffer
-        with(11, 0x80),                                   // huge count
+        with(0, 40),                                                 // header size
+        with(4, 2),                                                  // type
+        with(8, 0xFF),                                               // count past the buffer
+        with(11, 0x80),                                              // huge count
         std::vector<std::uint8_t>(good.begin(), good.begin() + 20),  // cut header
         std::vector<std::uint8_t>(good.begin(), good.end() - 1),     // cut rectangles
-        with(32 + 11, 0xF0),                              // right < left
-        with(32 + 15, 0x40),                              // coordinate out of range
+        with(32 + 11, 0xF0),                                         // right < left
+        with(32 + 15, 0x40),                                         // coordinate out of range
     };
     for (std::size_t i = 0; i < bad.size(); ++i)
         EXPECT_THROW(TRegion::FromData(bad[i].data(), bad[i].size()), EInvalidArgument) << i;

@@ -29,8 +29,9 @@ TEST(Fonts, FamiliesMapToTheInstalledFonts) {
     struct Case {
         const char* name;
         const char* family;
-    } cases[] = {{"宋体", "AR PL SungtiL GB"},   {"楷体_GB2312", "AR PL KaitiM GB"}, {"华文行楷", "AR PL KaitiM GB"},
-                 {"黑体", "WenQuanYi Zen Hei"},  {"MS Sans Serif", "DejaVu Sans"},    {"Tahoma", "DejaVu Sans"},
+    } cases[] = {{"宋体", "AR PL SungtiL GB"},        {"楷体_GB2312", "AR PL KaitiM GB"},
+                 {"华文行楷", "AR PL KaitiM GB"},     {"黑体", "WenQuanYi Zen Hei"},
+                 {"MS Sans Serif", "DejaVu Sans"},    {"Tahoma", "DejaVu Sans"},
                  {"Courier New", "DejaVu Sans Mono"}, {"DejaVu Sans", "DejaVu Sans"}};
     for (const Case& k : cases) {
         TFont f;

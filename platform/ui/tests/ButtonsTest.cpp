@@ -105,8 +105,8 @@ TEST_F(Buttons, PaintsTheDefaultFrameThePressedFaceAndTheFocusRect) {
     def->SetDefault(true);
     def->SetCaption("OK");
     Pump();
-    EXPECT_EQ(At(def, 0, 0), clBlack);      // the default button's frame
-    EXPECT_NE(At(plain, 0, 0), clBlack);    // a raised edge instead
+    EXPECT_EQ(At(def, 0, 0), clBlack);    // the default button's frame
+    EXPECT_NE(At(plain, 0, 0), clBlack);  // a raised edge instead
     EXPECT_EQ(At(plain, plain->Width() - 1, plain->Height() - 1), Rgb(cl3DDkShadow));
     EXPECT_EQ(At(plain, 20, 12), Rgb(clBtnFace));
     synthetic::MouseMove(ScreenAt(plain, 5, 20));
@@ -134,11 +134,16 @@ struct KindRow {
 
 TEST_F(Buttons, KindsGiveTheirStockRowAndAChangedRowIsCustom) {
     const KindRow rows[] = {
-        {bkOK, "OK", mrOk, true, false},          {bkCancel, "Cancel", mrCancel, false, true},
-        {bkHelp, "&Help", mrNone, false, false},  {bkYes, "&Yes", mrYes, true, false},
-        {bkNo, "&No", mrNo, false, true},         {bkClose, "&Close", mrNone, false, false},
-        {bkAbort, "Abort", mrAbort, false, false}, {bkRetry, "&Retry", mrRetry, false, false},
-        {bkIgnore, "&Ignore", mrIgnore, false, false}, {bkAll, "&All", mrAll, false, false},
+        {bkOK, "OK", mrOk, true, false},
+        {bkCancel, "Cancel", mrCancel, false, true},
+        {bkHelp, "&Help", mrNone, false, false},
+        {bkYes, "&Yes", mrYes, true, false},
+        {bkNo, "&No", mrNo, false, true},
+        {bkClose, "&Close", mrNone, false, false},
+        {bkAbort, "Abort", mrAbort, false, false},
+        {bkRetry, "&Retry", mrRetry, false, false},
+        {bkIgnore, "&Ignore", mrIgnore, false, false},
+        {bkAll, "&All", mrAll, false, false},
     };
     for (const KindRow& r : rows) {
         SCOPED_TRACE(r.caption);

@@ -67,8 +67,11 @@ TEST_F(SdlDialogs, UiScriptChoosesAFolderInTheBrowser) {
     ForceDirectories(base + "/资料/xml");
     ForceDirectories(base + "/备份");
     std::string dir = ShotDir();
-    std::string text = "screenshot FolderTree \"" + dir + "folder-browser.png\"\n"
-                       "type Folder \"" + base + "/备份\"\n"
+    std::string text = "screenshot FolderTree \"" + dir +
+                       "folder-browser.png\"\n"
+                       "type Folder \"" +
+                       base +
+                       "/备份\"\n"
                        "click OK\n";
     std::vector<std::string> errors;
     StartUiScript(*Application, ParseUiScript(text, "folders.txt"), [&](const std::string& e) { errors.push_back(e); });
@@ -126,11 +129,13 @@ TEST_F(SdlDialogs, PageControlAndDatePickerShowOnAWindow) {
     std::string dir = ShotDir();
     std::vector<std::string> errors;
     bool ended = false;
-    StartUiScript(*Application,
-                  ParseUiScript("click dtpBackupDate\npress right\npress up\nexpect dtpBackupDate text \"2024-6-10\"\n"
-                                "screenshot Gallery \"" + dir + "page-control.png\"\npress f4\n",
-                                "gallery.txt"),
-                  [&](const std::string& e) { errors.push_back(e); }, [&] { ended = true; });
+    StartUiScript(
+        *Application,
+        ParseUiScript("click dtpBackupDate\npress right\npress up\nexpect dtpBackupDate text \"2024-6-10\"\n"
+                      "screenshot Gallery \"" +
+                          dir + "page-control.png\"\npress f4\n",
+                      "gallery.txt"),
+        [&](const std::string& e) { errors.push_back(e); }, [&] { ended = true; });
     for (int i = 0; i < 500 && !ended; ++i) Application->HandleMessage();
     ASSERT_TRUE(dtp->DroppedDown());
     TMonthCalendarPopup* cal = dtp->Calendar();

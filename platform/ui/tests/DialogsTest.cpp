@@ -23,11 +23,16 @@ TEST_F(Dialogs, EachButtonIsFoundByItsNameAndClosesWithItsResult) {
         TModalResult result;
     };
     const Case cases[] = {
-        {mbYes, "Yes", "&Yes", mrYes},          {mbNo, "No", "&No", mrNo},
-        {mbOK, "OK", "OK", mrOk},               {mbCancel, "Cancel", "Cancel", mrCancel},
-        {mbAbort, "Abort", "&Abort", mrAbort},  {mbRetry, "Retry", "&Retry", mrRetry},
-        {mbIgnore, "Ignore", "&Ignore", mrIgnore}, {mbAll, "All", "&All", mrAll},
-        {mbNoToAll, "NoToAll", "N&o to All", mrNoToAll}, {mbYesToAll, "YesToAll", "Yes to &All", mrYesToAll},
+        {mbYes, "Yes", "&Yes", mrYes},
+        {mbNo, "No", "&No", mrNo},
+        {mbOK, "OK", "OK", mrOk},
+        {mbCancel, "Cancel", "Cancel", mrCancel},
+        {mbAbort, "Abort", "&Abort", mrAbort},
+        {mbRetry, "Retry", "&Retry", mrRetry},
+        {mbIgnore, "Ignore", "&Ignore", mrIgnore},
+        {mbAll, "All", "&All", mrAll},
+        {mbNoToAll, "NoToAll", "N&o to All", mrNoToAll},
+        {mbYesToAll, "YesToAll", "Yes to &All", mrYesToAll},
     };
     for (const Case& c : cases) {
         TOwned<TMessageForm> d(CreateMessageDialog("选择一个按钮", mtConfirmation, AllButtons()));
@@ -64,10 +69,14 @@ TEST_F(Dialogs, EnterPressesTheDefaultButtonAndEscTheCancelOne) {
         TModalResult result;
     };
     const Case cases[] = {
-        {{mbYes, mbNo}, VK_RETURN, mrYes},        {{mbYes, mbNo}, VK_ESCAPE, mrNo},
-        {mbOKCancel, VK_RETURN, mrOk},            {mbOKCancel, VK_ESCAPE, mrCancel},
-        {{mbOK}, VK_ESCAPE, mrOk},                {mbYesNoCancel, VK_ESCAPE, mrCancel},
-        {{mbRetry, mbCancel}, VK_RETURN, mrRetry}, {mbAbortRetryIgnore, VK_RETURN, mrRetry},
+        {{mbYes, mbNo}, VK_RETURN, mrYes},
+        {{mbYes, mbNo}, VK_ESCAPE, mrNo},
+        {mbOKCancel, VK_RETURN, mrOk},
+        {mbOKCancel, VK_ESCAPE, mrCancel},
+        {{mbOK}, VK_ESCAPE, mrOk},
+        {mbYesNoCancel, VK_ESCAPE, mrCancel},
+        {{mbRetry, mbCancel}, VK_RETURN, mrRetry},
+        {mbAbortRetryIgnore, VK_RETURN, mrRetry},
     };
     for (const Case& c : cases) {
         TOwned<TMessageForm> d(CreateMessageDialog("text", mtWarning, c.buttons));
@@ -151,9 +160,13 @@ TEST_F(Dialogs, IconsAreDrawnForEachType) {
         // The yellow triangle with a black mark.
         {mtWarning, "Warning", {{16, 14, clBlack}, {16, 24, clBlack}, {6, 27, yellow}, {25, 27, yellow}, {2, 2, face}}},
         // The blue disc with a white "i": its dot and its stem.
-        {mtInformation, "Information", {{16, 8, clWhite}, {16, 20, clWhite}, {7, 16, blue}, {16, 13 - 2, blue}, {0, 31, face}}},
+        {mtInformation,
+         "Information",
+         {{16, 8, clWhite}, {16, 20, clWhite}, {7, 16, blue}, {16, 13 - 2, blue}, {0, 31, face}}},
         // The blue disc with a white question mark.
-        {mtConfirmation, "Confirm", {{16, 24, clWhite}, {21, 10, clWhite}, {6, 16, blue}, {26, 22, blue}, {31, 0, face}}},
+        {mtConfirmation,
+         "Confirm",
+         {{16, 24, clWhite}, {21, 10, clWhite}, {6, 16, blue}, {26, 22, blue}, {31, 0, face}}},
     };
     for (const Case& c : cases) {
         TOwned<TMessageForm> d(CreateMessageDialog("图标", c.type, {mbOK}));
@@ -179,7 +192,10 @@ TEST_F(Dialogs, MessageBoxFlagsChooseButtonsIconAndDefault) {
         {MB_OK | MB_ICONERROR, {"OK:确定"}, "enter", IDOK},
         {MB_OKCANCEL | MB_ICONINFORMATION, {"OK:确定", "Cancel:取消"}, "esc", IDCANCEL},
         {MB_YESNO | MB_ICONQUESTION, {"Yes:是(&Y)", "No:否(&N)"}, "No", IDNO},
-        {MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3, {"Yes:是(&Y)", "No:否(&N)", "Cancel:取消"}, "enter", IDCANCEL},
+        {MB_YESNOCANCEL | MB_ICONWARNING | MB_DEFBUTTON3,
+         {"Yes:是(&Y)", "No:否(&N)", "Cancel:取消"},
+         "enter",
+         IDCANCEL},
         {MB_ABORTRETRYIGNORE, {"Abort:中止(&A)", "Retry:重试(&R)", "Ignore:忽略(&I)"}, "Ignore", IDIGNORE},
         {MB_RETRYCANCEL | MB_DEFBUTTON2, {"Retry:重试(&R)", "Cancel:取消"}, "enter", IDCANCEL},
     };
@@ -234,10 +250,10 @@ TEST_F(Dialogs, MessageBoxTakesTheApplicationTitleForAnEmptyCaptionAndStaysOnTop
     std::string caption;
     TFormStyle style = fsNormal;
     Steps({[&] {
-               caption = Screen->ActiveForm()->Caption();
-               style = Screen->ActiveForm()->FormStyle();
-               synthetic::PressKey(VK_RETURN);
-           }});
+        caption = Screen->ActiveForm()->Caption();
+        style = Screen->ActiveForm()->FormStyle();
+        synthetic::PressKey(VK_RETURN);
+    }});
     MessageBox(0, "连接数据库失败!", "", MB_OK | MB_ICONERROR | MB_TOPMOST);
     EXPECT_EQ(caption, Application->Title());
     EXPECT_EQ(style, fsStayOnTop);

@@ -34,8 +34,7 @@ TEST_F(FolderBrowser, StartsAtTheStartFolderAndReturnsTheFolderClicked) {
                TRect r = t->RowRect(base_ + "/a/a2");
                ClickAt(t, {r.Left + 60, r.Top + r.Height() / 2});
            },
-           [&] { pathShown = Named("Folder")->Text(); },
-           [] { synthetic::PressKey(VK_RETURN); }});
+           [&] { pathShown = Named("Folder")->Text(); }, [] { synthetic::PressKey(VK_RETURN); }});
     ASSERT_TRUE(SelectDirectory("在PC上选择资料来源", base_, folder));
     EXPECT_EQ(folder, base_ + "/a/a2");
     EXPECT_EQ(title, "在PC上选择资料来源");
@@ -131,13 +130,13 @@ TEST_F(FolderBrowser, WithoutARootTheTreeStartsAtTheFileSystemsRoot) {
     std::string selected;
     bool rootOpen = false;
     Steps({[&] {
-               TFolderTree* t = Tree();
-               selected = t->SelectedPath();
-               rootOpen = t->Expanded("/");
-               std::vector<std::string> shown = t->ShownPaths();
-               EXPECT_NE(std::find(shown.begin(), shown.end(), selected), shown.end());
-               ClickNamed("OK");
-           }});
+        TFolderTree* t = Tree();
+        selected = t->SelectedPath();
+        rootOpen = t->Expanded("/");
+        std::vector<std::string> shown = t->ShownPaths();
+        EXPECT_NE(std::find(shown.begin(), shown.end(), selected), shown.end());
+        ClickNamed("OK");
+    }});
     ASSERT_TRUE(SelectDirectory("", "", folder));
     // A missing start folder starts at its nearest existing parent.
     EXPECT_EQ(selected, base_ + "/c/c1");
@@ -149,10 +148,14 @@ TEST_F(FolderBrowser, AUiScriptTypesTheFolderAndPressesOk) {
     std::vector<std::string> errors;
     StartUiScript(*Application,
                   ParseUiScript("expect Title text \"在PC上选择资料来源\"\n"
-                                "type Folder \"" + base_ + "/c/c1\"\n"
-                                "expect Folder text \"" + base_ + "/c/c1\"\n"
-                                "click OK\n"
-                                "click Cancel\n",
+                                "type Folder \"" +
+                                    base_ +
+                                    "/c/c1\"\n"
+                                    "expect Folder text \"" +
+                                    base_ +
+                                    "/c/c1\"\n"
+                                    "click OK\n"
+                                    "click Cancel\n",
                                 "browse.txt"),
                   [&](const std::string& e) { errors.push_back(e); });
     std::string folder = base_;

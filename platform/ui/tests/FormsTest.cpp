@@ -233,10 +233,11 @@ TEST_F(Forms, BorderStylesMakeTheirFrames) {
         std::uint32_t hasNot;
         int frameWidth;  // window width less client width
     };
-    for (Case c : {Case{bsNone, {biSystemMenu}, WS_POPUP, WS_CAPTION | WS_SYSMENU, 0},
-                   Case{bsDialog, {biSystemMenu, biMinimize}, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_THICKFRAME, 6},
-                   Case{bsSingle, {biSystemMenu, biMinimize}, WS_CAPTION | WS_MINIMIZEBOX, WS_THICKFRAME, 6},
-                   Case{bsSizeable, {}, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU, 8}}) {
+    for (Case c :
+         {Case{bsNone, {biSystemMenu}, WS_POPUP, WS_CAPTION | WS_SYSMENU, 0},
+          Case{bsDialog, {biSystemMenu, biMinimize}, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_THICKFRAME, 6},
+          Case{bsSingle, {biSystemMenu, biMinimize}, WS_CAPTION | WS_MINIMIZEBOX, WS_THICKFRAME, 6},
+          Case{bsSizeable, {}, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU, 8}}) {
         TForm* f = Create<TForm>(Application);
         f->SetBorderStyle(c.style);
         f->SetBorderIcons(c.icons);
@@ -477,7 +478,7 @@ TEST_F(Forms, WindowlessChildrenArePaintedByTheirParentClipped) {
     EXPECT_EQ(SurfacePixel(f->Box1, 10, 10), clRed);
     EXPECT_EQ(SurfacePixel(f->Top1, 5, 5), clWhite);
     EXPECT_EQ(SurfacePixel(wide, 5, 5), clLime);
-    EXPECT_EQ(s->Pixel(155, 29), clLime);              // the panel's last row
+    EXPECT_EQ(s->Pixel(155, 29), clLime);                 // the panel's last row
     EXPECT_EQ(s->Pixel(155, 30), ColorToRGB(clBtnFace));  // below the panel: the form, not the box
     EXPECT_EQ(SurfacePixel(under, 5, 25), ColorToRGB(clFuchsia));
     EXPECT_EQ(SurfacePixel(under, 25, 5), ColorToRGB(clWindow));  // the edit lies above the box
@@ -526,19 +527,23 @@ TEST_F(Forms, UiScriptDrivesTheFormEndToEnd) {
     Pump();
     const test::TempDir dir("forms");
     std::string png = dir.path() + "ui_script_shot.png";
-    std::string text = "# drive the test form\n"
-                       "type Edit1 \"ab中\"\n"
-                       "expect Edit1 text \"ab中\"\n"
-                       "expect TestForm.btnOk enabled true\n"
-                       "press Tab\n"
-                       "wait 250\n"
-                       "screenshot TestForm \"" + png + "\"\n"
-                       "click btnCancel\n"
-                       "expect btnCancel visible true\n";
+    std::string text =
+        "# drive the test form\n"
+        "type Edit1 \"ab中\"\n"
+        "expect Edit1 text \"ab中\"\n"
+        "expect TestForm.btnOk enabled true\n"
+        "press Tab\n"
+        "wait 250\n"
+        "screenshot TestForm \"" +
+        png +
+        "\"\n"
+        "click btnCancel\n"
+        "expect btnCancel visible true\n";
     std::vector<std::string> errors;
     bool ended = false;
-    StartUiScript(*Application, ParseUiScript(text, "drive.txt"), [&](const std::string& e) { errors.push_back(e); },
-                  [&] { ended = true; });
+    StartUiScript(
+        *Application, ParseUiScript(text, "drive.txt"), [&](const std::string& e) { errors.push_back(e); },
+        [&] { ended = true; });
     for (int i = 0; i < 200 && !ended && errors.empty(); ++i) Application->HandleMessage();
     EXPECT_TRUE(ended);
     // The program still runs when the script ends: that is reported.
@@ -572,8 +577,7 @@ TEST_F(Forms, UiScriptErrorsNameTheLine) {
     f->Show();
     Pump();
     std::vector<std::string> errors;
-    StartUiScript(*Application,
-                  ParseUiScript("expect btnOk text \"OK\"\nclick btnNowhere\n", "run.txt"),
+    StartUiScript(*Application, ParseUiScript("expect btnOk text \"OK\"\nclick btnNowhere\n", "run.txt"),
                   [&](const std::string& e) { errors.push_back(e); });
     for (int i = 0; i < 20 && errors.empty(); ++i) Application->HandleMessage();
     ASSERT_EQ(errors.size(), 1u);

@@ -2,13 +2,13 @@
 // with the updater's banner, buttons and busy-window parts; pnlFree holds
 // the backup tool's pages with their date pickers. Run under a UI script by
 // GalleryTest.
+#include "classes/ClassBuilder.h"
 #include "ui/Animate.h"
 #include "ui/Buttons.h"
-#include "classes/ClassBuilder.h"
 #include "ui/DateTimePicker.h"
 #include "ui/ExtCtrls.h"
-#include "ui/PageControl.h"
 #include "ui/Forms.h"
+#include "ui/PageControl.h"
 #include "ui/ProgressBar.h"
 #include "ui/StdCtrls.h"
 
@@ -45,11 +45,10 @@ public:
     void btnOkClick(TObject*) { lblCount->SetCaption(edUser->Text()); }
 };
 
-MENVARO_CLASS_INFO(TGalleryForm) {
-    MENVARO_PUBLISHED_FIELDS(Panel1, Label1, lblHint, imgLogo, btnSource, edSource, btnBuildData, btnUpdateData,
-                             edUser, lblCount, ProgressBar, Animate1, pnlFree, pgTooltype, dtpBackupDate)
-    MENVARO_PUBLISHED_METHODS(FormCreate, btnSourceClick, btnBuildDataClick, btnOkClick)
-}
+MENVARO_CLASS_INFO(TGalleryForm){
+    MENVARO_PUBLISHED_FIELDS(Panel1, Label1, lblHint, imgLogo, btnSource, edSource, btnBuildData, btnUpdateData, edUser,
+                             lblCount, ProgressBar, Animate1, pnlFree, pgTooltype, dtpBackupDate)
+        MENVARO_PUBLISHED_METHODS(FormCreate, btnSourceClick, btnBuildDataClick, btnOkClick)}
 
 TGalleryForm* Gallery = nullptr;
 

@@ -50,10 +50,10 @@ TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     ASSERT_TRUE(ReadPng(shot, png));
     ASSERT_EQ(png.w, 660);
     ASSERT_EQ(png.h, 440);
-    EXPECT_EQ(png.At(420, 5), 0xFFFFFFu);    // the white banner
-    EXPECT_EQ(png.At(10, 71), 0x008040u);    // the green bar under it
-    EXPECT_EQ(png.At(10, 350), 0xFFFFFFu);   // the raised frame bevel: light outside
-    EXPECT_EQ(png.At(11, 350), 0x808080u);   // and dark inside
+    EXPECT_EQ(png.At(420, 5), 0xFFFFFFu);           // the white banner
+    EXPECT_EQ(png.At(10, 71), 0x008040u);           // the green bar under it
+    EXPECT_EQ(png.At(10, 350), 0xFFFFFFu);          // the raised frame bevel: light outside
+    EXPECT_EQ(png.At(11, 350), 0x808080u);          // and dark inside
     EXPECT_EQ(png.At(18 + 3, 372 + 8), 0x000080u);  // a block of the progress bar
     EXPECT_EQ(png.At(18 + 300, 372 + 8), 0xC0C0C0u);
     EXPECT_EQ(png.At(405, 300), 0xC0C0C0u);  // the free panel's margin

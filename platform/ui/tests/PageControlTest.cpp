@@ -212,8 +212,8 @@ TEST_F(PageControl, TheSelectedTabStandsOutAndOpensIntoItsPage) {
         int h = pc->Height();
         TRect selected = pc->TabRect(1), other = pc->TabRect(0);
         int sx = selected.Left + selected.Width() / 2, ox = other.Left + 6;
-        int edge = top ? 0 : h - 1;          // the outer row of the selected tab
-        int otherEdge = top ? 2 : h - 3;     // that of the others
+        int edge = top ? 0 : h - 1;       // the outer row of the selected tab
+        int otherEdge = top ? 2 : h - 3;  // that of the others
         // The frame line the tabs stand on (its light outer ring is the face colour above).
         int frame = top ? other.Bottom + 1 : other.Top - 1;
         TColor face = ColorToRGB(clBtnFace);

@@ -178,8 +178,15 @@ TEST_F(Panels, BevelShapesAndStyles) {
     const Case cases[] = {
         {bsBox, bsLowered, {{{0, 10}, sh}, {{10, 0}, sh}, {{39, 10}, hi}, {{10, 29}, hi}, {{10, 10}, face}}},
         {bsBox, bsRaised, {{{0, 10}, hi}, {{39, 10}, sh}}},
-        {bsFrame, bsLowered, {{{0, 10}, sh}, {{1, 10}, hi}, {{38, 10}, sh}, {{39, 10}, hi}, {{10, 28}, sh},
-                              {{10, 29}, hi}, {{5, 5}, face}}},
+        {bsFrame,
+         bsLowered,
+         {{{0, 10}, sh},
+          {{1, 10}, hi},
+          {{38, 10}, sh},
+          {{39, 10}, hi},
+          {{10, 28}, sh},
+          {{10, 29}, hi},
+          {{5, 5}, face}}},
         {bsFrame, bsRaised, {{{0, 10}, hi}, {{1, 10}, sh}, {{38, 10}, hi}, {{39, 10}, sh}}},
         {bsTopLine, bsLowered, {{{20, 0}, sh}, {{20, 1}, hi}, {{20, 2}, face}, {{20, 29}, face}}},
         {bsBottomLine, bsLowered, {{{20, 28}, sh}, {{20, 29}, hi}, {{20, 0}, face}}},
@@ -281,12 +288,13 @@ TEST_F(Panels, FormFilesCarryTheImagesPictureBothWays) {
     std::string jpeg = MakeJpeg(154, 69);
     TJPEGImage j;
     j.LoadFromMemory(jpeg.data(), jpeg.size());
-    std::string text = "object Logo: TForm\n"
-                       "  object imgLogo: TImage\n"
-                       "    Left = 0\n    Top = 0\n    Width = 154\n    Height = 69\n"
-                       "    Align = alRight\n    Center = True\n    Stretch = True\n"
-                       "    Picture.Data = {" +
-                       Hex(TPicture::Data(&j)) + "}\n  end\nend\n";
+    std::string text =
+        "object Logo: TForm\n"
+        "  object imgLogo: TImage\n"
+        "    Left = 0\n    Top = 0\n    Width = 154\n    Height = 69\n"
+        "    Align = alRight\n    Center = True\n    Stretch = True\n"
+        "    Picture.Data = {" +
+        Hex(TPicture::Data(&j)) + "}\n  end\nend\n";
     auto* f = FormFromText(text, "logo.form");
     auto* img = Part<TImage>(f, "imgLogo");
     ASSERT_NE(img, nullptr);
@@ -298,8 +306,9 @@ TEST_F(Panels, FormFilesCarryTheImagesPictureBothWays) {
     EXPECT_NE(written.find("Picture.Data = {"), std::string::npos);
     EXPECT_NE(written.find(Hex(TPicture::Data(&j)).substr(0, 32)), std::string::npos);
     // A damaged picture names the file and line.
-    std::string broken = "object Logo: TForm\n  object imgLogo2: TImage\n    Picture.Data = {0A544A504547496D616765}\n"
-                         "  end\nend\n";
+    std::string broken =
+        "object Logo: TForm\n  object imgLogo2: TImage\n    Picture.Data = {0A544A504547496D616765}\n"
+        "  end\nend\n";
     EXPECT_THAT(test::ErrorMessage<Exception>([&] { FormFromText(broken, "broken.form"); }),
                 ::testing::HasSubstr("broken.form:3"));
 }

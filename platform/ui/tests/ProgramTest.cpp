@@ -45,8 +45,10 @@ TEST_F(Program, ScriptRunsToTheEndAndClosesTheProgram) {
                                      "type Edit1 \"数据\"\n"
                                      "expect Edit1 text \"数据\"\n"
                                      "press Alt+O\n"
-                                     "screenshot TestForm \"" + shot + "\"\n"
-                                     "close TestForm\n");
+                                     "screenshot TestForm \"" +
+                                         shot +
+                                         "\"\n"
+                                         "close TestForm\n");
     Result r = RunProbe("MENVARO_UI=headless MENVARO_UI_SCRIPT=" + script);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(FileExists(shot));

@@ -152,10 +152,13 @@ TEST(DOMDocument, RefusalsRaise) {
     DOMDocument doc;
     DOMElement root = doc.appendChild(doc.createElement("Root"));
     EXPECT_THROW(doc.appendChild(doc.createElement("Second")), EXMLError);
-    for (const char* bad : {"", "1P", "a b", "a<b", "-x", "a&b"}) EXPECT_THROW(doc.createElement(bad), EXMLError) << bad;
+    for (const char* bad : {"", "1P", "a b", "a<b", "-x", "a&b"})
+        EXPECT_THROW(doc.createElement(bad), EXMLError) << bad;
     EXPECT_NO_THROW(doc.createElement("名称"));
     EXPECT_NO_THROW(doc.createElement("a.b-c_1"));
-    EXPECT_THROW(root.setText(std::string("a\x01" "b")), EXMLError);
+    EXPECT_THROW(root.setText(std::string("a\x01"
+                                          "b")),
+                 EXMLError);
     EXPECT_THROW(root.setText("\xC3"), EXMLError);
     EXPECT_THROW(root.setAttribute("No", Variant(std::string("x\x1F"))), EXMLError);
     EXPECT_THROW(root.setAttribute("bad name", Variant("x")), EXMLError);
