@@ -39,9 +39,15 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementCloser>;
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
-// `subject` names the file as the user knows it: "The database file '...'".
-[[noreturn]] void FileError(const std::string& subject, sqlite3* db, int rc, int busyTimeoutMs) {
-    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+// `subject` names the file as the user knows it: "The database file '...'";
+// `failing` says what could not be done with it, where that is not plain.
+[[noreturn]] void FileError(const std::string& subject, sqlite3* db, int rc, int busyTimeoutMs,
+                            const char* failing = nullptr) {
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    // The system's own reason for an I/O error ("File too large", ...).
+    const int err = db ? sqlite3_system_errno(db) : 0;
+    if (err != 0 && ((rc & 0xFF) == SQLITE_IOERR || (rc & 0xFF) == SQLITE_FULL || (rc & 0xFF) == SQLITE_CANTOPEN))
+        message += ": " + SysErrorMessage(err);
     switch (rc & 0xFF) {
         case SQLITE_NOTADB: throw EDbAdminError(subject + " is not a SQLite database (" + message + ")");
         case SQLITE_CORRUPT: throw EDbAdminError(subject + " is damaged (" + message + ")");
@@ -49,7 +55,9 @@ std::string Quoted(const std::string& path) { return "'" + path + "'"; }
         case SQLITE_LOCKED:
             throw EDbAdminError(subject + " is in use: another connection held a lock on it for longer than " +
                                 std::to_string(busyTimeoutMs) + " ms");
-        default: throw EDbAdminError(subject + ": " + message);
+        default:
+            if (failing) throw EDbAdminError(subject + " " + failing + " (" + message + ")");
+            throw EDbAdminError(subject + ": " + message);
     }
 }
 
@@ -120,7 +128,7 @@ void OnlineCopy(sqlite3* dest, sqlite3* src, const std::string& busySubject, con
     if (rc == SQLITE_DONE) return;
     const int code = rc & 0xFF;
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED) FileError(busySubject, dest, rc, busyTimeoutMs);
-    FileError(writeSubject, dest, rc, busyTimeoutMs);
+    FileError(writeSubject, dest, rc, busyTimeoutMs, "cannot be written");
 }
 
 // An empty file of its own beside `file`, no more open than `mode`.
@@ -143,6 +151,13 @@ void RemoveDatabaseFiles(const std::string& path) {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((path + suffix).c_str());
 }
 
+// Both names lead to one file (links and "../" included).
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 void Sync(const std::string& path, int flags, const std::string& subject) {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0) {
@@ -163,7 +178,7 @@ void CheckSqliteServerFolder(const std::string& folder) {
         throw EDbAdminError("The folder " + Quoted(folder) + " cannot be read (" + SysErrorMessage(errno) + ")");
     }
     if (!S_ISDIR(st.st_mode)) throw EDbAdminError(Quoted(folder) + " is not a folder");
-    if (::access(folder.c_str(), R_OK | X_OK) != 0)
+    if (::faccessat(AT_FDCWD, folder.c_str(), R_OK | X_OK, AT_EACCESS) != 0)
         throw EDbAdminError("The folder " + Quoted(folder) + " cannot be read (" + SysErrorMessage(errno) + ")");
 }
 
@@ -175,13 +190,15 @@ void BackupSqliteCatalog(const std::string& catalog, const std::string& file, in
     struct stat st;
     if (::stat(catalog.c_str(), &st) != 0)
         throw EDbAdminError(catalogSubject + " cannot be read (" + SysErrorMessage(errno) + ")");
+    if (SameFile(catalog, file)) throw EDbAdminError(fileSubject + " is the database file itself");
 
     const auto start = Clock::now();
     Db src = Open(catalog, SQLITE_OPEN_READWRITE, catalogSubject, busyTimeoutMs);
     CheckProductTables(src.get(), catalogSubject, busyTimeoutMs);
     const bool wal = Pragma(src.get(), "pragma journal_mode", catalogSubject, busyTimeoutMs) == "wal";
 
-    const std::string temp = ReserveTemporary(file, st.st_mode & 0666, fileSubject);
+    // Others get no more than the catalog gives them; this user must write the copy.
+    const std::string temp = ReserveTemporary(file, (st.st_mode & 0666) | 0600, fileSubject);
     ScopeGuard removeTemporary([&] { RemoveDatabaseFiles(temp); });
     {
         Db dest = Open(temp, SQLITE_OPEN_READWRITE, fileSubject, busyTimeoutMs);
@@ -228,6 +245,7 @@ void RestoreSqliteCatalog(const std::string& catalog, const std::string& file, i
     const std::string fileSubject = "The backup file " + Quoted(file);
     if (file.empty()) throw EDbAdminError("No backup file is named");
     if (!FileExists(file)) throw EDbAdminError(fileSubject + " does not exist");
+    if (SameFile(catalog, file)) throw EDbAdminError(fileSubject + " is the database file itself");
 
     Db src = Open(file, SQLITE_OPEN_READONLY, fileSubject, busyTimeoutMs);
     Verify(src.get(), fileSubject, busyTimeoutMs);

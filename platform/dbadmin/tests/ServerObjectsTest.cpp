@@ -133,7 +133,13 @@ TEST(ServerObjects, CallsThatCannotBeMadeFail) {
     EXPECT_THAT(backupFails(), HasSubstr("names no file"));
     backup.SetFiles(s.Backups());
     EXPECT_THAT(backupFails(), HasSubstr("is a folder"));
+    backup.SetFiles(s.Catalog());
+    EXPECT_THAT(backupFails(), HasSubstr("is the database file itself"));
+    restore.SetFiles(s.Folder() + "../server/Velkoranth.db");
+    EXPECT_THAT(restoreFails(), HasSubstr("is the database file itself"));
+    EXPECT_EQ(test::Connection(s.Catalog()).Text("pragma quick_check"), "ok");
     backup.SetFiles(file);
+    restore.SetFiles(file);
     for (const char* name : {"", "../server/Velkoranth", "Kassa"}) {
         SCOPED_TRACE(name);
         backup.SetDatabase(name);

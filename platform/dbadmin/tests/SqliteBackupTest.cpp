@@ -57,21 +57,24 @@ TEST_P(BackupTest, IsAConsistentCopyWhileAnotherConnectionWrites) {
 
 TEST_P(BackupTest, TheFileIsOneCheckedDatabaseNoMoreOpenThanTheCatalog) {
     test::SqliteServer s(GetParam());
-    ASSERT_EQ(::chmod(s.Catalog().c_str(), 0640), 0);
     const std::string file = s.Backups() + "database20240510";
     WriteFileAtomic(file, "an older backup of the same day");
-    test::Objects(s.Folder()).BackupTo(file);
+    for (const mode_t mode : {0640, 0444}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(::chmod(s.Catalog().c_str(), mode), 0);
+        test::Objects(s.Folder()).BackupTo(file);
 
-    // Replaced, with no temporary file beside it.
-    EXPECT_EQ(test::Listing(s.Backups()), "database20240510");
-    struct stat st;
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777 & ~0640, 0u) << std::oct << st.st_mode;
-    Connection b(file);
-    EXPECT_EQ(b.Text("pragma quick_check"), "ok");
-    // A WAL catalog's backup is still a single file.
-    EXPECT_EQ(b.Text("pragma journal_mode"), "delete");
-    EXPECT_EQ(b.Int(test::PairsCountSql()), 4);
+        // Replaced, with no temporary file beside it.
+        EXPECT_EQ(test::Listing(s.Backups()), "database20240510");
+        struct stat st;
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 077 & ~mode, 0u) << std::oct << st.st_mode;
+        Connection b(file);
+        EXPECT_EQ(b.Text("pragma quick_check"), "ok");
+        // A WAL catalog's backup is still a single file.
+        EXPECT_EQ(b.Text("pragma journal_mode"), "delete");
+        EXPECT_EQ(b.Int(test::PairsCountSql()), 4);
+    }
 }
 
 TEST(Backup, AnInterruptedBackupLeavesNoFileOfTheFinalName) {
