@@ -82,7 +82,8 @@ class Restore {
 public:
     const std::string& Database() const { return database_; }
     void SetDatabase(const std::string& name) { database_ = name; }
-    // Without it, a restore over an existing database is refused.
+    // Without it a SQLite server refuses to restore over the database; a SQL
+    // Server restores without WITH REPLACE and makes its own checks.
     bool ReplaceDatabase() const { return replaceDatabase_; }
     void SetReplaceDatabase(bool replace) { replaceDatabase_ = replace; }
     int Action() const { return action_; }
