@@ -120,12 +120,12 @@ int main(int argc, char** argv) {
     if (ours != reporter.results.end() && peer != reporter.results.end() && peer->second.seconds > 0) {
         auto& c = ours->second.counters;
         std::printf("\nbackup of %s (%.1f MB)\n", g_catalog.c_str(), static_cast<double>(FileSize(g_catalog)) / 1e6);
-        std::printf("  %-36s %8.3f s\n", "SQLBackup: online copy", c["copy_s"]);
-        std::printf("  %-36s %8.3f s\n", "           check (quick_check, tables)", c["check_s"]);
-        std::printf("  %-36s %8.3f s\n", "           sync and rename", c["sync_s"]);
-        std::printf("  %-36s %8.3f s\n", "           all", ours->second.seconds);
-        std::printf("  %-36s %8.3f s\n", "sqlite3 DB \".backup FILE\"", peer->second.seconds);
-        std::printf("  %-36s %8.2f   (target at most 1.20)\n", "copy / sqlite3", c["copy_s"] / peer->second.seconds);
+        std::printf("  %-40s %8.3f s\n", "SQLBackup: online copy", c["copy_s"]);
+        std::printf("  %-40s %8.3f s\n", "           check (quick_check, tables)", c["check_s"]);
+        std::printf("  %-40s %8.3f s\n", "           sync and rename", c["sync_s"]);
+        std::printf("  %-40s %8.3f s\n", "           all", ours->second.seconds);
+        std::printf("  %-40s %8.3f s\n", "sqlite3 DB \".backup FILE\"", peer->second.seconds);
+        std::printf("  %-40s %8.2f   (target at most 1.20)\n", "copy / sqlite3", c["copy_s"] / peer->second.seconds);
     }
     benchmark::Shutdown();
     return 0;
