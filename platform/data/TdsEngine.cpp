@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/ScopeGuard.h"
 #include "data/DBErrors.h"
 #include "data/EngineText.h"
 #include "data/TdsTypes.h"
@@ -17,6 +18,9 @@ namespace {
 // The library reports through global handlers; each thread collects the
 // messages of its own current call.
 thread_local std::string tdsMessages;
+// Set while this thread waits for a statement that may run longer than the
+// query time-out.
+thread_local bool tdsNoTimeout = false;
 
 void AddMessage(const char* text) {
     if (!text || !*text) return;
@@ -27,7 +31,8 @@ void AddMessage(const char* text) {
     tdsMessages += t;
 }
 
-int ErrorHandler(DBPROCESS*, int, int, int, char* dberrstr, char* oserrstr) {
+int ErrorHandler(DBPROCESS*, int, int dberr, int, char* dberrstr, char* oserrstr) {
+    if (dberr == SYBETIME && tdsNoTimeout) return INT_CONTINUE;
     AddMessage(dberrstr);
     AddMessage(oserrstr);
     return INT_CANCEL;
@@ -64,7 +69,7 @@ struct LoginFree {
     void operator()(LOGINREC* l) const { dbloginfree(l); }
 };
 
-class TdsConnection final : public IDbConnection {
+class TdsConnection final : public ITdsConnection {
 public:
     explicit TdsConnection(const TTdsLogin& login) {
         InitLibrary();
@@ -123,6 +128,27 @@ public:
         if (!haveRows) throw EADOError("CommandText does not return a result set");
         MakeFieldNamesUnique(defs);
         return defs;
+    }
+
+    void Execute(const std::string& sql, bool noTimeout) override {
+        tdsMessages.clear();
+        const bool saved = tdsNoTimeout;
+        tdsNoTimeout = noTimeout;
+        ScopeGuard restore([saved] { tdsNoTimeout = saved; });
+        dbcancel(proc_);
+        if (dbcmd(proc_, sql.c_str()) == FAIL || dbsqlexec(proc_) == FAIL) Fail("The statement failed");
+        for (;;) {
+            const RETCODE rc = dbresults(proc_);
+            if (rc == NO_MORE_RESULTS) break;
+            if (rc == FAIL) Fail("The statement failed");
+            for (;;) {
+                const STATUS st = dbnextrow(proc_);
+                if (st == NO_MORE_ROWS) break;
+                if (st == FAIL) Fail("Reading the result failed");
+            }
+        }
+        // An error of the server may come without a failing result.
+        if (!tdsMessages.empty()) Fail("The statement failed");
     }
 
 private:
@@ -204,7 +230,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<IDbConnection> OpenTdsConnection(const TConnectionParams& params) {
+std::unique_ptr<ITdsConnection> OpenTdsConnection(const TConnectionParams& params) {
     const TTdsLogin login = MakeTdsLogin(params, !params.IntegratedSecurity || DomainLoginAvailable());
     return std::make_unique<TdsConnection>(login);
 }

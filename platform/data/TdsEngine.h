@@ -5,11 +5,22 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "data/Engine.h"
 
 namespace menvaro {
 
-std::unique_ptr<IDbConnection> OpenTdsConnection(const TConnectionParams& params);
+// A SQL Server connection that also runs statements that return no rows.
+class ITdsConnection : public IDbConnection {
+public:
+    // Runs `sql` (BACKUP, RESTORE, ...) and reads every result the server
+    // sends; informational messages are dropped, any error raises EADOError
+    // with the server's messages. With `noTimeout` the query time-out does
+    // not end the wait: a backup of a large database runs for minutes.
+    virtual void Execute(const std::string& sql, bool noTimeout) = 0;
+};
+
+std::unique_ptr<ITdsConnection> OpenTdsConnection(const TConnectionParams& params);
 
 }  // namespace menvaro
