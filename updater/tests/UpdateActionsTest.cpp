@@ -3,6 +3,9 @@
 // reaches the handheld.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -174,6 +177,28 @@ TEST_F(UpdateActions, FilesThatCouldNotBeCopiedAreNamedAndKeepTheirOldCopies) {
     EXPECT_EQ(Device().files[kOnDevice + first], "old");
     for (const std::string& name : DeviceFiles()) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     EXPECT_EQ(Device().log.back(), "uninit");
+}
+
+TEST_F(UpdateActions, AFileSizeLimitFailsTheBuildWithTheReasonAndLeavesNoTemporaryFile) {
+    // As the program does: the limit makes a write fail instead of ending it.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;  // the first files fit, "dish01.xml" does not
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string text;
+    AnswerTheBox(text);
+    form_->btnBuildDataClick(nullptr);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(text.find("\r\nCannot write file \"" + form_->SourceFolder + "dish01.xml\". File too large\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(State(), "在更新之前,请检查是否连接上PDA...    B-C");
+    TSearchRec rec;
+    EXPECT_NE(FindFirst(form_->SourceFolder + ".*", faHidden, rec), 0) << rec.Name;
+    FindClose(rec);
 }
 
 TEST_F(UpdateActions, AnUpdateThatRaisesStillDisconnectsAndGivesTheButtonsBack) {
