@@ -127,9 +127,10 @@ std::string MapFontFamily(std::string_view name) {
 }
 
 std::string MapFontFamily(std::string_view name, int height) {
-    const int size = height < 0 ? -height : height;
+    // Compared on both sides of zero: any int may come, INT_MIN too.
+    const bool small = (height >= kSmallFrom && height <= kSmallTo) || (height >= -kSmallTo && height <= -kSmallFrom);
     for (const MapEntry& e : kFamilyMap)
-        if (SameText(name, e.from)) return e.small && size >= kSmallFrom && size <= kSmallTo ? e.small : e.to;
+        if (SameText(name, e.from)) return e.small && small ? e.small : e.to;
     return std::string(name);
 }
 
