@@ -18,6 +18,8 @@ packages=(
   libudev-dev
   # fonts the windows map their family names to
   fonts-arphic-gbsn00lp fonts-arphic-gkai00mp fonts-wqy-zenhei fonts-dejavu-core
+  # a Song face with hand-tuned bitmaps at 11 to 16 pixels, for small dialog text
+  fonts-arphic-uming
   # a display server for real windows on a machine without one
   xvfb
   # test peers (XML and e-mail parsers, small servers)

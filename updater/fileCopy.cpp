@@ -14,11 +14,19 @@ using menvaro::TStringList;
 
 namespace {
 
-// Suffix of the temporary name a copy is written under; it matches none of
-// the masks the handheld reads its data files with.
+// Suffixes of the temporary name a copy is written under and of the name
+// the old file is moved aside to while the new one takes its place; they
+// match none of the masks the handheld reads its data files with.
 constexpr const char* kPartSuffix = ".part";
+constexpr const char* kAsideSuffix = ".old";
 
 bool Failed(HANDLE h) { return h == INVALID_HANDLE_VALUE || h == kRapiMissingHandle || h == nullptr; }
+
+// Puts a file that an interrupted copy left aside back in place; where the
+// file itself is there, the set-aside copy is the older one and goes.
+void PutBack(LPCWSTR target, LPCWSTR aside) {
+    if (!CeMoveFile(aside, target) && CeGetLastError() == ERROR_ALREADY_EXISTS) CeDeleteFile(aside);
+}
 
 }  // namespace
 
@@ -62,10 +70,12 @@ bool CopyFileToDevice(const std::string& PcFolder, const std::string& DeviceFold
     } catch (const menvaro::Exception&) {
         return false;
     }
-    char16_t target[260], part[260];
-    if (!MakeDevicePath(DeviceFolder, Name, target) || !MakeDevicePath(DeviceFolder, Name + kPartSuffix, part))
+    char16_t target[260], part[260], aside[260];
+    if (!MakeDevicePath(DeviceFolder, Name, target) || !MakeDevicePath(DeviceFolder, Name + kPartSuffix, part) ||
+        !MakeDevicePath(DeviceFolder, Name + kAsideSuffix, aside))
         return false;
 
+    PutBack(target, aside);
     CeDeleteFile(part);  // a leftover of an earlier failed copy
     HANDLE h = CeCreateFile(part, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (Failed(h)) return false;
@@ -79,13 +89,34 @@ bool CopyFileToDevice(const std::string& PcFolder, const std::string& DeviceFold
         done += ok ? written : 0;
     }
     ok = CeCloseHandle(h) && ok;
-    if (ok) {
-        // The handheld's move does not replace: the old file goes first.
-        if (!CeDeleteFile(target) && CeGetLastError() != ERROR_FILE_NOT_FOUND) ok = false;
-        ok = ok && CeMoveFile(part, target);
+    if (!ok) {
+        CeDeleteFile(part);
+        return false;
     }
-    if (!ok) CeDeleteFile(part);
-    return ok;
+    // The handheld's move does not replace. The old file goes aside first and
+    // is deleted only once the new one is in place, so that the handheld
+    // holds the old file or the new one at every moment.
+    const bool hadOld = CeMoveFile(target, aside);
+    if (!hadOld && CeGetLastError() != ERROR_FILE_NOT_FOUND) {
+        CeDeleteFile(part);
+        return false;
+    }
+    if (!CeMoveFile(part, target)) {
+        if (hadOld) CeMoveFile(aside, target);
+        CeDeleteFile(part);
+        return false;
+    }
+    if (hadOld) CeDeleteFile(aside);
+    return true;
+}
+
+void RestoreSetAside(const std::string& DeviceFolder, const TStringList& Names) {
+    for (const std::string& name : Names) {
+        char16_t target[260], aside[260];
+        if (!MakeDevicePath(DeviceFolder, name, target) || !MakeDevicePath(DeviceFolder, name + kAsideSuffix, aside))
+            continue;
+        PutBack(target, aside);
+    }
 }
 
 }  // namespace pelgrane

@@ -23,12 +23,21 @@ void DeleteDeviceFiles(const std::string& DeviceFolder, const menvaro::TStringLi
 
 // Copies PcFolder/Name to DeviceFolder\Name. The PC file is read whole before
 // the device is touched; a missing or unreadable PC file is skipped and the
-// device keeps its copy. The new content goes to a temporary device name and
-// replaces the old file only when it is complete, so a failed copy never
-// leaves a truncated file. True when the file was copied. `Overwrite` is
-// accepted for the callers' sake; an existing file is always replaced.
+// device keeps its copy. The new content goes to a temporary device name
+// ("<name>.part"); once it is complete, the old file is moved aside
+// ("<name>.old"), the new one moved into place and only then the old one
+// deleted. When the new one cannot be moved into place the old one is moved
+// back: the device holds the old file or the new one at every moment, never
+// a truncated one and never none. True when the file was copied.
+// `Overwrite` is accepted for the callers' sake; an existing file is always
+// replaced.
 bool CopyFileToDevice(const std::string& PcFolder, const std::string& DeviceFolder, const std::string& Name,
                       bool Overwrite = true);
+
+// Puts back each listed file that an interrupted earlier copy left moved
+// aside: where the file is missing its set-aside copy takes its place, where
+// it is there the set-aside copy (the older one) is deleted.
+void RestoreSetAside(const std::string& DeviceFolder, const menvaro::TStringList& Names);
 
 // The device path DeviceFolder (a backslash added if missing) + Name as the
 // remote API takes it: UTF-16 in a zero-filled buffer of 260 characters.

@@ -232,6 +232,11 @@ void TDM::ExportProjects() {
         const std::string id = Value("ProjectID");
         // The identifier becomes part of file names here and on the handheld.
         if (!IsSafeProjectId(id)) throw EConvertError("菜谱项目编号 \"" + id + "\" 不能用作文件名");
+        // The handheld's folder does not tell letter case apart: "dishaa.xml"
+        // and "dishAA.xml" would be one file there.
+        for (const std::string& other : *ProjectIds)
+            if (SameText(other, id))
+                throw EConvertError("菜谱项目编号 \"" + other + "\" 和 \"" + id + "\" 只有大小写不同,在PDA上是同一个文件名");
         Child(top, Numbered("P", ++n), Value("ProjectName")).setAttribute("No", id);
         ProjectIds->Add(id);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "base/StringList.h"
 #include "ui/Buttons.h"
@@ -50,6 +51,12 @@ public:
     void btnUpdateDataClick(TObject* Sender);
 
 private:
+    struct TLocks;
+    // Takes the locks of the PC folders and, with `handheld`, the handheld's,
+    // each waiting a few seconds for another updater to let go. False (and
+    // told in a message box) when another updater keeps one or a lock file
+    // cannot be made; nothing is held then.
+    bool TakeLocks(std::vector<std::string> folders, bool handheld, TLocks& locks);
     void LoadConnectionSettings();
     // The update's job: deletes the emptied files on the handheld and copies
     // the built ones; notes each file it could not copy.

@@ -130,10 +130,38 @@ std::string ReadFileBytes(const std::string& path) {
     return data;
 }
 
+namespace {
+
+// A temporary file of WriteFileAtomic: "." + name + "." + digits + ".tmp".
+constexpr std::string_view kTempSuffix = ".tmp";
+
+bool IsAtomicWriteTemporary(std::string_view name) {
+    if (name.size() < 1 + 1 + 1 + 1 + kTempSuffix.size() || name.front() != '.' || !name.ends_with(kTempSuffix))
+        return false;
+    name.remove_suffix(kTempSuffix.size());
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot < 2 || dot + 1 == name.size()) return false;
+    return std::all_of(name.begin() + std::ptrdiff_t(dot) + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+int DeleteAtomicWriteLeftovers(const std::string& folder) {
+    int deleted = 0;
+    TSearchRec rec;
+    for (int r = FindFirst(IncludeTrailingPathDelimiter(folder) + ".*", faHidden, rec); r == 0; r = FindNext(rec))
+        if (!(rec.Attr & faDirectory) && IsAtomicWriteTemporary(rec.Name) &&
+            DeleteFile(IncludeTrailingPathDelimiter(folder) + rec.Name))
+            ++deleted;
+    FindClose(rec);
+    return deleted;
+}
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     const std::string dir = ExtractFilePath(path);
-    const std::string temp = dir + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) + ".tmp";
+    const std::string temp = dir + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) +
+                             std::string(kTempSuffix);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(errno));
     auto fail = [&](const char* what, int err) {

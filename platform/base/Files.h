@@ -51,6 +51,10 @@ std::string ReadFileBytes(const std::string& path);
 // over `path`: readers see the old content or the new, never a part.
 // Raises EFCreateError/EWriteError and leaves no temporary file behind.
 void WriteFileAtomic(const std::string& path, std::string_view data);
+// Deletes the temporary files of WriteFileAtomic that a program ended in the
+// middle of a write left in `folder`; answers how many. Only for a folder no
+// other program writes to at the same time (one held under a lock).
+int DeleteAtomicWriteLeftovers(const std::string& folder);
 
 // File attributes as the folder search reports them.
 enum : int {

@@ -271,13 +271,17 @@ public:
     // or CR LF (not with DT_SINGLELINE); DT_WORDBREAK breaks at blanks and
     // next to Chinese characters, a word wider than the line stays whole
     // (DT_END_ELLIPSIS then shortens it); DT_VCENTER and DT_BOTTOM apply to
-    // DT_SINGLELINE only; "&" underlines the next character and "&&" is one
+    // DT_SINGLELINE only; with DT_EDITCONTROL a word wider than the line is
+    // broken between characters; "&" underlines the next character and "&&" is one
     // "&" unless DT_NOPREFIX; DT_EXPANDTABS puts tab stops every 8 average
     // character widths; without DT_NOCLIP the text is clipped to r. With
     // DT_CALCRECT nothing is drawn and r gets the text's extent (its right
     // edge the widest line, its bottom the last line). Answers the height of
     // the text (with DT_VCENTER/DT_BOTTOM: from r.Top to the text's bottom).
     int DrawText(std::string_view text, TRect& r, unsigned format);
+    // The lines DrawText shows `text` in, for a rectangle `width` pixels wide
+    // and the same format, each as the text it shows (prefixes resolved).
+    std::vector<std::string> TextLines(std::string_view text, int width, unsigned format);
 
 private:
     struct State;

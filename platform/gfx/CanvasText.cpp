@@ -224,15 +224,11 @@ struct Line {
     std::vector<bool> underline;
 };
 
-}  // namespace
-
-int TCanvas::DrawText(std::string_view text, TRect& r, unsigned format) {
-    TextPainter tp(*this);
-    const TTextMetric& tm = tp.face.Metrics();
-    const int tabWidth = (format & DT_EXPANDTABS) ? 8 * std::max(1, tm.AveCharWidth) : 0;
-    const int lineHeight = tm.Height + ((format & DT_EXTERNALLEADING) ? tm.ExternalLeading : 0);
+// DrawText's lines: prefixes resolved, paragraphs split at line breaks and,
+// with DT_WORDBREAK, broken to `maxWidth` (with DT_EDITCONTROL also inside a
+// word wider than the line).
+std::vector<Line> LayOutLines(TextPainter& tp, std::string_view text, int maxWidth, unsigned format, int tabWidth) {
     const bool single = format & DT_SINGLELINE;
-    const int maxWidth = r.Right - r.Left;
 
     // Accelerator prefixes.
     const std::u32string raw = Decode(text);
@@ -306,6 +302,12 @@ int TCanvas::DrawText(std::string_view text, TRect& r, unsigned format) {
                 if (inkEnd == end) inkEnd = segEnd;  // leading blanks only
                 const int w = width(s.substr(start, inkEnd - start));
                 if (w > maxWidth && haveBest) break;
+                if (w > maxWidth && (format & DT_EDITCONTROL) && inkEnd - start > 1) {
+                    // As many characters of the word as fit, one at least.
+                    std::size_t fit = start + 1;
+                    while (fit < inkEnd && width(s.substr(start, fit + 1 - start)) <= maxWidth) ++fit;
+                    segEnd = fit;
+                }
                 best = segEnd;
                 haveBest = true;
                 end = segEnd;
@@ -323,6 +325,36 @@ int TCanvas::DrawText(std::string_view text, TRect& r, unsigned format) {
             if (start >= s.size()) break;
         }
     }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> TCanvas::TextLines(std::string_view text, int width, unsigned format) {
+    TextPainter tp(*this);
+    const int tabWidth = (format & DT_EXPANDTABS) ? 8 * std::max(1, tp.face.Metrics().AveCharWidth) : 0;
+    std::vector<std::string> out;
+    for (const Line& l : LayOutLines(tp, text, width, format, tabWidth)) {
+        std::string u;
+        for (char32_t c : l.text) AppendUtf8(u, c);
+        out.push_back(std::move(u));
+    }
+    return out;
+}
+
+int TCanvas::DrawText(std::string_view text, TRect& r, unsigned format) {
+    TextPainter tp(*this);
+    const TTextMetric& tm = tp.face.Metrics();
+    const int tabWidth = (format & DT_EXPANDTABS) ? 8 * std::max(1, tm.AveCharWidth) : 0;
+    const int lineHeight = tm.Height + ((format & DT_EXTERNALLEADING) ? tm.ExternalLeading : 0);
+    const bool single = format & DT_SINGLELINE;
+    const int maxWidth = r.Right - r.Left;
+    auto width = [&](const std::u32string& s) {
+        int w = 0;
+        for (int a : tp.Advances(s, nullptr, tabWidth)) w += a;
+        return w;
+    };
+    std::vector<Line> lines = LayOutLines(tp, text, maxWidth, format, tabWidth);
 
     // Ellipsis.
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) {

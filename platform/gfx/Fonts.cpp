@@ -21,14 +21,26 @@ namespace {
 struct MapEntry {
     const char* from;
     const char* to;
+    // The face for small text (kSmallFrom to kSmallTo pixels) where `to`
+    // renders badly there; nullptr: `to` at every size.
+    const char* small;
 };
+
+// Small text in the Song face: its outlines carry no hints, so at 12 pixels
+// "s" renders like "c". The small face has a drawn bitmap for every
+// character at these sizes, as the original system's Song face has.
+constexpr int kSmallFrom = 11, kSmallTo = 16;
 
 // The design's table of the original system's family names.
 constexpr MapEntry kFamilyMap[] = {
-    {"宋体", "AR PL SungtiL GB"},       {"SimSun", "AR PL SungtiL GB"},
-    {"楷体_GB2312", "AR PL KaitiM GB"}, {"华文行楷", "AR PL KaitiM GB"},
-    {"黑体", "WenQuanYi Zen Hei"},      {"MS Sans Serif", "DejaVu Sans"},
-    {"Tahoma", "DejaVu Sans"},          {"Courier New", "DejaVu Sans Mono"},
+    {"宋体", "AR PL SungtiL GB", "AR PL UMing CN"},
+    {"SimSun", "AR PL SungtiL GB", "AR PL UMing CN"},
+    {"楷体_GB2312", "AR PL KaitiM GB", nullptr},
+    {"华文行楷", "AR PL KaitiM GB", nullptr},
+    {"黑体", "WenQuanYi Zen Hei", nullptr},
+    {"MS Sans Serif", "DejaVu Sans", nullptr},
+    {"Tahoma", "DejaVu Sans", nullptr},
+    {"Courier New", "DejaVu Sans Mono", nullptr},
 };
 
 FT_Library Library() {
@@ -114,6 +126,14 @@ std::string MapFontFamily(std::string_view name) {
     return std::string(name);
 }
 
+std::string MapFontFamily(std::string_view name, int height) {
+    // Compared on both sides of zero: any int may come, INT_MIN too.
+    const bool small = (height >= kSmallFrom && height <= kSmallTo) || (height >= -kSmallTo && height <= -kSmallFrom);
+    for (const MapEntry& e : kFamilyMap)
+        if (SameText(name, e.from)) return e.small && small ? e.small : e.to;
+    return std::string(name);
+}
+
 struct TFontFace::Impl {
     struct Face {
         FT_Face face = nullptr;
@@ -161,10 +181,14 @@ std::shared_ptr<TFontFace> TFontFace::Get(const std::string& name, int height, T
     std::shared_ptr<TFontFace> face(new TFontFace());
     face->impl_ = std::make_unique<Impl>();
     Impl& im = *face->impl_;
-    im.requestFamily = MapFontFamily(name);
+    im.requestFamily = MapFontFamily(name, height);
     im.bold = style & fsBold;
     im.italic = style & fsItalic;
     FontFile ff;
+    // Where the small face is not installed, the family's own face serves.
+    if (im.requestFamily != MapFontFamily(name) &&
+        (!MatchFont(im.requestFamily, im.bold, im.italic, 0, ff) || !SameText(ff.family, im.requestFamily)))
+        im.requestFamily = MapFontFamily(name);
     if (!MatchFont(im.requestFamily, im.bold, im.italic, 0, ff) &&
         !MatchFont("DejaVu Sans", im.bold, im.italic, 0, ff))
         throw Exception("no font found for \"" + name + "\"");

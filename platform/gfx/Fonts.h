@@ -30,6 +30,10 @@ struct TTextMetric {
 // Sans Serif and Tahoma -> DejaVu Sans, Courier New -> DejaVu Sans Mono.
 // Other names are returned unchanged (fontconfig then finds the best match).
 std::string MapFontFamily(std::string_view name);
+// The same for a font of `height` (TFont's: negative the character height,
+// positive the cell height, in pixels): small 宋体 text (11 to 16 pixels)
+// is drawn with AR PL UMing CN, whose bitmaps keep Latin letters apart.
+std::string MapFontFamily(std::string_view name, int height);
 
 // One rendered glyph. The coverage bitmap (0..255 a pixel, Pitch bytes a
 // row) is placed with its top-left pixel at pen + (Left, -Top), y down.

@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 
 #include "base/CodePage.h"
+#include "base/FileLock.h"
 #include "base/Files.h"
 #include "base/Strings.h"
 
@@ -379,39 +379,36 @@ std::string TRegistryStore::DefaultPath() {
     return IncludeTrailingPathDelimiter(base) + "menvaro/registry.reg";
 }
 
-TRegistryStore::TRegistryStore(std::string path) : path_(std::move(path)) {}
+TRegistryStore::TRegistryStore(std::string path, std::chrono::milliseconds lockWait)
+    : path_(std::move(path)), lockWait_(lockWait) {}
 
 namespace {
 
-// Holds an flock on "<file>.lock" for its lifetime.
-class FileLock {
+// Holds the lock on "<file>.lock" for its lifetime. A program that keeps the
+// lock (hung, or stopped in a debugger) makes the others fail after a
+// bounded wait, with the file named, as a damaged file does.
+class StoreLock {
 public:
-    FileLock(const std::string& storePath, bool exclusive) {
-        const std::string lockPath = storePath + ".lock";
-        fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd_ < 0 && !exclusive) fd_ = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) {
+    StoreLock(const std::string& storePath, bool exclusive, std::chrono::milliseconds wait) {
+        if (!lock_.Open(storePath + ".lock", exclusive)) {
             // A reader of a store it may not write still reads a consistent
             // file: writers replace it by rename.
             if (!exclusive && (errno == EACCES || errno == EROFS || errno == ENOENT)) return;
             throw ERegistryException("Cannot lock the settings file \"" + storePath + "\": " + SysErrorMessage(errno));
         }
-        while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd_);
-            fd_ = -1;
-            throw ERegistryException("Cannot lock the settings file \"" + storePath + "\": " + SysErrorMessage(err));
+        bool locked = false;
+        try {
+            locked = lock_.Lock(wait);
+        } catch (const EInOutError& e) {
+            throw ERegistryException("Cannot lock the settings file \"" + storePath + "\": " + e.Message());
         }
+        if (!locked)
+            throw ERegistryException("The settings file \"" + storePath +
+                                     "\" is held by another program: it could not be read");
     }
-    ~FileLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
 
 private:
-    int fd_ = -1;
+    TFileLock lock_;
 };
 
 TRegistryData LoadUnlocked(const std::string& path) {
@@ -432,7 +429,7 @@ TRegistryData LoadUnlocked(const std::string& path) {
 
 TRegistryData TRegistryStore::Load() const {
     if (!FileExists(path_)) return LoadUnlocked(path_);
-    FileLock lock(path_, false);
+    StoreLock lock(path_, false, lockWait_);
     return LoadUnlocked(path_);
 }
 
@@ -441,7 +438,7 @@ void TRegistryStore::Update(const std::function<bool(TRegistryData&)>& change) c
     if (!dir.empty() && !DirectoryExists(dir) && !ForceDirectories(dir))
         throw ERegistryException("Cannot create the folder of the settings file \"" + path_ + "\": " +
                                  SysErrorMessage(errno));
-    FileLock lock(path_, true);
+    StoreLock lock(path_, true, lockWait_);
     TRegistryData data = LoadUnlocked(path_);
     if (!change(data)) return;
     try {

@@ -7,12 +7,14 @@
 //   "ServerName"="(local)"
 //   "LoginType"=dword:00000000
 //
-// Readers hold a shared lock on "<file>.lock", writers an exclusive one;
+// Readers hold a shared lock on "<file>.lock", writers an exclusive one,
+// each waiting a bounded time (kLockWait) for a holder to let go;
 // a writer re-reads the file under its lock, changes it and replaces it
 // atomically (temporary file, rename). A damaged file raises an error naming
 // the file and line and is never replaced.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "base/FileLock.h"
 
 namespace menvaro {
 
@@ -90,7 +93,9 @@ public:
     // ($HOME/.config when XDG_CONFIG_HOME is unset).
     static std::string DefaultPath();
 
-    explicit TRegistryStore(std::string path = DefaultPath());
+    // `lockWait`: how long a read or write waits for the lock another
+    // program holds before it fails with an error naming the file.
+    explicit TRegistryStore(std::string path = DefaultPath(), std::chrono::milliseconds lockWait = kLockWait);
     const std::string& Path() const { return path_; }
 
     // Reads the file under a shared lock; a missing file is an empty store.
@@ -101,6 +106,7 @@ public:
 
 private:
     std::string path_;
+    std::chrono::milliseconds lockWait_;
 };
 
 }  // namespace menvaro

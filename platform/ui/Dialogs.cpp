@@ -45,6 +45,28 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
 constexpr int kTextToButtons = 16;
 
+// The part of the screen a dialog keeps to.
+TRect DialogWorkArea() { return Screen->WorkAreaRect(); }
+
+// `text` as the dialog shows it in lines at most `width` wide and no more
+// than `maxLines` of them: unchanged where it fits; otherwise broken into
+// its lines, a word wider than a line broken between characters, and a
+// text with too many lines cut after a whole line with a note of how many
+// are left out.
+std::string FitMessageText(TCanvas& measure, const std::string& text, int width, int maxLines) {
+    const unsigned flags = DT_WORDBREAK | DT_NOPREFIX;
+    TRect plain = Bounds(0, 0, width, 0);
+    measure.DrawText(text.empty() ? " " : text, plain, DT_CALCRECT | flags);
+    const std::vector<std::string> lines = measure.TextLines(text, width, flags | DT_EDITCONTROL);
+    const int count = static_cast<int>(lines.size());
+    if (plain.Width() <= width && count <= maxLines) return text;
+    const int keep = count <= maxLines ? count : std::max(0, maxLines - 1);
+    std::string shown;
+    for (int i = 0; i < keep; ++i) shown += (i ? "\r\n" : "") + lines[static_cast<std::size_t>(i)];
+    if (keep < count) shown += (keep ? "\r\n" : "") + std::string("…(还有") + std::to_string(count - keep) + "行没有显示)";
+    return shown;
+}
+
 class TDialogIcon : public TGraphicControl {
     MENVARO_CLASS(TDialogIcon, TGraphicControl)
 public:
@@ -67,6 +89,15 @@ TModalResult MsgDlgButtonResult(TMsgDlgBtn kind) { return kKinds[kind].result; }
 MENVARO_CLASS_INFO(TMessageForm) {}
 
 TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) { SetCreateNew(); }
+
+void TMessageForm::DoShow() {
+    // Placed on the screen, it is moved inside the work area.
+    const TRect work = DialogWorkArea();
+    const int l = std::max(work.Left, std::min(Left(), work.Right - Width()));
+    const int t = std::max(work.Top, std::min(Top(), work.Bottom - Height()));
+    if (l != Left() || t != Top()) SetBounds(l, t, Width(), Height());
+    TForm::DoShow();
+}
 
 bool TMessageForm::CloseQuery() {
     // The desktop's close button asks for Cancel; a box that offers no way
@@ -104,13 +135,23 @@ struct TMessageFormBuilder {
             textLeft += kIconSize + kIconGap;
         }
 
-        // The text is broken into lines no wider than half the screen.
+        // The dialog never exceeds the work area: the text is broken into
+        // lines no wider than half of it, and a text taller than the room
+        // above the buttons is cut.
+        const TRect work = DialogWorkArea();
+        const int maxClientWidth = work.Width() - (f->Width() - f->ClientWidth());
+        const int maxClientHeight = work.Height() - (f->Height() - f->ClientHeight());
         TCanvas measure;
         measure.Font().Assign(*f->Font());
-        TRect tr = Bounds(0, 0, std::max(Screen->Width() / 2, 200), 0);
-        measure.DrawText(text.empty() ? " " : text, tr, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        const int lineWidth = std::max(1, std::min(std::max(work.Width() / 2, 200), maxClientWidth - textLeft - kMargin));
+        const int roomHeight =
+            maxClientHeight - kMargin - kTextToButtons - (buttons.empty() ? 0 : kButtonHeight) - kMargin;
+        const std::string shown =
+            FitMessageText(measure, text, lineWidth, std::max(1, roomHeight / measure.TextMetrics().Height));
+        TRect tr = Bounds(0, 0, lineWidth, 0);
+        measure.DrawText(shown.empty() ? " " : shown, tr, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         int bandHeight = type != mtCustom ? std::max(tr.Height(), kIconSize) : tr.Height();
-        TControl* message = MakeDialogText(f, "Message", text);
+        TControl* message = MakeDialogText(f, "Message", shown);
         message->SetBounds(textLeft, kMargin + (bandHeight - tr.Height()) / 2, tr.Width() + 1, tr.Height());
 
         std::vector<int> widths;

@@ -6,7 +6,11 @@
 // for, named after the kind ("Yes", "No", "OK", "Cancel", "Abort", "Retry",
 // "Ignore", "All", "NoToAll", "YesToAll", "Help"), found with FindComponent
 // and given new captions as any control. The dialog is sized to its text
-// and shown at the centre of the screen; ShowModal answers the modal result
+// and never exceeds the work area: the text breaks into lines no wider than
+// half of it (a word wider than a line between characters), a text taller
+// than the work area is cut after a whole line with "…(还有N行没有显示)"
+// (N lines left out), and the buttons stay below it. It is shown at the
+// centre of the screen, inside the work area; ShowModal answers the modal result
 // of the button pressed (the Help button closes nothing). The caller frees
 // the dialog.
 //
@@ -50,6 +54,7 @@ public:
 
 protected:
     bool CloseQuery() override;
+    void DoShow() override;
 
 private:
     friend struct TMessageFormBuilder;

@@ -283,6 +283,19 @@ TEST(Export, AnIdentifierThatCannotNameAFileFailsTheBuildAndSaysWhich) {
         EXPECT_FALSE(IsSafeProjectId(bad)) << bad;
 }
 
+TEST(Export, IdentifiersThatDifferOnlyInLetterCaseFailTheBuildAndAreNamed) {
+    // The handheld's folder takes "dishaa.xml" and "dishAA.xml" for one name.
+    TempDir db("db");
+    Exporter e;
+    e.Run(Database(db,
+                   "INSERT INTO dishproject VALUES ('AA', 1, '大写', NULL, NULL);"
+                   "INSERT INTO dishproject VALUES ('aa', 2, '小写', NULL, NULL);"
+                   "INSERT INTO Area VALUES ('1', '大厅', NULL);"));
+    EXPECT_TRUE(e.dm().Failed);
+    EXPECT_EQ(e.dm().FailReason, "菜谱项目编号 \"AA\" 和 \"aa\" 只有大小写不同,在PDA上是同一个文件名");
+    EXPECT_TRUE(e.Files().empty());
+}
+
 TEST(Export, EachBuildStartsWithAnEmptyProjectList) {
     TempDir db("db");
     Exporter e;

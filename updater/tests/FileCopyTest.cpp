@@ -51,12 +51,34 @@ TEST_F(FileCopyTest, CopyWritesTheWholeFileUnderATemporaryNameThenReplaces) {
     PcFile("dish1.xml", "<CateDish/>\r\n");
     EXPECT_TRUE(CopyFileToDevice(pc_, kDeviceFolder, "dish1.xml"));
     EXPECT_EQ(Device().files, (std::map<std::string, std::string>{{OnDevice("dish1.xml"), "<CateDish/>\r\n"}}));
+    // The old file is set aside and deleted only once the new one is in place.
     EXPECT_EQ(Device().log, (std::vector<std::string>{
+                                "move " + OnDevice("dish1.xml.old") + " " + OnDevice("dish1.xml"),
                                 "delete " + OnDevice("dish1.xml.part"),
                                 "create " + OnDevice("dish1.xml.part"),
-                                "delete " + OnDevice("dish1.xml"),
+                                "move " + OnDevice("dish1.xml") + " " + OnDevice("dish1.xml.old"),
                                 "move " + OnDevice("dish1.xml.part") + " " + OnDevice("dish1.xml"),
+                                "delete " + OnDevice("dish1.xml.old"),
                             }));
+}
+
+TEST_F(FileCopyTest, FilesAnInterruptedCopyLeftAsideArePutBackOrDropped) {
+    auto& files = Device().files;
+    files[OnDevice("area.xml.old")] = "area before";  // set aside, the new one never arrived
+    files[OnDevice("room.xml")] = "room new";         // in place, the old one not yet deleted
+    files[OnDevice("room.xml.old")] = "room before";
+    files[OnDevice("catsup.xml")] = "untouched";
+    RestoreSetAside(kDeviceFolder, TStringList{"area.xml", "room.xml", "catsup.xml", "missing.xml"});
+    EXPECT_EQ(files, (std::map<std::string, std::string>{{OnDevice("area.xml"), "area before"},
+                                                         {OnDevice("room.xml"), "room new"},
+                                                         {OnDevice("catsup.xml"), "untouched"}}));
+    // A copy does the same for its own file before it starts.
+    Device().Reset();
+    Device().files[OnDevice("dish1.xml.old")] = "dish before";
+    Device().failWriteAt = 0;
+    PcFile("dish1.xml", "<CateDish/>\r\n");
+    EXPECT_FALSE(CopyFileToDevice(pc_, kDeviceFolder, "dish1.xml"));
+    EXPECT_EQ(Device().files, (std::map<std::string, std::string>{{OnDevice("dish1.xml"), "dish before"}}));
 }
 
 TEST_F(FileCopyTest, ShortWritesAreContinuedAndAnEmptyFileArrivesEmpty) {
@@ -79,6 +101,9 @@ TEST_F(FileCopyTest, AFailedCopyLeavesTheDevicesFileAsItWas) {
     } cases[] = {
         {"write fails half way", [](TestDeviceControl& d) { d.maxWrite = 4, d.failWriteAt = 2; }},
         {"close fails", [](TestDeviceControl& d) { d.failClose = true; }},
+        {"the old file cannot be set aside", [](TestDeviceControl& d) { d.failMoveFrom = kDeviceFolder + "\\room.xml"; }},
+        {"the new file cannot take its place",
+         [](TestDeviceControl& d) { d.failMoveFrom = kDeviceFolder + "\\room.xml.part"; }},
     };
     PcFile("room.xml", "<RoomUpdate><Area/></RoomUpdate>\r\n");
     for (const auto& c : cases) {

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <algorithm>
+#include <filesystem>
+
+#include "base/FileLock.h"
 #include "base/Files.h"
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
@@ -36,16 +40,30 @@ protected:
                         "\"ServerName\"=\"" +
                             folder + "\"\r\n");
     }
+    // The command that runs the program on the script file `script`, printing
+    // into `out`; `before` goes in front of the program (more variables, a
+    // limit).
+    std::string Command(const std::string& script, const std::string& out, const std::string& deviceRoot = "",
+                        const std::string& before = "") const {
+        // The handheld's lock lives in the runtime folder: this test's own.
+        return "env MENVARO_UI=headless MENVARO_REGISTRY='" + dir_.path() + "registry.reg' MENVARO_UI_SCRIPT='" +
+               script + "' MENVARO_DEVICE_ROOT='" + (deviceRoot.empty() ? device() : deviceRoot) +
+               "' XDG_RUNTIME_DIR='" + dir_.path() + "' " + before + " timeout 60 '" + bin() + "Pelgrane' > '" + out +
+               "' 2>&1";
+    }
     // Runs the program on `script`; answers its exit status and keeps what it printed.
-    int Run(const std::string& script, const std::string& deviceRoot = "") {
+    int Run(const std::string& script, const std::string& deviceRoot = "", const std::string& before = "") {
         WriteFileAtomic(dir_.path() + "run.script", script);
-        const std::string command = "env MENVARO_UI=headless MENVARO_REGISTRY='" + dir_.path() +
-                                    "registry.reg' MENVARO_UI_SCRIPT='" + dir_.path() +
-                                    "run.script' MENVARO_DEVICE_ROOT='" + (deviceRoot.empty() ? device() : deviceRoot) +
-                                    "' timeout 60 '" + bin() + "Pelgrane' > '" + dir_.path() + "out.txt' 2>&1";
-        const int status = std::system(command.c_str());
+        const int status = std::system(
+            Command(dir_.path() + "run.script", dir_.path() + "out.txt", deviceRoot, before).c_str());
         output_ = ReadFileBytes(dir_.path() + "out.txt");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    void ExpectHandheldHoldsEveryBuiltFile() const {
+        const std::vector<std::string> built = Names(xml());
+        EXPECT_EQ(Names(onDevice()), built);
+        for (const std::string& name : built)
+            EXPECT_EQ(ReadFileBytes(onDevice() + name), ReadFileBytes(xml() + name)) << name;
     }
     std::vector<std::string> Names(const std::string& folder) const {
         std::vector<std::string> names;
@@ -168,6 +186,137 @@ TEST_F(Pelgrane, AMissingHandheldOrDeviceLibraryIsToldAndNothingIsCopied) {
               0)
         << output_;
     EXPECT_TRUE(Names(onDevice()).empty());
+}
+
+TEST_F(Pelgrane, AFailedMoveOnTheHandheldKeepsTheOldFileAndPutsBackWhatWasLeftAside) {
+    test::CopyProgram(MENVARO_FAILING_RAPI, bin(), "librapi.so");
+    WriteFileAtomic(onDevice() + "dish01.xml", "old dish01");
+    const std::string script =
+        "click btnBuildData\n"
+        "click btnUpdateData\n"
+        "click OK\n"  // the list of files not updated
+        "expect lblHint text \"更新基本资料到PDA失败！\"\n"
+        "close UpdateForm\n";
+    // The new dish01.xml cannot be moved into place: the old one is moved back.
+    EXPECT_EQ(Run(script, "", "MENVARO_DEVICE_FAIL='CeMoveFile dish01.xml.part'"), 0) << output_;
+    EXPECT_EQ(ReadFileBytes(onDevice() + "dish01.xml"), "old dish01");
+    // An earlier update was ended after it had set the old dish02.xml aside:
+    // the file is back before anything else happens (here its new copy
+    // cannot even be started).
+    ASSERT_TRUE(RenameFile(onDevice() + "dish02.xml", onDevice() + "dish02.xml.old"));
+    WriteFileAtomic(onDevice() + "dish02.xml.old", "old dish02");
+    EXPECT_EQ(Run(script, "", "MENVARO_DEVICE_FAIL='CeCreateFile dish02.xml.part'"), 0) << output_;
+    EXPECT_EQ(ReadFileBytes(onDevice() + "dish02.xml"), "old dish02");
+    // Everything else arrived, and nothing temporary is left.
+    std::vector<std::string> expected = Names(xml());
+    std::erase(expected, "dish02.xml");
+    std::vector<std::string> others = Names(onDevice());
+    std::erase(others, "dish02.xml");
+    EXPECT_EQ(others, expected);
+    EXPECT_EQ(ReadFileBytes(onDevice() + "dish01.xml"), ReadFileBytes(xml() + "dish01.xml"));
+}
+
+TEST_F(Pelgrane, TwoUpdatersStartedTogetherLeaveEveryBuiltFileOnTheHandheld) {
+    ForceDirectories(xml());
+    WriteFileAtomic(xml() + "Room.txt", "A01,大厅1号台\r\n");
+    WriteFileAtomic(dir_.path() + "both.script",
+                    "click btnBuildData\n"
+                    "expect btnUpdateData enabled true\n"
+                    "click btnUpdateData\n"
+                    "expect lblHint text \"更新基本资料到PDA已完成！\"\n"
+                    "close UpdateForm\n");
+    // One source folder (the one beside the program) and one handheld.
+    std::string both;
+    for (const char* n : {"1", "2"})
+        both += "(" + Command(dir_.path() + "both.script", dir_.path() + "out" + n + ".txt") + "; echo $? > '" +
+                dir_.path() + "status" + n + "') & ";
+    both += "wait";
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::filesystem::remove_all(onDevice());
+        ForceDirectories(onDevice());
+        std::system(both.c_str());
+        int finished = 0;
+        for (const char* n : {"1", "2"}) {
+            const int status = std::stoi(ReadFileBytes(dir_.path() + "status" + n));
+            const std::string out = ReadFileBytes(dir_.path() + "out" + n + ".txt");
+            // Each one either does its whole work or, when the other keeps
+            // the folder longer than it waits, is told and stops.
+            EXPECT_TRUE(status == 0 || (status == 3 && out.find("ui script:") != std::string::npos)) << out;
+            finished += status == 0;
+        }
+        EXPECT_GE(finished, 1);
+        ExpectHandheldHoldsEveryBuiltFile();
+        EXPECT_EQ(Names(xml()).size(), 28u + (FileExists(xml() + "sock.xml") ? 1 : 0));
+    }
+}
+
+TEST_F(Pelgrane, AnotherUpdaterAtWorkIsToldAndNothingIsDone) {
+    ForceDirectories(xml());
+    WriteFileAtomic(xml() + "piddata.xml", "kept");
+    TFileLock source;
+    ASSERT_TRUE(source.Open(bin() + "xml.lock", true));
+    ASSERT_TRUE(source.Lock());
+    EXPECT_EQ(Run("click btnBuildData\n"
+                  "expect Message text \"另一个更新程序正在工作,请稍后再试！\"\n"
+                  "click OK\n"
+                  "expect lblHint text \"请生成资料\"\n"
+                  "expect btnUpdateData enabled false\n"
+                  "close UpdateForm\n"),
+              0)
+        << output_;
+    EXPECT_EQ(ReadFileBytes(xml() + "piddata.xml"), "kept");
+    source.Unlock();
+    // The handheld's lock keeps a second update off the handheld.
+    TFileLock handheld;
+    ASSERT_TRUE(handheld.Open(dir_.path() + "menvaro-handheld.lock", true));
+    ASSERT_TRUE(handheld.Lock());
+    EXPECT_EQ(Run("click btnBuildData\n"
+                  "click btnUpdateData\n"
+                  "expect Message text \"另一个更新程序正在工作,请稍后再试！\"\n"
+                  "click OK\n"
+                  "expect lblHint text \"生成PDA资料完成,请更新到PDA上... \"\n"
+                  "close UpdateForm\n"),
+              0)
+        << output_;
+    EXPECT_TRUE(Names(onDevice()).empty());
+}
+
+TEST_F(Pelgrane, AHeldSettingsLockEndsTheWaitWithAnErrorNamingTheFile) {
+    WriteFileAtomic(dir_.path() + "registry.reg.lock", "");
+    TFileLock settings;
+    ASSERT_TRUE(settings.Open(dir_.path() + "registry.reg.lock", true));
+    ASSERT_TRUE(settings.Lock());
+    EXPECT_EQ(Run("expect Message text \"The settings file \\\"" + dir_.path() +
+                  "registry.reg\\\" is held by another program: it could not be read.\"\n"
+                  "click OK\n"
+                  "click btnBuildData\n"
+                  "expect Message text \"服务端没有设置数据源！\"\n"
+                  "click OK\n"
+                  "close UpdateForm\n"),
+              0)
+        << output_;
+}
+
+TEST_F(Pelgrane, AFileSizeLimitFailsTheBuildInsteadOfEndingTheProgram) {
+    ForceDirectories(xml());
+    // Left by a build that was ended in the middle of a write.
+    WriteFileAtomic(xml() + ".dish01.xml.123456789.tmp", "<CateDish><ProdType");
+    // 4 KB: the first files fit, "dish01.xml" does not.
+    EXPECT_EQ(Run("click btnBuildData\n"
+                  "click OK\n"
+                  "expect lblHint text \"在更新之前,请检查是否连接上PDA...   \"\n"
+                  "expect btnUpdateData enabled false\n"
+                  "close UpdateForm\n",
+                  "", "prlimit --fsize=4096:4096"),
+              0)
+        << output_;
+    const std::vector<std::string> left = Names(xml());
+    EXPECT_NE(std::find(left.begin(), left.end(), "room.xml"), left.end());
+    EXPECT_EQ(std::find(left.begin(), left.end(), "dish01.xml"), left.end());
+    TSearchRec rec;
+    EXPECT_NE(FindFirst(xml() + ".*", faHidden, rec), 0) << rec.Name;
+    FindClose(rec);
 }
 
 }  // namespace

@@ -90,7 +90,15 @@ TEST_EXPORT BOOL CeMoveFile(LPCWSTR from, LPCWSTR to) {
     ++control.moves;
     const std::string a = Path(from), b = Path(to);
     control.log.push_back("move " + a + " " + b);
-    if (control.failMove || !control.files.count(a) || control.files.count(b)) {
+    if (!control.files.count(a)) {
+        lastError = ERROR_FILE_NOT_FOUND;
+        return 0;
+    }
+    if (control.failMove || a == control.failMoveFrom) {
+        lastError = ERROR_WRITE_FAULT;
+        return 0;
+    }
+    if (control.files.count(b)) {
         lastError = ERROR_ALREADY_EXISTS;
         return 0;
     }

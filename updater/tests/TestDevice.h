@@ -16,6 +16,7 @@ struct TestDeviceControl {
     int failWriteAt = -1;               // the n-th write call (0-based) fails
     bool failClose = false;
     bool failMove = false;
+    std::string failMoveFrom;           // a move of this device path fails
     bool throwOnWrite = false;          // a write raises, as a broken library might
 
     int inits = 0, uninits = 0, creates = 0, writes = 0, closes = 0, deletes = 0, moves = 0;

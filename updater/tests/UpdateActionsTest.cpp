@@ -3,6 +3,9 @@
 // reaches the handheld.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -29,6 +32,8 @@ protected:
         UiTest::SetUp();
         Device().Reset();
         UseDatabaseIn(MENVARO_DEMO_DB_DIR);
+        // The handheld's lock, away from other tests' updates.
+        setenv("XDG_RUNTIME_DIR", reg_.path().c_str(), 1);
         DM = Create<TDM>(Application);
         form_ = Create<TUpdateForm>(Application);
         form_->Show();
@@ -96,11 +101,17 @@ TEST_F(UpdateActions, ABuildThenUpdatesCopyTheBuiltFilesWithRoomTxtLast) {
     for (const std::string& name : expected)
         EXPECT_EQ(Device().files[kOnDevice + name], ReadFileBytes(form_->SourceFolder + name)) << name;
 
-    // The order on the wire: connect, the emptied names, the files, Room.txt, disconnect.
+    // The order on the wire: connect, putting back what an earlier update
+    // left aside, the emptied names, the files, Room.txt, disconnect.
     const auto& log = Device().log;
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.front(), "init");
-    EXPECT_EQ(log[1], "delete " + kOnDevice + "urgentdish03.xml");
+    std::size_t first = 1;
+    while (first < log.size() && log[first].starts_with("move ") && log[first].find(".old ") != std::string::npos)
+        ++first;
+    EXPECT_EQ(first, expected.size() + DM->EmptyFiles->Count() + 1);
+    ASSERT_LT(first, log.size());
+    EXPECT_EQ(log[first], "delete " + kOnDevice + "urgentdish03.xml");
     EXPECT_EQ(log.back(), "uninit");
     EXPECT_EQ(log[log.size() - 2], "move " + kOnDevice + "Room.txt.part " + kOnDevice + "Room.txt");
 
@@ -166,6 +177,28 @@ TEST_F(UpdateActions, FilesThatCouldNotBeCopiedAreNamedAndKeepTheirOldCopies) {
     EXPECT_EQ(Device().files[kOnDevice + first], "old");
     for (const std::string& name : DeviceFiles()) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     EXPECT_EQ(Device().log.back(), "uninit");
+}
+
+TEST_F(UpdateActions, AFileSizeLimitFailsTheBuildWithTheReasonAndLeavesNoTemporaryFile) {
+    // As the program does: the limit makes a write fail instead of ending it.
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;  // the first files fit, "dish01.xml" does not
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string text;
+    AnswerTheBox(text);
+    form_->btnBuildDataClick(nullptr);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(text.find("\r\nCannot write file \"" + form_->SourceFolder + "dish01.xml\". File too large\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(State(), "在更新之前,请检查是否连接上PDA...    B-C");
+    TSearchRec rec;
+    EXPECT_NE(FindFirst(form_->SourceFolder + ".*", faHidden, rec), 0) << rec.Name;
+    FindClose(rec);
 }
 
 TEST_F(UpdateActions, AnUpdateThatRaisesStillDisconnectsAndGivesTheButtonsBack) {

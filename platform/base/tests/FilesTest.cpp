@@ -128,3 +128,16 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
     EXPECT_THROW(WriteFileAtomic(t.path() + "nofolder/x", "y"), EFCreateError);
     EXPECT_THROW(ReadFileBytes(t.path() + "missing"), EFOpenError);
 }
+
+TEST(Files, LeftoversOfInterruptedAtomicWritesAreDeletedAndNothingElse) {
+    TempDir t;
+    for (const char* name : {".dish01.xml.123456789.tmp", ".a.7.tmp", ".dish01.xml.tmp", ".dish01.xml.12x.tmp",
+                             "dish01.xml.123.tmp", ".keep", "dish01.xml", ".x.1.tmp.bak"})
+        WriteFileAtomic(t.path() + name, "x");
+    CreateDir(t.path() + ".folder.1.tmp");
+    EXPECT_EQ(DeleteAtomicWriteLeftovers(t.path()), 2);
+    EXPECT_EQ(Search(t.path() + "*", faAnyFile),
+              (std::vector<std::string>{".", "..", ".dish01.xml.12x.tmp", ".dish01.xml.tmp", ".folder.1.tmp", ".keep",
+                                        ".x.1.tmp.bak", "dish01.xml", "dish01.xml.123.tmp"}));
+    EXPECT_EQ(DeleteAtomicWriteLeftovers(t.path() + "missing"), 0);
+}

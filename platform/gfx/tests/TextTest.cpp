@@ -36,7 +36,16 @@ TEST(Fonts, FamiliesMapToTheInstalledFonts) {
     for (const Case& k : cases) {
         TFont f;
         f.SetName(k.name);
+        f.SetHeight(-20);  // above the small sizes (below)
         EXPECT_EQ(f.Face()->FamilyName(), k.family) << k.name;
+    }
+    // Small Song text takes the face with drawn bitmaps at those sizes.
+    for (int height : {-11, -12, 16, -16, -10, -17, -20}) {
+        TFont f;
+        f.SetName("宋体");
+        f.SetHeight(height);
+        const bool small = height >= -16 && height <= 16 && height != -10;
+        EXPECT_EQ(f.Face()->FamilyName(), small ? "AR PL UMing CN" : "AR PL SungtiL GB") << height;
     }
     EXPECT_EQ(MapFontFamily("ms sans serif"), "DejaVu Sans");
     EXPECT_EQ(MapFontFamily("Arial"), "Arial");
@@ -202,6 +211,26 @@ TEST(DrawText, WordBreakLinesAndCJK) {
     TRect r5 = Rect(0, 0, 10, 0);
     EXPECT_EQ(p.c.DrawText("unbreakable", r5, DT_CALCRECT | DT_WORDBREAK), lh);
     EXPECT_EQ(r5.Right, p.c.TextWidth("unbreakable"));
+}
+
+TEST(DrawText, TextLinesAreDrawTextsLinesAndEditControlBreaksLongWords) {
+    Page p;
+    const int w = p.c.TextWidth("alpha beta") + 1;
+    EXPECT_EQ(p.c.TextLines("alpha beta gamma\r\n\r\n数据", w, DT_WORDBREAK),
+              (std::vector<std::string>{"alpha beta", "gamma", "", "数据"}));
+    EXPECT_EQ(p.c.TextLines("&Save  all", 500, DT_WORDBREAK), (std::vector<std::string>{"Save  all"}));
+    // A word wider than the line: whole without DT_EDITCONTROL, in pieces
+    // that fit with it, the rest of the text going on after the last piece.
+    const std::string id(40, 'x');
+    const int narrow = p.c.TextWidth("xxxxxxxxxx") + 1;
+    EXPECT_EQ(p.c.TextLines("id " + id + " end", narrow, DT_WORDBREAK), (std::vector<std::string>{"id", id, "end"}));
+    const std::vector<std::string> pieces = p.c.TextLines("id " + id + " end", narrow, DT_WORDBREAK | DT_EDITCONTROL);
+    EXPECT_EQ(pieces, (std::vector<std::string>{"id", std::string(10, 'x'), std::string(10, 'x'), std::string(10, 'x'),
+                                                std::string(10, 'x'), "end"}));
+    TRect r = Rect(0, 0, narrow, 0);
+    EXPECT_EQ(p.c.DrawText("id " + id + " end", r, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL),
+              6 * p.c.TextMetrics().Height);
+    EXPECT_LE(r.Width(), narrow);
 }
 
 TEST(DrawText, EllipsisPrefixTabsAndClipping) {

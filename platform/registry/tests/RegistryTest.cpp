@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "base/FileLock.h"
 #include "base/Files.h"
 #include "base/NumberText.h"
 #include "testsupport/ErrorMessage.h"
@@ -224,6 +225,25 @@ TEST_F(RegistryTest, AReaderWaitsForTheWriterHoldingTheLock) {
     waitpid(pid, &status, 0);
     close(pipefd[0]);
     close(pipefd[1]);
+}
+
+TEST_F(RegistryTest, AHeldLockMakesReadsAndWritesFailAfterABoundedWaitNamingTheFile) {
+    TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteString("", "State", "old");
+    const std::string before = ReadFileBytes(path_);
+    // Another program holding the lock (flock locks belong to an open file).
+    TFileLock other;
+    ASSERT_TRUE(other.Open(path_ + ".lock", true));
+    ASSERT_TRUE(other.Lock());
+    const TRegistryStore store(path_, std::chrono::milliseconds(50));
+    const std::string held = "The settings file \"" + path_ + "\" is held by another program: it could not be read";
+    EXPECT_EQ(test::ErrorMessage<ERegistryException>([&] { TRegistryIniFile("", store).ReadString("A", "B", ""); }),
+              held);
+    EXPECT_EQ(test::ErrorMessage<ERegistryException>(
+                  [&] { TRegistryIniFile("SOFTWARE\\Corvanel", store).WriteString("", "State", "new"); }),
+              held);
+    EXPECT_EQ(ReadFileBytes(path_), before);
+    other.Unlock();
+    EXPECT_EQ(TRegistryIniFile("SOFTWARE\\Corvanel", store).ReadString("", "State", ""), "old");
 }
 
 TEST_F(RegistryTest, DefaultPathFollowsTheEnvironment) {

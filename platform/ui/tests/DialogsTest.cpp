@@ -1,4 +1,8 @@
+#include <string>
+#include <vector>
+
 #include "testsupport/UiTest.h"
+#include "ui/DialogParts.h"
 #include "ui/Dialogs.h"
 
 namespace menvaro {
@@ -269,6 +273,108 @@ TEST_F(Dialogs, MessageDlgAnswersWhatAUiScriptPressed) {
     EXPECT_EQ(MessageDlg("恢复文件不存在！", mtError, {mbOK}, 0), mrOk);
     EXPECT_EQ(MessageDlg("是否覆盖它？", mtConfirmation, {mbYes, mbNo}, 0), mrNo);
     EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+}  // namespace
+}  // namespace menvaro
+
+namespace menvaro {
+namespace {
+
+TControl* PartOf(TMessageForm* f, const char* name) { return static_cast<TControl*>(f->FindComponent(name)); }
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') continue;
+        if (text[i] == '\n')
+            lines.emplace_back();
+        else
+            lines.back() += text[i];
+    }
+    return lines;
+}
+
+TEST_F(Dialogs, ATallTextIsCutAtAWholeLineAndTheButtonsStayOnTheWorkArea) {
+    std::string text = "下列文件没有更新到PDA：\r\n";
+    for (int i = 1; i <= 200; ++i) text += "dish" + std::to_string(i) + ".xml\r\n";
+    for (bool box : {false, true}) {
+        SCOPED_TRACE(box ? "message box" : "message dialog");
+        TRect shownAt, okAt;
+        std::string shown;
+        Steps({[&] {
+            TCustomForm* f = Screen->ActiveForm();
+            shownAt = f->BoundsRect();
+            auto* ok = static_cast<TControl*>(f->FindComponent("OK"));
+            okAt = Bounds(ok->ClientOrigin().X, ok->ClientOrigin().Y, ok->Width(), ok->Height());
+            shown = static_cast<TControl*>(f->FindComponent("Message"))->Caption();
+            ClickNamed("OK");
+        }});
+        if (box) {
+            EXPECT_EQ(MessageBox(0, text, "错误", MB_OK | MB_ICONERROR), IDOK);
+        } else {
+            TOwned<TMessageForm> d(CreateMessageDialog(text, mtError, {mbOK}));
+            EXPECT_EQ(d->ShowModal(), mrOk);
+        }
+        const TRect work = Screen->WorkAreaRect();
+        EXPECT_GE(shownAt.Top, work.Top);
+        EXPECT_LE(shownAt.Bottom, work.Bottom);
+        EXPECT_LE(shownAt.Height(), work.Height());
+        EXPECT_GE(okAt.Top, shownAt.Top);
+        EXPECT_LE(okAt.Bottom, shownAt.Bottom);
+        // Whole lines of the text, then the note of how many are left out.
+        const std::vector<std::string> lines = LinesOf(shown), all = LinesOf(text);
+        ASSERT_GT(lines.size(), 10u);
+        const std::size_t kept = lines.size() - 1;
+        for (std::size_t i = 0; i < kept; ++i) EXPECT_EQ(lines[i], all[i]);
+        // The text ends in a line break: its last (empty) line counts too.
+        EXPECT_EQ(lines.back(), "…(还有" + std::to_string(all.size() - kept) + "行没有显示)");
+    }
+}
+
+TEST_F(Dialogs, AWordWiderThanTheLineIsBrokenBetweenCharactersAndNothingIsLost) {
+    const std::string id(300, 'Q');
+    const std::string text = "菜谱项目编号 \"" + id + "\" 不能用作文件名";
+    TOwned<TMessageForm> d(CreateMessageDialog(text, mtError, {mbOK}));
+    const TRect work = Screen->WorkAreaRect();
+    EXPECT_LE(d->Width(), work.Width());
+    EXPECT_LE(PartOf(d.get(), "Message")->Width(), work.Width() / 2 + 1);
+    // Only line breaks were put in (and blanks at them taken out).
+    auto letters = [](const std::string& t) {
+        std::string r;
+        for (char ch : t)
+            if (ch != ' ' && ch != '\r' && ch != '\n') r += ch;
+        return r;
+    };
+    const std::string shown = PartOf(d.get(), "Message")->Caption();
+    EXPECT_GT(LinesOf(shown).size(), 2u);
+    EXPECT_EQ(letters(shown), letters(text));
+    // A text that fits is shown as it is.
+    TOwned<TMessageForm> plain(CreateMessageDialog("sock.xml\r\narea.xml", mtError, {mbOK}));
+    EXPECT_EQ(PartOf(plain.get(), "Message")->Caption(), "sock.xml\r\narea.xml");
+}
+
+TEST_F(Dialogs, LatinLettersOfTheMessageFontKeepTheirShapesAt12Pixels) {
+    // "sock.xml" must not read "cock.xml": "s" and "c" differ clearly.
+    auto ink = [](const char* letter) {
+        TBitmap b(16, 20);
+        TCanvas& c = b.Canvas();
+        c.Brush().SetColor(clWhite);
+        c.FillRect(Rect(0, 0, 16, 20));
+        SetDialogFont(c.Font());
+        EXPECT_EQ(c.Font().Height(), -12);
+        c.Brush().SetStyle(bsClear);
+        c.TextOut(2, 2, letter);
+        std::vector<bool> dark;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 16; ++x) dark.push_back(GetRValue(b.Pixel(x, y)) < 160);
+        return dark;
+    };
+    const std::vector<bool> s = ink("s"), c = ink("c");
+    int differ = 0, either = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) differ += s[i] != c[i], either += s[i] || c[i];
+    ASSERT_GT(either, 6);
+    EXPECT_GE(differ * 100, either * 30) << differ << " of " << either;
 }
 
 }  // namespace
