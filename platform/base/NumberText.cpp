@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "base/Exceptions.h"
+#include "base/FloatFormat.h"
 #include "base/FormatSettings.h"
 
 namespace menvaro {
@@ -72,48 +73,7 @@ int StrToIntDef(std::string_view text, int def) {
     return TryStrToInt(text, r) ? r : def;
 }
 
-std::string FloatToStr(double v) {
-    if (std::isnan(v)) return "NAN";
-    if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
-    if (v == 0) return "0";
-    // 15 significant digits, then the decimal exponent of the first digit.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", v);
-    std::string s = buf;
-    const bool negative = s[0] == '-';
-    if (negative) s.erase(0, 1);
-    const std::size_t e = s.find('e');
-    std::string digits = s.substr(0, 1) + s.substr(2, e - 2);
-    const int exp10 = std::atoi(s.c_str() + e + 1);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    // Number of digits before the decimal point.
-    const int intDigits = exp10 + 1;
-    const char sep = FormatSettings().DecimalSeparator;
-    std::string out = negative ? "-" : "";
-    if (intDigits > 15 || intDigits < -3) {
-        out += digits[0];
-        if (digits.size() > 1) out += sep + digits.substr(1);
-        out += 'E';
-        out += std::to_string(exp10);
-        return out;
-    }
-    if (intDigits <= 0) {
-        out += '0';
-        out += sep;
-        out.append(static_cast<std::size_t>(-intDigits), '0');
-        out += digits;
-        return out;
-    }
-    if (static_cast<int>(digits.size()) <= intDigits) {
-        out += digits;
-        out.append(static_cast<std::size_t>(intDigits) - digits.size(), '0');
-        return out;
-    }
-    out += digits.substr(0, static_cast<std::size_t>(intDigits));
-    out += sep;
-    out += digits.substr(static_cast<std::size_t>(intDigits));
-    return out;
-}
+std::string FloatToStr(double v) { return FloatToStrF(v, ffGeneral, 15, 0); }
 
 bool TryStrToFloat(std::string_view text, double& result) {
     const char sep = FormatSettings().DecimalSeparator;

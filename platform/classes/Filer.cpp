@@ -146,6 +146,10 @@ void TWriter::WriteVariant(const Variant& v) {
         case TVarType::varDouble: WriteFloat(v.AsDouble()); break;
         case TVarType::varBoolean: WriteBoolean(v.AsBoolean()); break;
         case TVarType::varString: WriteString(v.AsString()); break;
+        case TVarType::varError:
+        case TVarType::varArray:
+            throw EWriteError(std::string("A variant of type (") + VarTypeName(v.VarType()) +
+                              ") cannot be written to a form");
     }
 }
 

@@ -99,6 +99,7 @@ bool TDataSet::IsEmpty() const { return !Active() || (records_.RowCount() == 0 &
 void TDataSet::CheckBrowseMode() {
     CheckActive();
     if (state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert) {
+        UpdateRecord();
         if (modified_)
             Post();
         else
@@ -194,18 +195,24 @@ void TDataSet::Edit() {
 void TDataSet::Append() {
     CheckBrowseMode();
     StartEditing(TDataSetState::dsInsert, records_.RowCount());
+    Notify(TDataEvent::deDataSetChange);
 }
 
 void TDataSet::Insert() {
     CheckBrowseMode();
     StartEditing(TDataSetState::dsInsert, current_ < 0 ? 0 : current_);
+    Notify(TDataEvent::deDataSetChange);
 }
 
-void TDataSet::Post() {
+void TDataSet::UpdateRecord() {
     CheckActive();
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert)
         Error("Dataset not in edit or insert mode");
     Notify(TDataEvent::deUpdateRecord);
+}
+
+void TDataSet::Post() {
+    UpdateRecord();
     const bool inserting = state_ == TDataSetState::dsInsert;
     if (inserting) {
         records_.InsertRow(insertAt_);
@@ -265,6 +272,19 @@ void TDataSet::AttachObserver(TDataSetObserver* observer) {
 
 void TDataSet::DetachObserver(TDataSetObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void TDataSet::FocusControl(TField& field) {
+    TField* asked = &field;
+    const auto observers = observers_;
+    for (TDataSetObserver* o : observers) {
+        if (!asked) break;
+        if (std::find(observers_.begin(), observers_.end(), o) != observers_.end()) o->FocusControl(asked);
+    }
+}
+
+void TDataSet::FieldPropertyChanged(bool layout) {
+    if (Active()) Notify(layout ? TDataEvent::deLayoutChange : TDataEvent::deDataSetChange);
 }
 
 void TDataSet::Notify(TDataEvent event, TField* field) {

@@ -34,6 +34,9 @@ public:
     virtual void DataEvent(TDataEvent event, TField* field) = 0;
     // The data set is being destroyed; the observer must forget it.
     virtual void DataSetDestroying() = 0;
+    // A control showing `field` should take the focus; the observer that
+    // gives it one sets `field` to nullptr, and the others are not asked.
+    virtual void FocusControl(TField*& field) { (void)field; }
 };
 
 // A component; its Name prefixes its error messages ("qryPublic: ...").
@@ -83,16 +86,29 @@ public:
     virtual bool CanModify() const { return false; }
     // Editing needs CanModify(). Edit on an empty data set appends; Post
     // outside the edit states raises, Cancel then does nothing. Moving to
-    // another record posts a modified record and cancels an unmodified one.
+    // another record first lets the watchers write their pending values
+    // (deUpdateRecord), then posts a modified record and cancels an
+    // unmodified one. Insert and Append announce the new, empty record as a
+    // data-set change.
     void Edit();
     void Append();
     void Insert();
     void Post();
     void Cancel();
     void Delete();
+    // Watchers write their pending values now (deUpdateRecord); raises
+    // outside the edit states.
+    void UpdateRecord();
+    // A field of the record being edited was written since Edit or Insert.
+    bool Modified() const { return modified_; }
 
     void AttachObserver(TDataSetObserver* observer);
     void DetachObserver(TDataSetObserver* observer);
+    // Asks the observers in turn to focus the control that shows `field`.
+    void FocusControl(TField& field);
+    // A display property of a field changed: the watchers hear of a layout
+    // change, or of a data-set change when only the texts change.
+    void FieldPropertyChanged(bool layout);
 
     // Used by TField: the current record's value (the edit buffer while
     // editing) and writing it.

@@ -10,11 +10,20 @@
 
 #include "base/DateTime.h"
 #include "base/Variant.h"
+#include "classes/Alignment.h"
+#include "classes/Events.h"
 #include "data/FieldTypes.h"
 
 namespace menvaro {
 
 class TDataSet;
+class TField;
+
+// Text of a field for editing (DisplayText False) or for display; Text
+// starts empty.
+using TFieldGetTextEvent = TEvent<void(TField& Sender, std::string& Text, bool DisplayText)>;
+// Stores a text typed for the field, in place of the field's own parsing.
+using TFieldSetTextEvent = TEvent<void(TField& Sender, const std::string& Text)>;
 
 struct TFieldDef {
     std::string Name;
@@ -64,9 +73,18 @@ public:
     bool AsBoolean() const;
     TDateTime AsDateTime() const;
     Variant Value() const;
-    // Texts for editing and display: the AsString text.
-    std::string Text() const { return AsString(); }
-    std::string DisplayText() const { return AsString(); }
+    // The text for editing and the text for display: OnGetText when it is
+    // assigned, else the field's own (empty for NULL):
+    //   integers   DisplayFormat (Text: EditFormat when set) through
+    //              FormatFloat, else decimal
+    //   floats, decimals, currency
+    //              the same formats; without them, with Currency the
+    //              currency text (Text: fixed with CurrencyDecimals), else the
+    //              AsString text
+    //   date-times DisplayText through DisplayFormat when set
+    //   others     the AsString text
+    std::string Text() const { return GetText(false); }
+    std::string DisplayText() const { return GetText(true); }
 
     // Writing needs the data set in edit or insert state and a field that
     // can be modified; each raises EDatabaseError otherwise.
@@ -77,7 +95,8 @@ public:
     void SetAsBoolean(bool v);
     void SetAsDateTime(TDateTime v);
     void SetValue(const Variant& v);
-    void SetText(std::string_view v) { SetAsString(v); }
+    // OnSetText when it is assigned, else SetAsString.
+    void SetText(const std::string& v);
     void Clear();
 
     bool ReadOnly() const { return readOnly_; }
@@ -85,14 +104,72 @@ public:
     // Not read-only, and the data set can be modified.
     bool CanModify() const;
 
+    // Display properties. They live as long as the field (a data set makes
+    // its fields anew when it opens). A change the watchers must show is
+    // announced: Alignment and DisplayLabel as a layout change, the formats,
+    // EditMask and Currency as a data-set change.
+    //
+    // Right for numeric fields, left for the others, until set.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+    // The field name until set.
+    const std::string& DisplayLabel() const { return displayLabel_.empty() ? def_.Name : displayLabel_; }
+    void SetDisplayLabel(const std::string& v);
+    const std::string& EditMask() const { return editMask_; }
+    void SetEditMask(const std::string& v);
+    // Numeric and date-time fields; "" for the others. Setting either on a
+    // field without it raises EDatabaseError.
+    const std::string& DisplayFormat() const { return displayFormat_; }
+    void SetDisplayFormat(const std::string& v);
+    // Numeric fields.
+    const std::string& EditFormat() const { return editFormat_; }
+    void SetEditFormat(const std::string& v);
+    // Float, decimal and currency fields (True for currency fields until set).
+    bool Currency() const { return currency_; }
+    void SetCurrency(bool v);
+    // The range that written values must keep, both 0 for none (the type's
+    // own range still holds). Integer fields keep whole numbers, decimal and
+    // currency fields four decimals. Writing a value outside raises
+    // EDatabaseError "X is not a valid value for field 'F'. The allowed range
+    // is A to B". Numeric fields only.
+    double MinValue() const { return minValue_; }
+    double MaxValue() const { return maxValue_; }
+    void SetMinValue(double v);
+    void SetMaxValue(double v);
+    // Whether a typed character can belong to the field's text: integer
+    // fields take signs and digits, float, decimal and currency fields also
+    // the decimal separator of the moment and 'E'/'e'; others take anything.
+    bool IsValidChar(char c) const;
+    bool IsNumeric() const;
+
+    TFieldGetTextEvent OnGetText;
+    TFieldSetTextEvent OnSetText;
+
+    // Asks the data set's watchers to focus the control that shows this
+    // field; the first that can takes it.
+    void FocusControl();
+
 private:
     TCellValue Current() const;
     void Store(TFieldValue v);
+    std::string GetText(bool display) const;
+    void CheckRange(const TFieldValue& v) const;
+    double RangeValue(double v) const;
+    [[noreturn]] void NoSuchProperty(const char* property) const;
+    void PropertyChanged(bool layout);
 
     TDataSet* dataSet_;
     int index_;
     TFieldDef def_;
     bool readOnly_ = false;
+    TAlignment alignment_ = taLeftJustify;
+    std::string displayLabel_;
+    std::string editMask_;
+    std::string displayFormat_;
+    std::string editFormat_;
+    bool currency_ = false;
+    double minValue_ = 0;
+    double maxValue_ = 0;
 };
 
 // The fields of a data set, in column order.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "base/Currency.h"
 #include "base/Exceptions.h"
 #include "base/FormatSettings.h"
 #include "base/NumberText.h"
@@ -11,22 +12,7 @@
 
 namespace menvaro {
 
-std::string CurrToStr(std::int64_t scaled) {
-    const bool negative = scaled < 0;
-    const std::uint64_t magnitude =
-        negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
-    std::string out = negative ? "-" : "";
-    out += std::to_string(magnitude / 10000);
-    std::uint64_t fraction = magnitude % 10000;
-    if (fraction != 0) {
-        std::string digits = std::to_string(fraction);
-        digits.insert(0, 4 - digits.size(), '0');
-        while (digits.back() == '0') digits.pop_back();
-        out += FormatSettings().DecimalSeparator;
-        out += digits;
-    }
-    return out;
-}
+std::string CurrToStr(std::int64_t scaled) { return CurrToStr(Currency::FromScaled(scaled)); }
 
 std::int64_t CurrencyFromDouble(double v) {
     const double scaled = std::round(v * 10000.0);
@@ -265,6 +251,8 @@ TFieldValue VariantToValue(const Variant& v, TFieldType type, const std::string&
         case TVarType::varDouble: return FloatToValue(v.AsDouble(), type, fieldName);
         case TVarType::varBoolean: return BooleanToValue(v.AsBoolean(), type, fieldName);
         case TVarType::varString: return TextToValue(v.AsString(), type, fieldName);
+        case TVarType::varError: CannotStore("an error value", type, fieldName);
+        case TVarType::varArray: CannotStore("an array", type, fieldName);
     }
     return TFieldValue::MakeNull();
 }

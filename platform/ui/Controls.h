@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "classes/Alignment.h"
 #include "classes/Classes.h"
 #include "classes/Events.h"
 #include "classes/Messages.h"
@@ -54,7 +55,6 @@ MENVARO_DECLARE_ENUM(TDragKind)
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 MENVARO_DECLARE_ENUM(TFormBorderStyle)
 using TBorderStyle = TFormBorderStyle;
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 MENVARO_DECLARE_ENUM(TAlignment)
 
 enum TControlStyleFlag {
