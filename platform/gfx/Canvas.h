@@ -47,6 +47,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -144,7 +145,7 @@ public:
     void BindBitmap(TBitmap* bitmap);  // what TBitmap::Canvas does
     void Unbind();
     bool HasTarget() const;
-    TSurfaceView Surface() const;  // empty when unbound
+    TSurfaceView Surface() const;  // empty when unbound; counts as a write for OnAccess
     TBitmap* Bitmap() const { return bitmap_; }
     bool Monochrome() const;
 
@@ -278,6 +279,12 @@ public:
     // edge the widest line, its bottom the last line). Answers the height of
     // the text (with DT_VCENTER/DT_BOTTOM: from r.Top to the text's bottom).
     int DrawText(std::string_view text, TRect& r, unsigned format);
+
+    // Told before the canvas reads (false) or may write (true) the pixels
+    // of its target, also as the source of a blit or through Surface(): an
+    // owner that keeps the picture in another form as well brings it in
+    // first and takes it back after writes.
+    std::function<void(bool writing)> OnAccess;
 
 private:
     struct State;
