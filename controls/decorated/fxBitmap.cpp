@@ -294,8 +294,22 @@ void TfxBitmap::SaveToBitmap(TBitmap& bitmap) const {
     }
     bitmap.SetPalette(std::move(palette));
     if (Empty()) return;
-    // Drawn as Draw does with IgnoreTransparent: a copy of the pixels.
-    bitmap.Canvas().BitBlt(0, 0, width_, height_, OwnCanvas(), 0, 0, SRCCOPY);
+    // What drawing the picture at (0, 0) with IgnoreTransparent gives, taken
+    // from the block, so that the canvas's origin and clip play no part: the
+    // pixels, or for a monochrome bitmap white where a pixel has the canvas's
+    // background colour and black elsewhere.
+    ReadBlock();
+    const TSurfaceView v = bitmap.Surface();
+    const bool mono = bitmap.Monochrome();
+    const std::uint32_t background = fxColorToPacked(OwnCanvas().BkColor());
+    for (int y = 0; y < height_; ++y) {
+        const std::uint8_t* p = rows_[std::size_t(y)];
+        std::uint32_t* out = v.Row(y);
+        for (int x = 0; x < width_; ++x, p += 3) {
+            const std::uint32_t px = PixelAt(p);
+            out[x] = mono ? (px == background ? 0xFFFFFF : 0) : px;
+        }
+    }
     bitmap.Modified();
 }
 

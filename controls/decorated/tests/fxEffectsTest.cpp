@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <set>
 #include <vector>
 
 #include "decorated/fxBitmap.h"
+#include "gfx/Canvas.h"
 #include "testsupport/ErrorMessage.h"
 
 using namespace menvaro;
@@ -222,8 +224,12 @@ TEST(Effects, AlphaBlendOfAnotherSizeRaisesOrStretches) {
     EXPECT_EQ(Read(*b), (Pixels(4, Gray(0))));
     EXPECT_TRUE(small->Transparent());
     small->SetTransparent(false);
+    // The blend picture is drawn as it is; its links hear of nothing.
+    int told = 0;
+    small->OnChange = [&] { ++told; };
     b->AlphaBlend(*small, 128, true);
     EXPECT_EQ(Read(*b), (Pixels(4, Gray(127))));
+    EXPECT_EQ(told, 0);
 }
 
 TEST(Effects, MakeMaskTakesThePackedKey) {
@@ -445,6 +451,28 @@ TEST(Effects, EveryEffectOnAnEmptyPictureDoesNothing) {
     b->AlphaBlend(*other, 100, false);
     EXPECT_TRUE(b->Empty());
     EXPECT_EQ(b->Bits(), nullptr);
+    EXPECT_TRUE(b->GetMask().Empty()) << "no key is read from an empty picture";
+    b->SetTransparent(true);
+    TBitmap target(2, 2);
+    target.Fill(clRed);
+    b->TransparentDraw(target.Canvas(), {0, 0, 2, 2});
+    b->SmoothStretchDraw(target.Canvas(), {0, 0, 2, 2});
+    b->TileDraw(target.Canvas(), {0, 0, 2, 2});
+    EXPECT_EQ(target.Pixel(1, 1), clRed);
+}
+
+TEST(Effects, RoundingNoNumberGivesNoPixelAndNoFault) {
+    // Round of NaN is the FPU's integer indefinite: every source lies outside.
+    auto b = Picture(3, 3, kGrid);
+    b->Rotate({-1, -1}, std::nan(""));
+    EXPECT_EQ(Read(*b), Pixels(9, P(0, 0)));
+    auto c = Picture(3, 3, kGrid);
+    c->Wave(false, 1, 1, std::nan(""));
+    EXPECT_EQ(Read(*c), Pixels(9, W));
+    auto d = Picture(3, 3, kGrid);
+    d->Wave(true, 1, 1, 1e300);
+    const std::set<std::uint32_t> colours(kGrid.begin(), kGrid.end());
+    for (std::uint32_t p : Read(*d)) EXPECT_TRUE(colours.count(p)) << p;
 }
 
 TEST(Effects, EffectsWorkPastThePadding) {
