@@ -124,6 +124,7 @@ void TBitmap::SetTransparentMode(TTransparentMode m) {
 
 void TBitmap::Assign(const TGraphic& source) {
     if (&source == this) return;
+    if (source.AssignTo(*this)) return;
     if (const auto* b = dynamic_cast<const TBitmap*>(&source)) {
         *this = *b;
         return;

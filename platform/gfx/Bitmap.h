@@ -78,8 +78,9 @@ public:
     const std::vector<TColor>& Palette() const { return palette_; }
     void SetPalette(std::vector<TColor> p) { palette_ = std::move(p); }
 
-    // Copies any graphic: a bitmap's pixels and format, anything else drawn
-    // at (0, 0) on a bitmap of its size.
+    // Copies any graphic: a bitmap's pixels and format, a graphic that
+    // copies itself into a bitmap (AssignTo) its own way, anything else
+    // drawn at (0, 0) on a bitmap of its size.
     void Assign(const TGraphic& source);
     void Clear() { SetSize(0, 0); }
 

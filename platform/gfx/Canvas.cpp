@@ -139,7 +139,7 @@ static void FillRow(std::uint32_t* row, int y, int x0, int x1, const TPaint& p) 
 
 void CanvasAccess::PaintRect(const TCanvas& c, const TRect& r, const TPaint& p, const TRect* extra) {
     if (p.kind == TPaint::None || r.IsEmpty()) return;
-    const TSurfaceView v = Device(c);
+    const TSurfaceView v = Target(c);
     const bool solidCopy = p.kind == TPaint::Solid && p.rop == 0xF0;
     ForEachClipped(
         c, r,
@@ -192,7 +192,7 @@ void TCanvas::Unbind() { BindSurface({}); }
 
 bool TCanvas::HasTarget() const { return !CanvasAccess::Device(*this).IsEmpty(); }
 
-TSurfaceView TCanvas::Surface() const { return CanvasAccess::Device(*this); }
+TSurfaceView TCanvas::Surface() const { return CanvasAccess::Target(*this); }
 
 bool TCanvas::Monochrome() const { return CanvasAccess::Mono(*this); }
 
@@ -259,7 +259,7 @@ int TCanvas::SetPolyFillMode(int mode) {
 // ---- clipping
 
 TRegion TCanvas::ClipRegion() const {
-    TRegion r = hasClip_ ? clip_ : TRegion(Surface().BoundsRect());
+    TRegion r = hasClip_ ? clip_ : TRegion(CanvasAccess::Device(*this).BoundsRect());
     r.Offset(-origin_.X, -origin_.Y);
     return r;
 }
@@ -275,7 +275,7 @@ void TCanvas::SetClipRect(const TRect& r) { SetClipRegion(TRegion(r)); }
 // Explicit clip operations start from the whole surface.
 void TCanvas::EnsureClip() {
     if (hasClip_) return;
-    clip_ = TRegion(Surface().BoundsRect());
+    clip_ = TRegion(CanvasAccess::Device(*this).BoundsRect());
     hasClip_ = true;
 }
 
@@ -303,7 +303,7 @@ void TCanvas::ClearClip() {
 }
 
 TRect TCanvas::ClipRect() const {
-    TRect b = Surface().BoundsRect();
+    TRect b = CanvasAccess::Device(*this).BoundsRect();
     if (hasClip_) IntersectRect(b, b, clip_.BoundingBox());
     return OffsetRect(b, -origin_.X, -origin_.Y);
 }
@@ -454,7 +454,7 @@ public:
           width_(std::max(1, c.Pen().Width())),
           dashes_(width_ == 1 ? DashesOf(c.Pen().Style()) : nullptr),
           origin_(c.Origin()),
-          surface_(CanvasAccess::Device(c)) {
+          surface_(CanvasAccess::Target(c)) {
         if (dashes_) {
             CanvasAccess::SyncTools(c);
             gapOpaque_ = CanvasAccess::BkMode(c) == OPAQUE;
@@ -555,7 +555,7 @@ void TCanvas::Polygon(const TPoint* points, int count) {
 TColor TCanvas::Pixel(int x, int y) const {
     const int dx = x + origin_.X, dy = y + origin_.Y;
     if (!CanvasAccess::Visible(*this, dx, dy)) return CLR_INVALID;
-    return PixelToColor(Surface().At(dx, dy) & 0xFFFFFF);
+    return PixelToColor(CanvasAccess::Source(*this).At(dx, dy) & 0xFFFFFF);
 }
 
 void TCanvas::SetPixel(int x, int y, TColor c) {

@@ -47,6 +47,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -144,7 +145,7 @@ public:
     void BindBitmap(TBitmap* bitmap);  // what TBitmap::Canvas does
     void Unbind();
     bool HasTarget() const;
-    TSurfaceView Surface() const;  // empty when unbound
+    TSurfaceView Surface() const;  // empty when unbound; counts as a write for OnAccess
     TBitmap* Bitmap() const { return bitmap_; }
     bool Monochrome() const;
 
@@ -282,6 +283,12 @@ public:
     // The lines DrawText shows `text` in, for a rectangle `width` pixels wide
     // and the same format, each as the text it shows (prefixes resolved).
     std::vector<std::string> TextLines(std::string_view text, int width, unsigned format);
+
+    // Told before the canvas reads (false) or may write (true) the pixels
+    // of its target, also as the source of a blit or through Surface(): an
+    // owner that keeps the picture in another form as well brings it in
+    // first and takes it back after writes.
+    std::function<void(bool writing)> OnAccess;
 
 private:
     struct State;

@@ -38,7 +38,7 @@ TRect OnSurface(const Box& b, int w, int h) {
 }
 
 void PatBltDevice(TCanvas& c, const Box& d, std::uint32_t rop) {
-    const TSurfaceView v = CanvasAccess::Device(c);
+    const TSurfaceView v = CanvasAccess::Target(c);
     const TRect r = OnSurface(d, v.Width, v.Height);
     if (r.IsEmpty()) return;
     const unsigned b = RopByte(rop);
@@ -85,7 +85,7 @@ void TCanvas::PatBlt(int x, int y, int w, int h, std::uint32_t rop) {
 // Only the destination's visible part is mapped, so huge boxes cost nothing.
 static void Blit(TCanvas& dst, const Box& d, const TCanvas& src, const Box& s, std::uint32_t rop, long key) {
     if (d.w == 0 || d.h == 0 || s.w == 0 || s.h == 0) return;
-    const TSurfaceView dv = CanvasAccess::Device(dst);
+    const TSurfaceView dv = CanvasAccess::Target(dst);
     if (dv.IsEmpty()) return;
     const unsigned rb = RopByte(rop);
     if (!RopUsesSource(rop)) {
@@ -95,7 +95,7 @@ static void Blit(TCanvas& dst, const Box& d, const TCanvas& src, const Box& s, s
     const TRect vis = OnSurface(d, dv.Width, dv.Height);
     if (vis.IsEmpty()) return;
     BlitSource bs;
-    bs.view = CanvasAccess::Device(src);
+    bs.view = CanvasAccess::Source(src);
     if (bs.view.IsEmpty()) return;
     bs.mono = CanvasAccess::Mono(src);
     CanvasAccess::SyncTools(src);

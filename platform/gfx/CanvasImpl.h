@@ -64,6 +64,15 @@ struct CanvasAccess {
         if (c.bitmap_) return c.bitmap_->Surface();
         return c.view_;
     }
+    // The pixels to paint on (Target) or to read (Source), OnAccess told first.
+    static TSurfaceView Target(const TCanvas& c) {
+        if (c.OnAccess) c.OnAccess(true);
+        return Device(c);
+    }
+    static TSurfaceView Source(const TCanvas& c) {
+        if (c.OnAccess) c.OnAccess(false);
+        return Device(c);
+    }
     static bool Mono(const TCanvas& c) { return c.bitmap_ && c.bitmap_->Monochrome(); }
     static TPoint Org(const TCanvas& c) { return c.origin_; }
     static void SyncTools(const TCanvas& c) { c.Sync(); }

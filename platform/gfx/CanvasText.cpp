@@ -50,7 +50,7 @@ struct TextPainter {
           tenths(((canvas.Font().Orientation() % 3600) + 3600) % 3600),
           cs(std::cos(tenths * M_PI / 1800.0)),
           sn(std::sin(tenths * M_PI / 1800.0)),
-          v(CanvasAccess::Device(canvas)),
+          v(CanvasAccess::Target(canvas)),
           mono(CanvasAccess::Mono(canvas)),
           org(canvas.Origin()) {
         CanvasAccess::SyncTools(canvas);

@@ -32,6 +32,13 @@ public:
     virtual void SaveToStream(TStream& stream) const = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
     virtual const char* ClassName() const = 0;
+    // Lets this graphic copy itself into a graphic of another class (the
+    // class library's AssignTo): a destination's Assign asks first and
+    // copies its own way when the answer is false.
+    virtual bool AssignTo(TGraphic& dest) const {
+        (void)dest;
+        return false;
+    }
 
     void LoadFromFile(const std::string& path);
     // Written to a temporary file beside the target, then renamed over it.
@@ -49,7 +56,9 @@ protected:
         transparent_ = o.transparent_;
         return *this;
     }
-    void Changed();
+    // Fires OnChange; a graphic that tells others of its changes too
+    // (change links) extends it.
+    virtual void Changed();
 
 private:
     bool transparent_ = false;

@@ -4,7 +4,6 @@
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "classes/Filer.h"
-#include "gfx/Bmp.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {
@@ -93,28 +92,31 @@ MENVARO_FOREIGN_CLASS_INFO(TBrush, "TBrush") {
     c.Prop("Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
 }
 
+void ReadGraphicData(TStream& s, TGraphic& graphic) {
+    const std::int64_t size = s.Size() - s.Position();
+    if (size < 4) throw EReadError("bitmap data: " + std::to_string(size) + " bytes are too few for its length");
+    std::uint8_t len[4];
+    s.ReadBuffer(len, 4);
+    std::uint32_t n = len[0] | (len[1] << 8) | (len[2] << 16) | (std::uint32_t(len[3]) << 24);
+    if (n != static_cast<std::uint64_t>(size - 4))
+        throw EReadError("bitmap data: the length says " + std::to_string(n) + " bytes, " + std::to_string(size - 4) +
+                         " follow");
+    graphic.LoadFromStream(s);
+}
+
+void WriteGraphicData(TStream& s, const TGraphic& graphic) {
+    TMemoryStream image;
+    graphic.SaveToStream(image);
+    auto n = static_cast<std::uint32_t>(image.Size());
+    std::uint8_t len[4] = {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)};
+    s.WriteBuffer(len, 4);
+    s.WriteBuffer(image.Memory(), n);
+}
+
 MENVARO_FOREIGN_CLASS_INFO(TBitmap, "TBitmap") {
     c.DefineProperties([](TBitmap& bmp, TFiler& filer) {
         filer.DefineBinaryProperty(
-            "Data",
-            [&bmp](TStream& s) {
-                std::uint8_t len[4];
-                s.ReadBuffer(len, 4);
-                std::uint32_t n = len[0] | (len[1] << 8) | (len[2] << 16) | (std::uint32_t(len[3]) << 24);
-                if (n != static_cast<std::uint64_t>(s.Size() - 4))
-                    throw EReadError("bitmap data: the length says " + std::to_string(n) + " bytes, " +
-                                     std::to_string(s.Size() - 4) + " follow");
-                ReadBmp(s, bmp);
-            },
-            [&bmp](TStream& s) {
-                TMemoryStream image;
-                WriteBmp(image, bmp);
-                auto n = static_cast<std::uint32_t>(image.Size());
-                std::uint8_t len[4] = {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16),
-                                       std::uint8_t(n >> 24)};
-                s.WriteBuffer(len, 4);
-                s.WriteBuffer(image.Memory(), n);
-            },
+            "Data", [&bmp](TStream& s) { ReadGraphicData(s, bmp); }, [&bmp](TStream& s) { WriteGraphicData(s, bmp); },
             !bmp.Empty());
     });
 }

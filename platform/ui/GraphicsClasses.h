@@ -5,9 +5,12 @@
 #include "classes/TypeInfo.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Color.h"
+#include "gfx/Graphic.h"
 #include "gfx/GraphicsObjects.h"
 
 namespace menvaro {
+
+class TStream;
 
 MENVARO_DECLARE_FOREIGN_CLASS(TFont)
 MENVARO_DECLARE_FOREIGN_CLASS(TPen)
@@ -22,6 +25,13 @@ MENVARO_DECLARE_ENUM(TBrushStyle)
 // The elements of Font.Style, named fsBold, fsItalic, fsUnderline, fsStrikeOut.
 enum TFontStyleElement { fseBold, fseItalic, fseUnderline, fseStrikeOut };
 MENVARO_DECLARE_ENUM(TFontStyleElement)
+
+// A graphic's "Data" in a form file: the length of its file image as 4
+// bytes little-endian, then the image (a BMP file for a bitmap). Reading
+// raises EReadError when the length does not match what follows, and the
+// graphic's own error for a damaged image; the graphic is left as it was.
+void ReadGraphicData(TStream& stream, TGraphic& graphic);
+void WriteGraphicData(TStream& stream, const TGraphic& graphic);
 
 // Colour names (clBtnFace, clRed, ...) and cursor names (crHourGlass, ...)
 // as form files write them.

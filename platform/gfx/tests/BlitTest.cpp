@@ -216,3 +216,58 @@ TEST(Blit, DrawAndTransparentDraw) {
     EXPECT_EQ(dst.Pixel(0, 2), clBlue);
     EXPECT_EQ(dst.Pixel(0, 0), clFuchsia);
 }
+
+TEST(Blit, TheCanvasTellsBeforeItReadsOrWritesItsPixels) {
+    TBitmap a(4, 4), b(4, 4);
+    std::string log;
+    a.Canvas().OnAccess = [&](bool writing) { log += writing ? 'w' : 'r'; };
+    a.Canvas().FillRect({0, 0, 2, 2});
+    EXPECT_EQ(log.substr(0, 1), "w");
+    log.clear();
+    a.Canvas().Pixel(1, 1);
+    EXPECT_EQ(log, "r");
+    log.clear();
+    b.Canvas().BitBlt(0, 0, 4, 4, a.Canvas(), 0, 0, SRCCOPY);
+    EXPECT_EQ(log, "r") << "as a source";
+    log.clear();
+    a.Canvas().BitBlt(0, 0, 4, 4, b.Canvas(), 0, 0, SRCCOPY);
+    a.Canvas().TextOut(0, 0, "x");
+    a.Canvas().SetPixel(0, 0, clRed);
+    EXPECT_EQ(log.find('r'), std::string::npos);
+    EXPECT_GE(log.size(), 3u);
+    log.clear();
+    a.Canvas().ClipRect();
+    a.Canvas().HasTarget();
+    EXPECT_EQ(log, "") << "sizes are no pixels";
+}
+
+namespace {
+
+// A graphic that copies itself into a bitmap its own way.
+class SelfCopying : public TGraphic {
+public:
+    int Width() const override { return 1; }
+    int Height() const override { return 1; }
+    bool Empty() const override { return false; }
+    void Draw(TCanvas&, const TRect&) const override {}
+    void LoadFromStream(TStream&) override {}
+    void SaveToStream(TStream&) const override {}
+    std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<SelfCopying>(); }
+    const char* ClassName() const override { return "SelfCopying"; }
+    bool AssignTo(TGraphic& dest) const override {
+        auto* b = dynamic_cast<TBitmap*>(&dest);
+        if (!b) return false;
+        b->SetSize(3, 2);
+        b->Fill(clRed);
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(Blit, ABitmapTakesAGraphicThatCopiesItself) {
+    TBitmap b;
+    b.Assign(SelfCopying());
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Pixel(2, 1), clRed);
+}
