@@ -257,8 +257,9 @@ private:
     void NotifyChanged();
     int ByteFromX(int x);
     int XOfByte(int pos);
-    void StartBlink();
-    void StopBlink();
+    void MakeCaret();
+    void DropCaret();
+    void PlaceCaret();
     void UpdateHeight();
 
     bool autoSelect_ = true;
