@@ -276,6 +276,9 @@ public:
     void ProcessMessages();
     // Handles one message, or waits for one when there is none.
     void HandleMessage();
+    // What the loop does when no message waits: OnIdle and the idle hook,
+    // then a wait for the next message (a modal loop of its own calls it).
+    void Idle();
     // Ends the message loop (a quit message; Terminated is set when it arrives).
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -310,7 +313,6 @@ private:
     friend class TCustomForm;
     bool ProcessMessage(TMsg& msg);
     bool IsKeyMsg(TMsg& msg);
-    void Idle();
 
     std::string title_;
     TCustomForm* mainForm_ = nullptr;
