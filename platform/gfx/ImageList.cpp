@@ -138,7 +138,7 @@ void TImageListData::GetMask(int index, TBitmap& out) const {
 }
 
 bool TImageListData::DrawEx(TCanvas& canvas, int index, int x, int y, std::uint32_t rgbBk, std::uint32_t rgbFg,
-                        unsigned style) const {
+                            unsigned style) const {
     if (index < 0 || index >= Count()) return false;
     const Entry& e = images_[std::size_t(index)];
     const bool mono = canvas.Monochrome();

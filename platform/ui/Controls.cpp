@@ -30,7 +30,14 @@ TControl* gMouseControl = nullptr;
 TControl* gCaptureControl = nullptr;
 TCursor gScreenCursor = crDefault;
 
-int MulDiv(int v, int m, int d) { return d == 0 ? v : static_cast<int>((static_cast<long long>(v) * m + d / 2) / d); }
+// v * m / d rounded half away from zero (font heights are negative).
+int MulDiv(int v, int m, int d) {
+    if (d == 0) return v;
+    long long p = static_cast<long long>(v) * m;
+    long long q = d;
+    if (q < 0) p = -p, q = -q;
+    return static_cast<int>(p >= 0 ? (p + q / 2) / q : -((-p + q / 2) / q));
+}
 
 }  // namespace
 
@@ -613,8 +620,9 @@ void TControl::ScaleBy(int multiplier, int divider) {
 
 void TControl::ChangeScale(int m, int d) {
     if (m != d) {
-        TScalingFlags flags = ComponentState().Contains(csLoading) ? scalingFlags_
-                                                                  : TScalingFlags{sfLeft, sfTop, sfWidth, sfHeight, sfFont};
+        TScalingFlags flags = ComponentState().Contains(csLoading)
+                                  ? scalingFlags_
+                                  : TScalingFlags{sfLeft, sfTop, sfWidth, sfHeight, sfFont};
         int x = flags.Contains(sfLeft) ? MulDiv(left_, m, d) : left_;
         int y = flags.Contains(sfTop) ? MulDiv(top_, m, d) : top_;
         // From the far edge, so that neighbours keep meeting.

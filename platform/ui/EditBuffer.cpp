@@ -244,7 +244,8 @@ TEditResult TEditBuffer::Overwrite(int from, int to, const std::string& with, in
     const int n = static_cast<int>(text_.size());
     from = Boundary(std::clamp(from, 0, n));
     to = Boundary(std::clamp(to, from, n));
-    std::string next = text_.substr(0, static_cast<std::size_t>(from)) + with + text_.substr(static_cast<std::size_t>(to));
+    std::string next = text_.substr(0, static_cast<std::size_t>(from)) + with +
+                       text_.substr(static_cast<std::size_t>(to));
     TEditResult r;
     r.caretPlaced = true;
     if (next != text_) {

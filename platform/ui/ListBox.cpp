@@ -441,9 +441,11 @@ LRESULT TCustomListBox::DefWndProc(TMessage& m) {
                 case SB_THUMBPOSITION:
                 case SB_THUMBTRACK: {
                     int pos = HiWord(m.WParam);
+                    // Past sixteen bits the notice cannot say; the bar can.
                     TScrollInfo info;
                     info.fMask = SIF_TRACKPOS;
-                    if (ownScrollBar_ && HandleAllocated() && GetScrollInfo(WindowHandle(), SB_VERT, info))
+                    if (n > 0xFFFF && ownScrollBar_ && HandleAllocated() &&
+                        GetScrollInfo(WindowHandle(), SB_VERT, info))
                         pos = info.nTrackPos;
                     ScrollTo(pos);
                     break;

@@ -258,7 +258,12 @@ std::string TEditMask::TypedText(std::string_view editText) const {
 }
 
 std::string TEditMask::EditTextFromText(std::string_view text) const {
-    return save_ ? PadLiterals(text, blank_) : FormatValue(text, blank_);
+    std::vector<std::string> chars = SplitChars(save_ ? PadLiterals(text, blank_) : FormatValue(text, blank_));
+    // A space of the stored text is a place where nothing was typed.
+    for (int k = 0; k < Size() && k < static_cast<int>(chars.size()); ++k)
+        if (!IsLiteral(k) && chars[static_cast<std::size_t>(k)] == " ")
+            chars[static_cast<std::size_t>(k)].assign(1, blank_);
+    return Join(chars);
 }
 
 bool TEditMask::Validate(std::string_view editText, int& pos) const {
@@ -277,6 +282,7 @@ bool TEditMask::Validate(std::string_view editText, int& pos) const {
 
 std::string FormatMaskText(std::string_view editMask, std::string_view value) {
     TEditMask mask(editMask);
+    if (mask.Empty()) return std::string(value);
     return mask.SaveLiterals() ? mask.PadLiterals(value, ' ') : mask.FormatValue(value, ' ');
 }
 
@@ -310,14 +316,22 @@ TEditResult Refused(TEditResult r = {}) {
 TEditResult Place(TEditBuffer& b, int caret) { return b.SetCaret(CharOffset(b.Text(), caret), false); }
 
 // Types one character into `chars` at `c`; the new caret, or -1 when refused.
-int TypeInto(const TEditMask& mask, std::vector<std::string>& chars, int c, const std::string& ch) {
+// A typed character that the position refuses but that is the next literal
+// moves the caret past that literal (typing "-" ends a field early);
+// `strict` (pasting) leaves that out.
+int TypeInto(const TEditMask& mask, std::vector<std::string>& chars, int c, const std::string& ch, bool strict) {
     // Typing the literal the caret stands on steps over it.
     if (mask.IsLiteral(c) && ch == mask.Literal(c)) return mask.NextInput(c + 1);
     int k = mask.NextInput(c);
     std::string stored;
-    if (k >= mask.Size() || !mask.Accepts(k, ch, stored)) return -1;
-    chars[static_cast<std::size_t>(k)] = stored;
-    return mask.NextInput(k + 1);
+    if (k < mask.Size() && mask.Accepts(k, ch, stored)) {
+        chars[static_cast<std::size_t>(k)] = stored;
+        return mask.NextInput(k + 1);
+    }
+    if (strict) return -1;
+    for (int j = c; j < mask.Size(); ++j)
+        if (mask.IsLiteral(j)) return ch == mask.Literal(j) ? mask.NextInput(j + 1) : -1;
+    return -1;
 }
 
 }  // namespace
@@ -332,7 +346,7 @@ TEditResult MaskTypeChar(const TEditMask& mask, TEditBuffer& buffer, const std::
         BlankRange(mask, chars, s.start, s.end);
         c = s.start;
     }
-    int next = TypeInto(mask, chars, c, ch);
+    int next = TypeInto(mask, chars, c, ch, false);
     if (next < 0) return Refused(blanked ? Commit(buffer, chars, c) : TEditResult{});
     return Commit(buffer, chars, next);
 }
@@ -397,7 +411,9 @@ TEditResult MaskPaste(const TEditMask& mask, TEditBuffer& buffer, std::string_vi
             refused = true;
             break;
         }
-        int next = TypeInto(mask, chars, c, ch);
+        // The literal just stepped over, pasted too, is taken as it.
+        if (mask.IsLiteral(c - 1) && ch == mask.Literal(c - 1) && !mask.IsLiteral(c)) continue;
+        int next = TypeInto(mask, chars, c, ch, true);
         if (next < 0)
             refused = true;
         else

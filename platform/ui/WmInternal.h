@@ -73,7 +73,7 @@ struct Window {
     TRect dirty;  // surface coordinates, waiting to be presented
 
     ScrollBarState hbar, vbar, ctlbar;  // ctlbar: the window is a scroll-bar control
-    bool ncScrollTracking = false;     // its own bar has the mouse: NC messages while captured
+    bool ncScrollTracking = false;      // its own bar has the mouse: NC messages while captured
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     // A drop-down: an undecorated tool or no-activate window; it never takes the focus.
@@ -121,11 +121,11 @@ struct Caret {
 // control), and where.
 struct ScrollTrack {
     HWND hwnd = 0;
-    int bar = 0;   // SB_HORZ, SB_VERT or SB_CTL
-    int part = 0;  // a TScrollBarPart
-    bool over = true;     // the mouse is on the part pressed
-    int grab = 0;         // thumb: the mouse's distance from the thumb's start
-    TPoint last;          // window coordinates
+    int bar = 0;       // SB_HORZ, SB_VERT or SB_CTL
+    int part = 0;      // a TScrollBarPart
+    bool over = true;  // the mouse is on the part pressed
+    int grab = 0;      // thumb: the mouse's distance from the thumb's start
+    TPoint last;       // window coordinates
     bool firstDelay = true;
 };
 
