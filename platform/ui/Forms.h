@@ -220,8 +220,10 @@ public:
     int WorkAreaTop() const { return WorkAreaRect().Top; }
     int WorkAreaWidth() const { return WorkAreaRect().Width(); }
     int WorkAreaHeight() const { return WorkAreaRect().Height(); }
-    // The work area of the monitor nearest to `r` (one monitor here).
+    // The work area of the monitor that holds the most of `r` (the nearest
+    // one when none does).
     TRect MonitorWorkAreaFromRect(const TRect& r) const;
+    int MonitorCount() const { return static_cast<int>(GetMonitors().size()); }
     int PixelsPerInch() const { return 96; }
 
 private:

@@ -202,6 +202,9 @@ TEST_F(MenusTest, AMenuStaysOnTheWorkAreaOfTheMonitorItOpensOn) {
         IntersectRect(inside, shown, mi.rcWork);
         EXPECT_EQ(inside, shown);
     }
+    EXPECT_EQ(Screen->MonitorWorkAreaFromRect(Bounds(1000, 10, 10, 10)), Bounds(800, 0, 640, 450));
+    EXPECT_EQ(Screen->MonitorWorkAreaFromRect(Bounds(780, 10, 100, 10)), Bounds(800, 0, 640, 450));
+    EXPECT_EQ(Screen->MonitorCount(), 2);
 }
 
 TEST_F(MenusTest, ItemsNestInTheirMenuInAFormFile) {
