@@ -319,7 +319,6 @@ public:
     // Rows for the visible items of `root`; answers the size they need.
     TSize Build(const TMenuItem* root) {
         rows_.clear();
-        TCanvas& c = *Canvas();
         TBitmap scratch;
         scratch.SetSize(1, 1);
         TCanvas& m = scratch.Canvas();
@@ -340,7 +339,6 @@ public:
             rows_.push_back({item, {kBorder, y, 0, y + h}});
             y += h;
         }
-        (void)c;
         int width = kBorder + kCheckWidth + captionW + (shortCutW ? kShortCutGap + shortCutW : 0) + kRightMargin +
                     kBorder;
         for (Row& r : rows_) r.rect.Right = width - kBorder;

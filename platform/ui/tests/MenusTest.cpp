@@ -125,7 +125,6 @@ TEST_F(MenusTest, AClickElsewhereDismissesAndGoesOnBeforeWhatIsPostedAfterTheMen
 }
 
 TEST_F(MenusTest, ShortcutsWorkFromTheControlThatNamesTheMenuOrFromInsideIt) {
-    auto* panel = Put<TButton>(20, 20, 80, 25);
     auto* edit = Put<TEdit>(20, 60, 100, 21);
     form->SetPopupMenu(menu);
     edit->SetFocus();
@@ -143,7 +142,6 @@ TEST_F(MenusTest, ShortcutsWorkFromTheControlThatNamesTheMenuOrFromInsideIt) {
     open->SetVisible(false);
     Press('O', {ssCtrl});
     EXPECT_EQ(clicked.size(), 2u);
-    (void)panel;
     // The menu going takes itself out of the control.
     menu->Free();
     menu = nullptr;
