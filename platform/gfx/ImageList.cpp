@@ -15,13 +15,13 @@ std::uint32_t ImageListColor(TColor c) {
     return std::uint32_t(ColorToRGB(c)) & 0xFFFFFF;
 }
 
-TImageList::TImageList(int width, int height) : width_(std::max(1, width)), height_(std::max(1, height)) {}
+TImageListData::TImageListData(int width, int height) : width_(std::max(1, width)), height_(std::max(1, height)) {}
 
-void TImageList::Changed() {
+void TImageListData::Changed() {
     if (OnChange) OnChange();
 }
 
-void TImageList::SetSize(int width, int height) {
+void TImageListData::SetSize(int width, int height) {
     width = std::max(1, width), height = std::max(1, height);
     if (width == width_ && height == height_) return;
     width_ = width, height_ = height;
@@ -29,35 +29,35 @@ void TImageList::SetSize(int width, int height) {
     Changed();
 }
 
-void TImageList::SetBkColor(TColor c) {
+void TImageListData::SetBkColor(TColor c) {
     if (c == bkColor_) return;
     bkColor_ = c;
     Changed();
 }
 
-void TImageList::SetBlendColor(TColor c) {
+void TImageListData::SetBlendColor(TColor c) {
     if (c == blendColor_) return;
     blendColor_ = c;
     Changed();
 }
 
-void TImageList::SetDrawingStyle(TDrawingStyle s) {
+void TImageListData::SetDrawingStyle(TDrawingStyle s) {
     if (s == drawingStyle_) return;
     drawingStyle_ = s;
     Changed();
 }
 
-void TImageList::SetImageType(TImageType t) {
+void TImageListData::SetImageType(TImageType t) {
     if (t == imageType_) return;
     imageType_ = t;
     Changed();
 }
 
-void TImageList::CheckIndex(int index) const {
+void TImageListData::CheckIndex(int index) const {
     if (index < 0 || index >= Count()) throw EListError("image list index " + std::to_string(index) + " out of range");
 }
 
-TImageList::Entry TImageList::Cut(const TBitmap& image, const TBitmap* mask, int left) const {
+TImageListData::Entry TImageListData::Cut(const TBitmap& image, const TBitmap* mask, int left) const {
     Entry e{TBitmap(width_, height_), TBitmap(width_, height_)};
     e.image.Fill(clBlack);
     e.mask.SetMonochrome(true);
@@ -72,7 +72,7 @@ TImageList::Entry TImageList::Cut(const TBitmap& image, const TBitmap* mask, int
     return e;
 }
 
-TImageList::Entry TImageList::CutMasked(const TBitmap& image, TColor key, int left) const {
+TImageListData::Entry TImageListData::CutMasked(const TBitmap& image, TColor key, int left) const {
     const TColor k = key == clDefault ? image.Pixel(0, image.Height() - 1) : ColorToRGB(key);
     const std::uint32_t kp = ColorToPixel(k) & 0xFFFFFF;
     Entry e = Cut(image, nullptr, left);
@@ -87,7 +87,7 @@ TImageList::Entry TImageList::CutMasked(const TBitmap& image, TColor key, int le
     return e;
 }
 
-int TImageList::Add(const TBitmap& image, const TBitmap* mask) {
+int TImageListData::Add(const TBitmap& image, const TBitmap* mask) {
     const int first = Count();
     const int n = std::max(1, image.Width() / width_);
     for (int i = 0; i < n; ++i) images_.push_back(Cut(image, mask, i * width_));
@@ -95,7 +95,7 @@ int TImageList::Add(const TBitmap& image, const TBitmap* mask) {
     return first;
 }
 
-int TImageList::AddMasked(const TBitmap& image, TColor maskColor) {
+int TImageListData::AddMasked(const TBitmap& image, TColor maskColor) {
     const int first = Count();
     const int n = std::max(1, image.Width() / width_);
     for (int i = 0; i < n; ++i) images_.push_back(CutMasked(image, maskColor, i * width_));
@@ -103,42 +103,42 @@ int TImageList::AddMasked(const TBitmap& image, TColor maskColor) {
     return first;
 }
 
-void TImageList::Replace(int index, const TBitmap& image, const TBitmap* mask) {
+void TImageListData::Replace(int index, const TBitmap& image, const TBitmap* mask) {
     CheckIndex(index);
     images_[std::size_t(index)] = Cut(image, mask, 0);
     Changed();
 }
 
-void TImageList::ReplaceMasked(int index, const TBitmap& image, TColor maskColor) {
+void TImageListData::ReplaceMasked(int index, const TBitmap& image, TColor maskColor) {
     CheckIndex(index);
     images_[std::size_t(index)] = CutMasked(image, maskColor, 0);
     Changed();
 }
 
-void TImageList::Delete(int index) {
+void TImageListData::Delete(int index) {
     CheckIndex(index);
     images_.erase(images_.begin() + index);
     Changed();
 }
 
-void TImageList::Clear() {
+void TImageListData::Clear() {
     if (images_.empty()) return;
     images_.clear();
     Changed();
 }
 
-void TImageList::GetBitmap(int index, TBitmap& out) const {
+void TImageListData::GetBitmap(int index, TBitmap& out) const {
     CheckIndex(index);
     out = images_[std::size_t(index)].image;
 }
 
-void TImageList::GetMask(int index, TBitmap& out) const {
+void TImageListData::GetMask(int index, TBitmap& out) const {
     CheckIndex(index);
     out = images_[std::size_t(index)].mask;
 }
 
-bool TImageList::DrawEx(TCanvas& canvas, int index, int x, int y, std::uint32_t rgbBk, std::uint32_t rgbFg,
-                        unsigned style) const {
+bool TImageListData::DrawEx(TCanvas& canvas, int index, int x, int y, std::uint32_t rgbBk, std::uint32_t rgbFg,
+                            unsigned style) const {
     if (index < 0 || index >= Count()) return false;
     const Entry& e = images_[std::size_t(index)];
     const bool mono = canvas.Monochrome();
@@ -190,7 +190,7 @@ bool TImageList::DrawEx(TCanvas& canvas, int index, int x, int y, std::uint32_t 
     return true;
 }
 
-void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
+void TImageListData::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
     if (index < 0 || index >= Count()) return;
     if (!enabled) {
         // The mask as a stencil: its black (opaque) pixels take the text

@@ -1,5 +1,7 @@
-// TImageList: images of one size, each with a monochrome mask (white =
-// transparent), drawn normal, transparent, mask-only or blended.
+// TImageListData: the images of an image list (what an image-list
+// component holds as its handle): images of one size, each with a
+// monochrome mask (white = transparent), drawn normal, transparent,
+// mask-only or blended.
 #pragma once
 
 #include <cstdint>
@@ -28,9 +30,9 @@ enum : unsigned {
 enum TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 enum TImageType { itImage, itMask };
 
-class TImageList {
+class TImageListData {
 public:
-    explicit TImageList(int width = 16, int height = 16);
+    explicit TImageListData(int width = 16, int height = 16);
 
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/Exceptions.h"
 #include "classes/Messages.h"
 #include "gfx/Surface.h"
 #include "gfx/Types.h"
+#include "ui/WindowManager.h"
 
 namespace menvaro {
 
@@ -56,6 +58,8 @@ public:
 
     virtual TRect ScreenRect() = 0;
     virtual TRect WorkArea() = 0;
+    // Every monitor; by default the one screen with its work area.
+    virtual std::vector<TMonitorInfo> Monitors() { return {{ScreenRect(), WorkArea(), true}}; }
 
     // Windows are made hidden.
     virtual std::uintptr_t CreateWindow(const TBackendWindowParams& params) = 0;

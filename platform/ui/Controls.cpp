@@ -8,7 +8,9 @@
 #include "classes/ClassBuilder.h"
 #include "classes/ExceptionHandler.h"
 #include "classes/Setters.h"
+#include "gfx/Bitmap.h"
 #include "ui/Forms.h"
+#include "ui/Menus.h"
 
 namespace menvaro {
 
@@ -28,7 +30,14 @@ TControl* gMouseControl = nullptr;
 TControl* gCaptureControl = nullptr;
 TCursor gScreenCursor = crDefault;
 
-int MulDiv(int v, int m, int d) { return d == 0 ? v : static_cast<int>((static_cast<long long>(v) * m + d / 2) / d); }
+// v * m / d rounded half away from zero (font heights are negative).
+int MulDiv(int v, int m, int d) {
+    if (d == 0) return v;
+    long long p = static_cast<long long>(v) * m;
+    long long q = d;
+    if (q < 0) p = -p, q = -q;
+    return static_cast<int>(p >= 0 ? (p + q / 2) / q : -((-p + q / 2) / q));
+}
 
 }  // namespace
 
@@ -212,6 +221,8 @@ MENVARO_CLASS_INFO(TControl) {
     c.Event("OnMouseWheelDown", &TControl::OnMouseWheelDown);
     c.Event("OnMouseWheelUp", &TControl::OnMouseWheelUp);
     c.Event("OnResize", &TControl::OnResize);
+    c.Prop("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu);
+    c.Event("OnContextPopup", &TControl::OnContextPopup);
 }
 
 TControl::TControl(TComponent* owner)
@@ -372,7 +383,10 @@ void TControl::SetFont(const TFont* f) {
 }
 
 void TControl::FontChanged() {
-    if (!applyingParentFont_) parentFont_ = false;
+    if (!applyingParentFont_) {
+        parentFont_ = false;
+        MarkRead(sfFont);
+    }
     Perform(CM_FONTCHANGED, 0, 0);
 }
 
@@ -473,6 +487,12 @@ void TControl::HandleMouseButton(TMessage& m, TMouseButton button, bool down, bo
         }
     }
     MouseUp(button, shift, x, y);
+    // A right click asks for the context menu, as the system does after
+    // the button's release.
+    if (button == mbRight) {
+        TPoint screen = ClientToScreen({x, y});
+        Perform(WM_CONTEXTMENU, 0, MakeLParam(screen.X, screen.Y));
+    }
 }
 
 void TControl::Dispatch(TMessage& m) {
@@ -499,6 +519,7 @@ void TControl::Dispatch(TMessage& m) {
             return;
         }
         case CM_HITTEST: m.Result = HTCLIENT; return;
+        case WM_CONTEXTMENU: ContextMenu(m); return;
         case CM_ENABLEDCHANGED:
         case CM_COLORCHANGED:
         case CM_FONTCHANGED:
@@ -598,9 +619,64 @@ void TControl::ScaleBy(int multiplier, int divider) {
 }
 
 void TControl::ChangeScale(int m, int d) {
-    if (m == d) return;
-    SetBounds(MulDiv(left_, m, d), MulDiv(top_, m, d), MulDiv(width_, m, d), MulDiv(height_, m, d));
-    if (!parentFont_) font_->SetHeight(MulDiv(font_->Height(), m, d));
+    if (m != d) {
+        TScalingFlags flags = ComponentState().Contains(csLoading)
+                                  ? scalingFlags_
+                                  : TScalingFlags{sfLeft, sfTop, sfWidth, sfHeight, sfFont};
+        int x = flags.Contains(sfLeft) ? MulDiv(left_, m, d) : left_;
+        int y = flags.Contains(sfTop) ? MulDiv(top_, m, d) : top_;
+        // From the far edge, so that neighbours keep meeting.
+        int w = width_, h = height_;
+        if (flags.Contains(sfWidth) && !style_.Contains(csFixedWidth))
+            w = flags.Contains(sfLeft) ? MulDiv(left_ + width_, m, d) - x : MulDiv(width_, m, d);
+        if (flags.Contains(sfHeight) && !style_.Contains(csFixedHeight))
+            h = flags.Contains(sfTop) ? MulDiv(top_ + height_, m, d) - y : MulDiv(height_, m, d);
+        SetBounds(x, y, w, h);
+        if (!parentFont_ && flags.Contains(sfFont)) font_->SetHeight(MulDiv(font_->Height(), m, d));
+    }
+    scalingFlags_ = {};
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+    if (menu == popupMenu_) return;
+    if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+    popupMenu_ = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+bool TControl::DoContextPopup(TPoint mousePos) {
+    bool handled = false;
+    if (OnContextPopup) OnContextPopup(this, mousePos, handled);
+    return handled;
+}
+
+void TControl::ContextMenu(TMessage& m) {
+    if (m.Result) return;
+    TPoint screen{GetXLParam(m.LParam), GetYLParam(m.LParam)};
+    bool keyboard = screen.X == -1 && screen.Y == -1;
+    TPoint client = keyboard ? screen : ScreenToClient(screen);
+    if (!keyboard && !ClientRect().Contains(client)) {
+        if (parent_) m.Result = parent_->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
+        return;
+    }
+    if (DoContextPopup(client)) {
+        m.Result = 1;
+        return;
+    }
+    if (popupMenu_ && popupMenu_->AutoPopup()) {
+        SendCancelMode(nullptr);
+        popupMenu_->SetPopupComponent(this);
+        if (keyboard) screen = ClientToScreen({0, 0});
+        popupMenu_->Popup(screen.X, screen.Y);
+        m.Result = 1;
+        return;
+    }
+    if (parent_) m.Result = parent_->Perform(WM_CONTEXTMENU, m.WParam, m.LParam);
 }
 
 void TControl::Loaded() {
@@ -1282,6 +1358,15 @@ void TWinControl::Dispatch(TMessage& m) {
             m.Result = Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
             if (!m.Result) DefaultHandler(m);
             return;
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+            // A scroll-bar control's notice goes back to that control.
+            if (TWinControl* bar = m.LParam ? FindControl(static_cast<HWND>(m.LParam)) : nullptr; bar && bar != this) {
+                m.Result = bar->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+                return;
+            }
+            DefaultHandler(m);
+            return;
         case WM_CAPTURECHANGED:
             if (gCaptureControl && static_cast<HWND>(m.LParam) != handle_ &&
                 (gCaptureControl == this || gCaptureControl->Parent() == this))
@@ -1290,6 +1375,7 @@ void TWinControl::Dispatch(TMessage& m) {
         case CN_KEYDOWN:
         case CN_SYSKEYDOWN: {
             m.Result = 1;
+            if (IsMenuKey(m)) return;
             if (Perform(CM_CHILDKEY, m.WParam, reinterpret_cast<LPARAM>(this)) != 0) return;
             LRESULT mask = 0;
             switch (m.WParam) {
@@ -1385,11 +1471,56 @@ void TWinControl::Loaded() {
 }
 
 void TWinControl::ChangeScale(int m, int d) {
-    if (m == d) return;
     DisableAlign();
     ScopeGuard scaled([this] { EnableAlign(); });
-    for (TControl* c : controls_) c->ChangeScale(m, d);
+    ScaleControls(m, d);
     TControl::ChangeScale(m, d);
+}
+
+void TWinControl::ScaleControls(int m, int d) {
+    std::vector<TControl*> children = controls_;
+    for (TControl* c : children) c->ChangeScale(m, d);
+}
+
+bool TWinControl::IsMenuKey(const TMessage& keyDown) {
+    auto key = static_cast<std::uint16_t>(keyDown.WParam);
+    TShiftState shift = KeyDataToShiftState(keyDown.LParam);
+    for (TControl* c = this; c; c = c->Parent())
+        if (TPopupMenu* menu = c->PopupMenu(); menu && menu->IsShortCut(key, shift)) return true;
+    return false;
+}
+
+// ------------------------------------------------------------ design scale
+
+int DesignTextHeight(const TFont& font) {
+    TBitmap b;
+    b.SetSize(1, 1);
+    b.Canvas().Font().Assign(font);
+    return b.Canvas().TextHeight("0");
+}
+
+bool ApplyDesignScale(TWinControl& control, TDesignScale& scale) {
+    bool scaled = false;
+    if (scale.PixelsPerInch != 0 && scale.TextHeight > 0) {
+        const int screen = Screen ? Screen->PixelsPerInch() : 96;
+        if (control.ScalingFlags().Contains(sfFont) && scale.PixelsPerInch != screen)
+            control.Font()->SetHeight(MulDiv(control.Font()->Height(), screen, scale.PixelsPerInch));
+        scale.PixelsPerInch = screen;
+        const int now = DesignTextHeight(*control.Font());
+        if (now != scale.TextHeight) {
+            scaled = true;
+            control.ScaleControls(now, scale.TextHeight);
+            scale.ClientWidth = MulDiv(scale.ClientWidth, now, scale.TextHeight);
+            scale.ClientHeight = MulDiv(scale.ClientHeight, now, scale.TextHeight);
+        }
+    }
+    if (scale.ClientWidth > 0) control.SetClientWidth(scale.ClientWidth);
+    if (scale.ClientHeight > 0) control.SetClientHeight(scale.ClientHeight);
+    control.SetScalingFlags({});
+    // Also unscaled, every child forgets what its file set.
+    if (!scaled) control.ScaleControls(1, 1);
+    control.Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+    return scaled;
 }
 
 // ------------------------------------------- TGraphicControl, TCustomControl

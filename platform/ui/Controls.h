@@ -36,6 +36,7 @@ namespace menvaro {
 
 class TWinControl;
 class TCustomForm;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 MENVARO_DECLARE_ENUM(TAlign)
@@ -95,6 +96,11 @@ enum TControlStateFlag {
 };
 using TControlState = TSet<TControlStateFlag>;
 
+// What of a control a form file set, and so what a scaling of the layout
+// read from it scales (see ChangeScale and ApplyDesignScale).
+enum TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont, sfDesignSize };
+using TScalingFlags = TSet<TScalingFlag>;
+
 using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = TEvent<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;
@@ -102,6 +108,8 @@ using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 using TMouseWheelEvent =
     TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent = TEvent<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+// MousePos in client coordinates, (-1, -1) when the keyboard asked.
+using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // Minimum and maximum size of a control; 0 is no limit.
 class TSizeConstraints : public TPersistent {
@@ -142,10 +150,22 @@ public:
     int Top() const { return top_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
-    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    void SetLeft(int v) {
+        MarkRead(sfLeft);
+        SetBounds(v, top_, width_, height_);
+    }
+    void SetTop(int v) {
+        MarkRead(sfTop);
+        SetBounds(left_, v, width_, height_);
+    }
+    void SetWidth(int v) {
+        MarkRead(sfWidth);
+        SetBounds(left_, top_, v, height_);
+    }
+    void SetHeight(int v) {
+        MarkRead(sfHeight);
+        SetBounds(left_, top_, width_, v);
+    }
     virtual void SetBounds(int left, int top, int width, int height);
     TRect BoundsRect() const { return Bounds(left_, top_, width_, height_); }
     void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
@@ -208,6 +228,11 @@ public:
     bool ParentBiDiMode() const { return parentBiDiMode_; }
     void SetParentBiDiMode(bool v);
     virtual bool UseRightToLeftAlignment() const { return false; }
+    // Shown by a right click (or the context-menu key) when its AutoPopup
+    // is on; its shortcuts work while this control or one inside it has the
+    // focus. Not owned: cleared when the menu goes.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu);
     // Accepted from form files; this library has no drag and drop.
     TDragMode DragMode = dmManual;
     TDragKind DragKind = dkDrag;
@@ -217,6 +242,8 @@ public:
     void SetControlStyle(TControlStyle s) { style_ = s; }
     TControlState ControlState() const { return state_; }
     void SetControlState(TControlState s) { state_ = s; }
+    TScalingFlags ScalingFlags() const { return scalingFlags_; }
+    void SetScalingFlags(TScalingFlags f) { scalingFlags_ = f; }
 
     // --------------------------------------------------------- painting
     virtual void Invalidate();
@@ -243,6 +270,7 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TMouseWheelUpDownEvent OnMouseWheelDown;
     TMouseWheelUpDownEvent OnMouseWheelUp;
+    TContextPopupEvent OnContextPopup;
 
     virtual void Click();
     virtual void DblClick();
@@ -251,6 +279,9 @@ public:
     void SetMouseCapture(bool v);
 
     void ScaleBy(int multiplier, int divider);
+    // Scales the bounds and an own font by multiplier / divider: while the
+    // control is loading only what its form file set (ScalingFlags), else
+    // all of them; the flags are cleared.
     virtual void ChangeScale(int multiplier, int divider);
 
     void Loaded() override;
@@ -263,6 +294,10 @@ protected:
     virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
     virtual void Resize();
+    // A right click or the context-menu key: OnContextPopup, then the
+    // popup menu; true when handled.
+    virtual bool DoContextPopup(TPoint mousePos);
+    void Notification(TComponent* component, TOperation operation) override;
     // Bounds that respect the constraints.
     virtual void ConstrainedResize(int& width, int& height);
     virtual bool CanAutoSize(int& width, int& height);
@@ -288,6 +323,10 @@ protected:
 private:
     friend class TWinControl;
     void HandleMouseButton(TMessage& m, TMouseButton button, bool down, bool dbl);
+    void MarkRead(TScalingFlag flag) {
+        if (ComponentState().Contains(csReading)) scalingFlags_ += flag;
+    }
+    void ContextMenu(TMessage& m);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -315,6 +354,8 @@ private:
     bool parentBiDiMode_ = true;
     TControlStyle style_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState state_;
+    TScalingFlags scalingFlags_;
+    TPopupMenu* popupMenu_ = nullptr;
 };
 
 class TWinControl : public TControl {
@@ -395,6 +436,8 @@ public:
     void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
     void Loaded() override;
     void ChangeScale(int multiplier, int divider) override;
+    // Scales the children (ChangeScale of each).
+    void ScaleControls(int multiplier, int divider);
 
 protected:
     // The window this control makes: styles, bounds, parent.
@@ -422,6 +465,9 @@ protected:
     void UpdateShowing();
     // The bounds from the window (the desktop moved a top-level window).
     void UpdateBoundsFromWindow();
+    // A shortcut of the popup menu of this control or of a parent: its item
+    // was clicked.
+    bool IsMenuKey(const TMessage& keyDown);
 
 private:
     friend class TControl;
@@ -518,5 +564,27 @@ void SetScreenCursor(TCursor cursor);
 
 // Whether `ch` is the accelerator ("&x") of `caption`, ignoring case.
 bool IsAccel(char ch, const std::string& caption);
+
+// A layout streamed from a form file as the class library's forms stream
+// theirs: the screen resolution and the height of "0" in the font it was
+// made with, and the client size it asks for (kept while it is read and
+// applied afterwards). 0 is "not read".
+struct TDesignScale {
+    int PixelsPerInch = 0;
+    int TextHeight = 0;
+    int ClientWidth = 0;
+    int ClientHeight = 0;
+};
+// The text height a layout is scaled by: the height of "0" in `font`.
+int DesignTextHeight(const TFont& font);
+// Scales a control after its layout was read (between the two, alignment
+// suspended): when PixelsPerInch and TextHeight are known, a font the file
+// set first follows the screen's resolution (height x screen / stored) and
+// PixelsPerInch becomes the screen's; then, when the font's text height
+// differs from TextHeight, the children (what the file set of each) and
+// the stored client size are scaled by the new height / TextHeight. The
+// client size is applied, every scaling flag cleared and the children told
+// CM_PARENTBIDIMODECHANGED. Answers whether it scaled.
+bool ApplyDesignScale(TWinControl& control, TDesignScale& scale);
 
 }  // namespace menvaro

@@ -11,8 +11,12 @@ namespace menvaro {
 
 namespace {
 
-constexpr std::uintptr_t kBlinkTimer = 0xED17;
-constexpr unsigned kBlinkMs = 530;
+// Where a line of text starts in `r`.
+int TextLeft(const TRect& r, int textWidth, std::uint32_t align, int scroll) {
+    if (textWidth < r.Width() && align != ES_LEFT)
+        return align == ES_RIGHT ? r.Right - textWidth - 1 : r.Left + (r.Width() - textWidth) / 2;
+    return r.Left - scroll;
+}
 
 // The system's clipboard, as the buffer takes it.
 class TSystemClipboard final : public TEditClipboard {
@@ -29,8 +33,7 @@ struct TCustomEdit::State {
     TRect formatRect;
     int leftMargin = 1;
     int rightMargin = 1;
-    bool caretOn = true;
-    bool blinking = false;
+    bool ownsCaret = false;  // the window's caret is this edit's
 };
 
 MENVARO_CLASS_INFO(TCustomEdit) {
@@ -82,11 +85,11 @@ void TCustomEdit::CreateParams(TCreateParams& p) {
 void TCustomEdit::CreateWnd() {
     TWinControl::CreateWnd();
     ApplyStyleBits(GetWindowLong(WindowHandle(), GWL_STYLE));
-    if (Focused()) StartBlink();
+    if (Focused()) MakeCaret();
 }
 
 void TCustomEdit::DestroyWnd() {
-    StopBlink();
+    DropCaret();
     TWinControl::DestroyWnd();
 }
 
@@ -95,16 +98,28 @@ void TCustomEdit::ApplyStyleBits(std::uint32_t style) {
     buffer_.SetReadOnly(readOnly_ || (style & ES_READONLY) != 0);
 }
 
-void TCustomEdit::StartBlink() {
-    s_->caretOn = true;
+// The window's caret while it has the focus: one pixel wide, a line high.
+void TCustomEdit::MakeCaret() {
     if (!HandleAllocated()) return;
-    SetTimer(WindowHandle(), kBlinkTimer, kBlinkMs);
-    s_->blinking = true;
+    canvas_->Font().Assign(*Font());
+    s_->ownsCaret = CreateCaret(WindowHandle(), 1, canvas_->TextMetrics().Height);
+    PlaceCaret();
+    ShowCaret(WindowHandle());
 }
 
-void TCustomEdit::StopBlink() {
-    if (s_->blinking && HandleAllocated()) KillTimer(WindowHandle(), kBlinkTimer);
-    s_->blinking = false;
+void TCustomEdit::DropCaret() {
+    if (s_->ownsCaret) DestroyCaret();
+    s_->ownsCaret = false;
+}
+
+// Where the caret stands in the text, as the painting puts the text.
+void TCustomEdit::PlaceCaret() {
+    if (!s_->ownsCaret) return;
+    canvas_->Font().Assign(*Font());
+    TRect r = EditRect();
+    int lineH = canvas_->TextMetrics().Height;
+    int left = TextLeft(r, XOfByte(static_cast<int>(Text().size())), s_->align, scroll_);
+    SetCaretPos(left + XOfByte(CaretPos()), r.Top + std::max(0, (r.Height() - lineH) / 2));
 }
 
 void TCustomEdit::Loaded() {
@@ -182,6 +197,7 @@ void TCustomEdit::SetText(const std::string& raw) {
     if (!buffer_.SetText(raw)) return;
     SyncText();
     scroll_ = 0;
+    PlaceCaret();
     Perform(CM_TEXTCHANGED, 0, 0);
     Invalidate();
     NotifyChanged();
@@ -237,7 +253,6 @@ void TCustomEdit::ShowResult(const TEditResult& r) {
     if (r.beep) MessageBeep(0);
     if (!r.textChanged && !r.caretPlaced) return;
     if (r.textChanged) SyncText();
-    s_->caretOn = true;
     EnsureCaretVisible();
     Invalidate();
     if (!r.textChanged) return;
@@ -300,14 +315,6 @@ int TCustomEdit::XOfByte(int pos) {
     return canvas_->TextWidth(std::string_view(Text()).substr(0, static_cast<std::size_t>(pos)));
 }
 
-namespace {
-int TextLeft(const TRect& r, int textWidth, std::uint32_t align, int scroll) {
-    if (textWidth < r.Width() && align != ES_LEFT)
-        return align == ES_RIGHT ? r.Right - textWidth - 1 : r.Left + (r.Width() - textWidth) / 2;
-    return r.Left - scroll;
-}
-}  // namespace
-
 // The character boundary nearest to client x.
 int TCustomEdit::ByteFromX(int x) {
     const std::string& t = Text();
@@ -331,11 +338,12 @@ void TCustomEdit::EnsureCaretVisible() {
     int cx = XOfByte(CaretPos());
     if (total < w) {
         scroll_ = 0;
-        return;
+    } else {
+        if (cx - scroll_ > w - 1) scroll_ = cx - w * 3 / 4;
+        if (cx < scroll_) scroll_ = cx - w / 4;
+        scroll_ = std::clamp(scroll_, 0, std::max(0, total - w + 1));
     }
-    if (cx - scroll_ > w - 1) scroll_ = cx - w * 3 / 4;
-    if (cx < scroll_) scroll_ = cx - w / 4;
-    scroll_ = std::clamp(scroll_, 0, std::max(0, total - w + 1));
+    PlaceCaret();
 }
 
 // ----------------------------------------------------------------- painting
@@ -373,11 +381,10 @@ void TCustomEdit::PaintWindow(HDC dc) {
             c.TextOut(left, top, shown);
         }
     }
-    if (focused && s_->caretOn) {
-        int x = left + XOfByte(CaretPos());
+    TRect caret;
+    if (focused && GetCaretShownRect(WindowHandle(), caret)) {
         c.Brush().SetStyle(bsSolid);
         c.Brush().SetColor(Font()->Color());
-        TRect caret{x, top, x + 1, top + lineH};
         IntersectRect(caret, caret, client);
         c.FillRect(caret);
     }
@@ -431,21 +438,14 @@ LRESULT TCustomEdit::DefWndProc(TMessage& m) {
             if (EditKeyDown(static_cast<std::uint16_t>(m.WParam), GetShiftState())) return 0;
             break;
         case WM_SETFOCUS:
-            StartBlink();
+            MakeCaret();
             Invalidate();
             return 0;
         case WM_KILLFOCUS:
-            StopBlink();
+            DropCaret();
             selecting_ = false;
             Invalidate();
             return 0;
-        case WM_TIMER:
-            if (m.WParam == kBlinkTimer) {
-                s.caretOn = !s.caretOn;
-                Invalidate();
-                return 0;
-            }
-            break;
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
             if (!Focused() && CanFocus()) SetFocus();

@@ -239,6 +239,29 @@ TEditResult TEditBuffer::ClearSelection() {
     return DeleteSelection();
 }
 
+TEditResult TEditBuffer::Overwrite(int from, int to, const std::string& with, int caret) {
+    if (readOnly_) return {false, false, true};
+    const int n = static_cast<int>(text_.size());
+    from = Boundary(std::clamp(from, 0, n));
+    to = Boundary(std::clamp(to, from, n));
+    std::string next = text_.substr(0, static_cast<std::size_t>(from)) + with +
+                       text_.substr(static_cast<std::size_t>(to));
+    TEditResult r;
+    r.caretPlaced = true;
+    if (next != text_) {
+        undoText_ = text_;
+        undoCaret_ = caret_;
+        undoAnchor_ = anchor_;
+        canUndo_ = true;
+        text_ = std::move(next);
+        modified_ = true;
+        r.textChanged = true;
+    }
+    group_ = gNone;
+    caret_ = anchor_ = Boundary(caret);
+    return r;
+}
+
 void TEditBuffer::Copy(TEditClipboard& clipboard) const {
     if (SelLength() > 0 && !passwordChar_) clipboard.SetText(SelText());
 }

@@ -101,6 +101,12 @@ public:
     // UTF-8), neither limited by MaxLength nor refused by ReadOnly.
     TEditResult ReplaceSelection(std::string_view text);
 
+    // A change the user made by rules of the caller's (a mask's): bytes
+    // [from, to) become `with` and the caret goes to `caret`, nothing
+    // selected. Refused when read-only; otherwise one undo step and
+    // Modified, MaxLength not applied.
+    TEditResult Overwrite(int from, int to, const std::string& with, int caret);
+
     void Copy(TEditClipboard& clipboard) const;
     TEditResult Cut(TEditClipboard& clipboard);
     TEditResult Paste(TEditClipboard& clipboard);

@@ -142,6 +142,68 @@ void TCustomPanel::Dispatch(TMessage& m) {
     }
 }
 
+// ------------------------------------------------------------------ TShape
+
+MENVARO_DEFINE_ENUM(TShapeType, stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle)
+
+MENVARO_CLASS_INFO(TShape) {
+    c.Prop("Brush", &TShape::Brush, &TShape::SetBrush);
+    c.Prop("Pen", &TShape::Pen, &TShape::SetPen);
+    c.Prop("Shape", &TShape::Shape, &TShape::SetShape).Default(stRectangle);
+}
+
+TShape::TShape(TComponent* owner)
+    : TGraphicControl(owner), pen_(std::make_unique<TPen>()), brush_(std::make_unique<TBrush>()) {
+    SetControlStyle(ControlStyle() + csReplicatable);
+    SetBounds(0, 0, 65, 65);
+    pen_->OnChange = [this] { Invalidate(); };
+    brush_->OnChange = [this] { Invalidate(); };
+}
+
+TShape::~TShape() = default;
+
+void TShape::SetShape(TShapeType s) {
+    if (s == shape_) return;
+    shape_ = s;
+    Invalidate();
+}
+
+void TShape::SetPen(const TPen* p) {
+    if (p) pen_->Assign(*p);
+}
+
+void TShape::SetBrush(const TBrush* b) {
+    if (b) brush_->Assign(*b);
+}
+
+void TShape::Paint() {
+    TCanvas& c = *Canvas();
+    c.Pen().Assign(*pen_);
+    c.Brush().Assign(*brush_);
+    // The outline lies inside the bounds however wide the pen.
+    const int pw = pen_->Width();
+    int x = pw / 2, y = x;
+    int w = Width() - pw + 1, h = Height() - pw + 1;
+    if (pw == 0) {
+        --w;
+        --h;
+    }
+    const int s = std::min(w, h);
+    if (shape_ == stSquare || shape_ == stRoundSquare || shape_ == stCircle) {
+        x += (w - s) / 2;
+        y += (h - s) / 2;
+        w = h = s;
+    }
+    switch (shape_) {
+        case stRectangle:
+        case stSquare: c.Rectangle(x, y, x + w, y + h); break;
+        case stRoundRect:
+        case stRoundSquare: c.RoundRect(x, y, x + w, y + h, s / 4, s / 4); break;
+        case stEllipse:
+        case stCircle: c.Ellipse(x, y, x + w, y + h); break;
+    }
+}
+
 // ------------------------------------------------------------------ TBevel
 
 MENVARO_CLASS_INFO(TBevel) {

@@ -82,6 +82,34 @@ private:
     TBevelStyle style_ = bsLowered;
 };
 
+enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
+MENVARO_DECLARE_ENUM(TShapeType)
+
+// A shape outlined with Pen and filled with Brush (both owned; a change of
+// either repaints). The square and circle kinds take the smaller side,
+// centred.
+class TShape : public TGraphicControl {
+    MENVARO_CLASS(TShape, TGraphicControl)
+public:
+    explicit TShape(TComponent* owner);
+    ~TShape() override;
+
+    TShapeType Shape() const { return shape_; }
+    void SetShape(TShapeType s);
+    TPen* Pen() const { return pen_.get(); }
+    void SetPen(const TPen* p);
+    TBrush* Brush() const { return brush_.get(); }
+    void SetBrush(const TBrush* b);
+
+protected:
+    void Paint() override;
+
+private:
+    TShapeType shape_ = stRectangle;
+    std::unique_ptr<TPen> pen_;
+    std::unique_ptr<TBrush> brush_;
+};
+
 class TImage : public TGraphicControl {
     MENVARO_CLASS(TImage, TGraphicControl)
 public:

@@ -585,7 +585,11 @@ int TScreen::Height() const { return GetScreenRect().Height(); }
 
 TRect TScreen::WorkAreaRect() const { return GetWorkArea(); }
 
-TRect TScreen::MonitorWorkAreaFromRect(const TRect&) const { return GetWorkArea(); }
+TRect TScreen::MonitorWorkAreaFromRect(const TRect& r) const {
+    TMonitorInfo info;
+    if (!GetMonitorInfo(MonitorFromRect(r, MONITOR_DEFAULTTONEAREST), info)) return GetWorkArea();
+    return info.rcWork;
+}
 
 // ------------------------------------------------------------- TApplication
 

@@ -220,8 +220,10 @@ public:
     int WorkAreaTop() const { return WorkAreaRect().Top; }
     int WorkAreaWidth() const { return WorkAreaRect().Width(); }
     int WorkAreaHeight() const { return WorkAreaRect().Height(); }
-    // The work area of the monitor nearest to `r` (one monitor here).
+    // The work area of the monitor that holds the most of `r` (the nearest
+    // one when none does).
     TRect MonitorWorkAreaFromRect(const TRect& r) const;
+    int MonitorCount() const { return static_cast<int>(GetMonitors().size()); }
     int PixelsPerInch() const { return 96; }
 
 private:
@@ -276,6 +278,9 @@ public:
     void ProcessMessages();
     // Handles one message, or waits for one when there is none.
     void HandleMessage();
+    // What the loop does when no message waits: OnIdle and the idle hook,
+    // then a wait for the next message (a modal loop of its own calls it).
+    void Idle();
     // Ends the message loop (a quit message; Terminated is set when it arrives).
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -310,7 +315,6 @@ private:
     friend class TCustomForm;
     bool ProcessMessage(TMsg& msg);
     bool IsKeyMsg(TMsg& msg);
-    void Idle();
 
     std::string title_;
     TCustomForm* mainForm_ = nullptr;

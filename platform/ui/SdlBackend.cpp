@@ -132,6 +132,19 @@ public:
         return Bounds(r.x, r.y, r.w, r.h);
     }
 
+    std::vector<TMonitorInfo> Monitors() override {
+        std::vector<TMonitorInfo> out;
+        int n = SDL_GetNumVideoDisplays();
+        for (int i = 0; i < n; ++i) {
+            SDL_Rect b, u;
+            if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+            if (SDL_GetDisplayUsableBounds(i, &u) != 0) u = b;
+            out.push_back({Bounds(b.x, b.y, b.w, b.h), Bounds(u.x, u.y, u.w, u.h), i == 0});
+        }
+        if (out.empty()) out.push_back({ScreenRect(), WorkArea(), true});
+        return out;
+    }
+
     std::uintptr_t CreateWindow(const TBackendWindowParams& p) override {
         MENVARO_SDL_CALL;
         Uint32 flags = SDL_WINDOW_HIDDEN;

@@ -243,6 +243,11 @@ protected:
     // Every change of the text (typed or set): OnChange.
     virtual void Change();
     bool CanAutoSize(int& width, int& height) override;
+    // The editing core, for a descendant with editing rules of its own (a
+    // mask's), and showing what an operation on it did.
+    TEditBuffer& Buffer() { return buffer_; }
+    const TEditBuffer& Buffer() const { return buffer_; }
+    void ShowEditResult(const TEditResult& r) { ShowResult(r); }
 
 private:
     struct State;
@@ -257,8 +262,9 @@ private:
     void NotifyChanged();
     int ByteFromX(int x);
     int XOfByte(int pos);
-    void StartBlink();
-    void StopBlink();
+    void MakeCaret();
+    void DropCaret();
+    void PlaceCaret();
     void UpdateHeight();
 
     bool autoSelect_ = true;

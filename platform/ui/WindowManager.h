@@ -99,7 +99,8 @@ TPoint MapWindowPoint(HWND from, HWND to, TPoint p);
 TRect MapWindowRect(HWND from, HWND to, TRect r);
 
 // The frame widths (left, top, right, bottom in a TRect) that a window of
-// these styles has around its client area by default.
+// these styles has around its client area by default, its scroll bars
+// (WS_HSCROLL, WS_VSCROLL) included.
 TRect WindowFrameInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel);
 
 // The window region (in window coordinates) clips painting and hit tests;
@@ -249,9 +250,94 @@ enum : int {
 int GetSystemMetrics(int index);
 // The double-click time in milliseconds.
 unsigned GetDoubleClickTime();
-// The desktop's work area (the screen less the panels of the desktop).
+// The desktop's work area (the primary monitor less the panels of the
+// desktop) and the primary monitor's rectangle.
 TRect GetWorkArea();
 TRect GetScreenRect();
+
+// Monitors: each with its rectangle and its work area, in screen
+// coordinates. A handle is 1 + the monitor's index; 0 is none.
+using HMONITOR = std::uintptr_t;
+enum : UINT { MONITOR_DEFAULTTONULL = 0, MONITOR_DEFAULTTOPRIMARY = 1, MONITOR_DEFAULTTONEAREST = 2 };
+struct TMonitorInfo {
+    TRect rcMonitor;
+    TRect rcWork;
+    bool Primary = false;
+};
+// The backend's monitors, or the layout a test set.
+std::vector<TMonitorInfo> GetMonitors();
+// Puts `monitors` in place of the backend's (tests: the headless screen is
+// one fixed monitor); an empty list gives the backend's back. The first
+// monitor marked Primary is the primary one (the first, when none is).
+void SetMonitorLayout(std::vector<TMonitorInfo> monitors);
+// The monitor that holds the most of `r` (or holds `p`); without one, by
+// `flags`: none, the primary one, or the nearest.
+HMONITOR MonitorFromRect(const TRect& r, UINT flags);
+HMONITOR MonitorFromPoint(TPoint p, UINT flags);
+HMONITOR MonitorFromWindow(HWND hwnd, UINT flags);
+bool GetMonitorInfo(HMONITOR monitor, TMonitorInfo& info);
+
+// The caret: one a thread, owned by a window. CreateCaret makes it hidden;
+// ShowCaret and HideCaret count (hwnd 0: the caret's own window). It
+// blinks by itself; the owner draws it in its painting where and when
+// GetCaretShownRect says.
+bool CreateCaret(HWND hwnd, int width, int height);
+bool DestroyCaret();
+bool ShowCaret(HWND hwnd);
+bool HideCaret(HWND hwnd);
+// In the caret window's client coordinates; the caret shows at once.
+bool SetCaretPos(int x, int y);
+bool GetCaretPos(TPoint& p);
+unsigned GetCaretBlinkTime();
+// The caret of `hwnd` as it shows now; false when it is not there, hidden
+// or in the dark half of its blink.
+bool GetCaretShownRect(HWND hwnd, TRect& r);
+
+// Scroll bars: a window's own (SB_HORZ, SB_VERT: shown in its frame while
+// the style has WS_HSCROLL / WS_VSCROLL) and scroll-bar controls (SB_CTL,
+// `hwnd` the control's window). A bar tells of the user's scrolling by
+// WM_HSCROLL / WM_VSCROLL (wParam: the SB_ code, with the position in the
+// high word for SB_THUMBPOSITION and SB_THUMBTRACK), sent to the window
+// itself with lParam 0, or by a control to its parent window with lParam
+// the control's window. The position moves only by SetScrollInfo and
+// SetScrollPos.
+struct TScrollInfo {
+    UINT fMask = SIF_ALL;
+    int nMin = 0;
+    int nMax = 0;
+    UINT nPage = 0;
+    int nPos = 0;
+    int nTrackPos = 0;
+};
+// Sets what fMask names; the page is cut to the range and the position to
+// what the page leaves. A window's own bar shows while there is something
+// to scroll (SIF_DISABLENOSCROLL: greyed instead of hidden). Answers the
+// position.
+int SetScrollInfo(HWND hwnd, int bar, const TScrollInfo& info, bool redraw = true);
+bool GetScrollInfo(HWND hwnd, int bar, TScrollInfo& info);
+int SetScrollPos(HWND hwnd, int bar, int pos, bool redraw = true);
+int GetScrollPos(HWND hwnd, int bar);
+bool SetScrollRange(HWND hwnd, int bar, int min, int max, bool redraw = true);
+bool GetScrollRange(HWND hwnd, int bar, int& min, int& max);
+bool ShowScrollBar(HWND hwnd, int bar, bool show);
+
+// The parts of a scroll bar.
+enum TScrollBarPart { sbpNone, sbpLineUp, sbpPageUp, sbpThumb, sbpPageDown, sbpLineDown };
+// Where the parts of a bar in `r` lie for `info` (thumb empty when there is
+// no room or nothing to scroll).
+struct TScrollBarLayout {
+    bool Vertical = true;
+    TRect Bar, LineUp, LineDown, Track, Thumb;
+};
+TScrollBarLayout LayoutScrollBar(const TRect& r, bool vertical, const TScrollInfo& info);
+TScrollBarPart ScrollBarPartAt(const TScrollBarLayout& layout, TPoint p);
+// Draws a bar: arrows, track and thumb; `pressed` is drawn held down.
+void DrawScrollBar(HDC dc, const TScrollBarLayout& layout, bool enabled, TScrollBarPart pressed);
+// The scroll-bar control as a window kind: a control that stands for one
+// passes every message of its window here from its DefWndProc (SBS_VERT in
+// the style makes it vertical), and paints it with PaintScrollBarControl.
+LRESULT ScrollBarControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void PaintScrollBarControl(HWND hwnd, HDC dc);
 
 void MessageBeep(unsigned type);
 // How many times MessageBeep was called (tests watch it).

@@ -63,6 +63,22 @@ void MouseAt(TPoint screen, int button, bool down) {
     TPoint o = ClientOriginScreenLocked(w);
     LPARAM pos = MakeLParam(screen.X - o.X, screen.Y - o.Y);
     WPARAM keys = MouseKeysLocked();
+    // On the window's own scroll bars, or while one of them holds the mouse:
+    // the non-client messages, in screen coordinates.
+    LRESULT hit = HTNOWHERE;
+    if (g.capture) {
+        if (w->ncScrollTracking) hit = w->thread->scrollTrack.bar == SB_HORZ ? HTHSCROLL : HTVSCROLL;
+    } else {
+        TPoint wo = WindowRectScreenLocked(w).TopLeft();
+        hit = WindowScrollBarHitLocked(w, {screen.X - wo.X, screen.Y - wo.Y});
+    }
+    if (hit != HTNOWHERE) {
+        static const UINT ncDowns[] = {0, WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, 0};
+        UINT nc = WM_NCMOUSEMOVE;
+        if (button) nc = ncDowns[button] ? (down ? ncDowns[button] : ncDowns[button] + 1) : 0;
+        if (nc) EnqueueLocked(w, nc, static_cast<WPARAM>(hit), MakeLParam(screen.X, screen.Y));
+        return;
+    }
     if (!button) {
         EnqueueLocked(w, WM_MOUSEMOVE, keys, pos);
         return;

@@ -31,6 +31,17 @@ namespace menvaro::wm {
 
 struct ThreadState;
 
+// A scroll bar's state: the window's own bars and a scroll-bar control's.
+struct ScrollBarState {
+    int min = 0;
+    int max = 100;
+    int page = 0;
+    int pos = 0;
+    int trackPos = 0;
+    bool tracking = false;
+    bool disableNoScroll = false;  // shown, and greyed, while nothing can scroll
+};
+
 struct Window {
     HWND handle = 0;
     HWND parent = 0;
@@ -60,6 +71,9 @@ struct Window {
     std::uintptr_t backendId = 0;
     bool backendShown = false;
     TRect dirty;  // surface coordinates, waiting to be presented
+
+    ScrollBarState hbar, vbar, ctlbar;  // ctlbar: the window is a scroll-bar control
+    bool ncScrollTracking = false;      // its own bar has the mouse: NC messages while captured
 
     bool Visible() const { return (style & WS_VISIBLE) != 0; }
     // A drop-down: an undecorated tool or no-activate window; it never takes the focus.
@@ -95,6 +109,26 @@ struct InputMsg {
     std::array<bool, 256> keys{};
 };
 
+// The caret of a thread.
+struct Caret {
+    HWND owner = 0;
+    TRect rect;  // owner's client coordinates
+    int hidden = 1;
+    bool on = true;  // blink phase
+};
+
+// A scroll bar the mouse holds (the window's own bar or a scroll-bar
+// control), and where.
+struct ScrollTrack {
+    HWND hwnd = 0;
+    int bar = 0;       // SB_HORZ, SB_VERT or SB_CTL
+    int part = 0;      // a TScrollBarPart
+    bool over = true;  // the mouse is on the part pressed
+    int grab = 0;      // thumb: the mouse's distance from the thumb's start
+    TPoint last;       // window coordinates
+    bool firstDelay = true;
+};
+
 struct ThreadState {
     std::thread::id id;
     std::uintptr_t number = 0;
@@ -107,6 +141,8 @@ struct ThreadState {
     int quitCode = 0;
     HWND focus = 0;
     HWND active = 0;
+    Caret caret;
+    ScrollTrack scrollTrack;
     std::condition_variable_any cv;
     bool gone = false;  // the thread ended
 };
@@ -138,6 +174,9 @@ struct Globals {
     int beeps = 0;
     std::map<TCanvas*, std::unique_ptr<TCanvas>> dcs;
     std::map<TCanvas*, HWND> dcRoots;
+
+    // Monitors set by a test in place of the backend's (empty: the backend's).
+    std::vector<TMonitorInfo> monitors;
 
     std::unique_ptr<TBackend> backend;
     std::thread::id backendThread;
@@ -180,5 +219,22 @@ LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The sink the backend and the synthetic source feed.
 TBackendSink& InputSink();
+
+// The frame of a window of these styles, without its scroll bars.
+TRect BorderInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel);
+
+// Window scroll bars (WmScroll.cpp): where the window's own bars lie, in
+// window coordinates (empty when not shown), and which of them holds a point
+// (HTHSCROLL, HTVSCROLL or HTNOWHERE).
+TRect WindowScrollBarRectLocked(const Window* w, int bar);
+LRESULT WindowScrollBarHitLocked(const Window* w, TPoint windowPoint);
+// DefWindowProc's share: the mouse on the window's own bars (the WM_NC
+// mouse messages; true when one was taken) and their painting on a window DC.
+bool WindowScrollBarMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void DrawWindowScrollBars(HWND hwnd, HDC windowDC);
+// Ends a scroll of the mouse that lost its capture.
+void CancelScrollTrack(HWND hwnd);
+// The caret goes with its window.
+void ForgetCaretLocked(HWND hwnd);
 
 }  // namespace menvaro::wm

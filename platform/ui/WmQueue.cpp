@@ -89,13 +89,17 @@ void PumpBackend(int timeoutMs) {
 
 bool IsMouseButtonDown(UINT m) {
     return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_LBUTTONDBLCLK ||
-           m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK;
+           m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK || m == WM_NCLBUTTONDOWN || m == WM_NCRBUTTONDOWN;
 }
+
+bool IsNonClientMouse(UINT m) { return m >= WM_NCMOUSEMOVE && m <= WM_NCRBUTTONDBLCLK; }
 
 // What the system does when an input message is taken from the queue:
 // activation on a click, the cursor. False when the click is eaten.
 bool PrepareInput(const TMsg& msg) {
-    if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST || msg.message == WM_MOUSEWHEEL || !msg.hwnd)
+    bool nc = IsNonClientMouse(msg.message);
+    if ((!nc && (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST || msg.message == WM_MOUSEWHEEL)) ||
+        !msg.hwnd)
         return true;
     if (GetCapture()) return true;
     bool eat = false;
@@ -110,7 +114,9 @@ bool PrepareInput(const TMsg& msg) {
             eat = r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT;
         }
     }
-    if (IsWindow(msg.hwnd)) SendMessage(msg.hwnd, WM_SETCURSOR, msg.hwnd, MakeLParam(HTCLIENT, int(msg.message)));
+    if (IsWindow(msg.hwnd))
+        SendMessage(msg.hwnd, WM_SETCURSOR, msg.hwnd,
+                    MakeLParam(nc ? static_cast<int>(msg.wParam) : int(HTCLIENT), int(msg.message)));
     return !eat && IsWindow(msg.hwnd);
 }
 
@@ -544,7 +550,10 @@ HWND SetCapture(HWND hwnd) {
         g.capture = hwnd;
         if (g.backend && !old) g.backend->CaptureMouse(true);
     }
-    if (old && old != hwnd) CallProc(old, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(hwnd));
+    if (old && old != hwnd) {
+        CancelScrollTrack(old);
+        CallProc(old, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(hwnd));
+    }
     return old;
 }
 
@@ -557,7 +566,10 @@ bool ReleaseCapture() {
         g.capture = 0;
         if (old && g.backend) g.backend->CaptureMouse(false);
     }
-    if (old) CallProc(old, WM_CAPTURECHANGED, 0, 0);
+    if (old) {
+        CancelScrollTrack(old);
+        CallProc(old, WM_CAPTURECHANGED, 0, 0);
+    }
     return true;
 }
 
@@ -683,16 +695,6 @@ int GetSystemMetrics(int index) {
 }
 
 unsigned GetDoubleClickTime() { return 500; }
-
-TRect GetScreenRect() {
-    if (!HasBackend()) return Bounds(0, 0, 1024, 768);
-    return Backend().ScreenRect();
-}
-
-TRect GetWorkArea() {
-    if (!HasBackend()) return Bounds(0, 0, 1024, 728);
-    return Backend().WorkArea();
-}
 
 void MessageBeep(unsigned) {
     Lock l(G().lock);

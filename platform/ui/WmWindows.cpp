@@ -218,6 +218,15 @@ using Lock = std::unique_lock<std::recursive_mutex>;
 }  // namespace
 
 TRect WindowFrameInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel) {
+    TRect in = BorderInsets(style, exStyle, topLevel);
+    if (style & WS_VSCROLL) in.Right += GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) in.Bottom += GetSystemMetrics(SM_CYHSCROLL);
+    return in;
+}
+
+namespace wm {
+
+TRect BorderInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel) {
     int t = 0;
     if (topLevel && (style & WS_CAPTION) == WS_CAPTION) {
         int frame = (style & WS_THICKFRAME) ? GetSystemMetrics(SM_CXFRAME) : GetSystemMetrics(SM_CXDLGFRAME);
@@ -233,6 +242,8 @@ TRect WindowFrameInsets(std::uint32_t style, std::uint32_t exStyle, bool topLeve
     if (exStyle & WS_EX_STATICEDGE) t += 1;
     return {t, t, t, t};
 }
+
+}  // namespace wm
 
 namespace {
 
@@ -351,6 +362,7 @@ void DrawDefaultFrame(HWND hwnd) {
     }
     if (ex & WS_EX_CLIENTEDGE) dc->DrawEdge(r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     if (ex & WS_EX_STATICEDGE) dc->DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    if (style & (WS_HSCROLL | WS_VSCROLL)) DrawWindowScrollBars(hwnd, dc);
     ReleaseDC(hwnd, dc);
 }
 
@@ -467,6 +479,8 @@ void DestroyTree(HWND hwnd) {
         if (g.mouseWindow == hwnd) g.mouseWindow = 0;
         if (g.foreground == hwnd) g.foreground = 0;
         if (g.lastDown.hwnd == hwnd) g.lastDown = {};
+        ForgetCaretLocked(hwnd);
+        if (ts->scrollTrack.hwnd == hwnd) ts->scrollTrack = ScrollTrack{};
         ts->timers.erase(
             std::remove_if(ts->timers.begin(), ts->timers.end(), [hwnd](const Timer& t) { return t.hwnd == hwnd; }),
             ts->timers.end());
@@ -1136,8 +1150,13 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if ((wParam & 0xFFF0) == SC_CLOSE) PostMessage(hwnd, WM_CLOSE, 0, 0);
             return 0;
         case WM_CANCELMODE:
+            CancelScrollTrack(hwnd);
             if (GetCapture() == hwnd) ReleaseCapture();
             return 0;
+        case WM_NCMOUSEMOVE:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONDBLCLK:
+        case WM_NCLBUTTONUP: WindowScrollBarMouse(hwnd, msg, wParam, lParam); return 0;
         case WM_MOUSEACTIVATE: {
             HWND parent = GetParent(hwnd);
             if (parent) {

@@ -118,7 +118,7 @@ TBitmap Strip() {
 }  // namespace
 
 TEST(ImageList, AddReplaceDeleteAndMasks) {
-    TImageList il(4, 4);
+    TImageListData il(4, 4);
     int changes = 0;
     il.OnChange = [&] { ++changes; };
     EXPECT_EQ(il.AddMasked(Strip(), clFuchsia), 0);
@@ -147,7 +147,7 @@ TEST(ImageList, AddReplaceDeleteAndMasks) {
 }
 
 TEST(ImageList, DrawStyles) {
-    TImageList il(4, 4);
+    TImageListData il(4, 4);
     il.AddMasked(Strip(), clFuchsia);
     auto draw = [&](std::uint32_t bk, std::uint32_t fg, unsigned style) {
         TBitmap t(6, 6);

@@ -1,6 +1,7 @@
 // The gallery: every standard control on one form (forms/Gallery.form),
 // with the updater's banner, buttons and busy-window parts; pnlFree holds
-// the backup tool's pages with their date pickers. Run under a UI script by
+// the backup tool's pages with their date pickers, and the first page a
+// list box with its popup menu, a scroll bar, a shape and a masked edit. Run under a UI script by
 // GalleryTest.
 #include "classes/ClassBuilder.h"
 #include "ui/Animate.h"
@@ -8,8 +9,12 @@
 #include "ui/DateTimePicker.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
+#include "ui/ListBox.h"
+#include "ui/MaskEdit.h"
+#include "ui/Menus.h"
 #include "ui/PageControl.h"
 #include "ui/ProgressBar.h"
+#include "ui/ScrollBar.h"
 #include "ui/StdCtrls.h"
 
 using namespace menvaro;
@@ -33,6 +38,8 @@ public:
     TPanel* pnlFree = nullptr;
     TPageControl* pgTooltype = nullptr;
     TDateTimePicker* dtpBackupDate = nullptr;
+    TListBox* lbxDishes = nullptr;
+    TLabel* lblPicked = nullptr;
     int builds = 0;
 
     void FormCreate(TObject*) { lblHint->SetCaption("请生成资料"); }
@@ -43,12 +50,15 @@ public:
         ProgressBar->StepIt();
     }
     void btnOkClick(TObject*) { lblCount->SetCaption(edUser->Text()); }
+    void lbxDishesClick(TObject*) { lblPicked->SetCaption(lbxDishes->Items()->Strings(lbxDishes->ItemIndex())); }
+    void miRecommendClick(TObject*) { lblPicked->SetCaption("推荐: " + lblPicked->Caption()); }
 };
 
 MENVARO_CLASS_INFO(TGalleryForm){
     MENVARO_PUBLISHED_FIELDS(Panel1, Label1, lblHint, imgLogo, btnSource, edSource, btnBuildData, btnUpdateData, edUser,
-                             lblCount, ProgressBar, Animate1, pnlFree, pgTooltype, dtpBackupDate)
-        MENVARO_PUBLISHED_METHODS(FormCreate, btnSourceClick, btnBuildDataClick, btnOkClick)}
+                             lblCount, ProgressBar, Animate1, pnlFree, pgTooltype, dtpBackupDate, lbxDishes, lblPicked)
+        MENVARO_PUBLISHED_METHODS(FormCreate, btnSourceClick, btnBuildDataClick, btnOkClick, lbxDishesClick,
+                                  miRecommendClick)}
 
 TGalleryForm* Gallery = nullptr;
 

@@ -69,6 +69,21 @@ TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     for (int y = 150; y < 215; ++y)
         for (int x = 15; x < 140; ++x) purple += png.At(x, y) == 0x800080u;
     EXPECT_GT(purple, 30);
+    // The first page: the circle of the shape, the list box's chosen row,
+    // the scroll bars' checked tracks and the masked edit's text.
+    int yellow = 0, highlight = 0, track = 0, text = 0;
+    for (int y = 130; y < 300; ++y)
+        for (int x = 410; x < 640; ++x) {
+            unsigned c = png.At(x, y);
+            yellow += c == 0xFFFF00u;
+            highlight += c == 0x000080u;
+            track += c == 0xFFFFFFu && png.At(x + 1, y) == 0xC0C0C0u && png.At(x, y + 1) == 0xC0C0C0u;
+            text += y > 250 && y < 275 && x < 540 && (c >> 16) < 96;
+        }
+    EXPECT_GT(yellow, 1000);
+    EXPECT_GT(highlight, 500);
+    EXPECT_GT(track, 200);
+    EXPECT_GT(text, 40);
 }
 
 }  // namespace

@@ -284,6 +284,142 @@ TEST_F(WM, DropDownTakesClicksButNeverTheActivationOrFocus) {
     EXPECT_EQ(s->Pixel(1, 1), clWhite);
 }
 
+TEST_F(WM, TheCaretCountsItsHidingBlinksAndGoesWithItsWindow) {
+    HWND top = Make("top", Bounds(10, 10, 200, 100));
+    HWND child = Make("child", Bounds(5, 5, 100, 40), top);
+    ShowWindow(top, SW_SHOW);
+    PumpAll();
+    TRect r;
+    EXPECT_FALSE(GetCaretShownRect(child, r));
+    ASSERT_TRUE(CreateCaret(child, 1, 13));
+    EXPECT_FALSE(GetCaretShownRect(child, r));  // made hidden
+    ASSERT_TRUE(SetCaretPos(7, 3));
+    EXPECT_TRUE(ShowCaret(child));
+    ASSERT_TRUE(GetCaretShownRect(child, r));
+    EXPECT_EQ(r, Bounds(7, 3, 1, 13));
+    EXPECT_FALSE(GetCaretShownRect(top, r));
+    EXPECT_FALSE(ShowCaret(top));  // not the caret's window
+    // Hidden twice needs showing twice.
+    HideCaret(0);
+    HideCaret(child);
+    ShowCaret(child);
+    EXPECT_FALSE(GetCaretShownRect(child, r));
+    ShowCaret(child);
+    EXPECT_TRUE(GetCaretShownRect(child, r));
+    // It blinks, and moving it shows it at once.
+    synthetic::AdvanceTime(GetCaretBlinkTime());
+    PumpAll();
+    EXPECT_FALSE(GetCaretShownRect(child, r));
+    SetCaretPos(9, 3);
+    EXPECT_TRUE(GetCaretShownRect(child, r));
+    TPoint p;
+    ASSERT_TRUE(GetCaretPos(p));
+    EXPECT_EQ(p, (TPoint{9, 3}));
+    DestroyWindow(child);
+    EXPECT_FALSE(GetCaretPos(p));
+    EXPECT_FALSE(ShowCaret(0));
+}
+
+TEST_F(WM, MonitorsAnswerByTheMostOfARectOrTheNearestOne) {
+    SetMonitorLayout({{Bounds(0, 0, 800, 600), Bounds(0, 30, 800, 570), false},
+                      {Bounds(800, 100, 640, 480), Bounds(800, 100, 640, 440), true}});
+    struct Case {
+        TRect r;
+        UINT flags;
+        HMONITOR want;
+    };
+    for (Case c : {Case{Bounds(10, 10, 50, 50), MONITOR_DEFAULTTONULL, 1},
+                   {Bounds(700, 200, 300, 50), 0, 2},
+                   {Bounds(700, 200, 50, 50), 0, 1},
+                   {Bounds(3000, 3000, 5, 5), MONITOR_DEFAULTTONULL, 0},
+                   {Bounds(3000, 3000, 5, 5), MONITOR_DEFAULTTOPRIMARY, 2},
+                   {Bounds(-500, 20, 5, 5), MONITOR_DEFAULTTONEAREST, 1},
+                   {Bounds(1000, 900, 5, 5), MONITOR_DEFAULTTONEAREST, 2},
+                   {Bounds(900, 120, 0, 0), 0, 2}})
+        EXPECT_EQ(MonitorFromRect(c.r, c.flags), c.want) << c.r.Left << "," << c.r.Top;
+    EXPECT_EQ(MonitorFromPoint({10, 10}, MONITOR_DEFAULTTONULL), 1u);
+    EXPECT_EQ(MonitorFromPoint({799, 5}, MONITOR_DEFAULTTONULL), 1u);
+    EXPECT_EQ(MonitorFromPoint({800, 5}, MONITOR_DEFAULTTONULL), 0u);
+    TMonitorInfo mi;
+    ASSERT_TRUE(GetMonitorInfo(2, mi));
+    EXPECT_EQ(mi.rcWork, Bounds(800, 100, 640, 440));
+    EXPECT_FALSE(GetMonitorInfo(3, mi));
+    // The primary monitor is the screen and its work area the desktop's.
+    EXPECT_EQ(GetScreenRect(), Bounds(800, 100, 640, 480));
+    EXPECT_EQ(GetWorkArea(), Bounds(800, 100, 640, 440));
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
+    HWND w = Make("w", Bounds(790, 200, 100, 50));
+    EXPECT_EQ(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), 2u);
+    SetMonitorLayout({});
+    EXPECT_EQ(GetMonitors().size(), 1u);
+    EXPECT_EQ(GetWorkArea(), Bounds(0, 0, 1024, 728));
+}
+
+TEST_F(WM, AWindowsScrollBarShowsWhileThereIsSomethingToScroll) {
+    HWND w = Make("w", Bounds(10, 10, 200, 100));
+    TRect c;
+    GetClientRect(w, c);
+    EXPECT_EQ(c.Width(), 200);
+    TScrollInfo info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = 0;
+    info.nMax = 49;
+    info.nPage = 10;
+    info.nPos = 45;
+    // The position cannot pass what the page leaves.
+    EXPECT_EQ(SetScrollInfo(w, SB_VERT, info), 40);
+    EXPECT_TRUE(GetWindowLong(w, GWL_STYLE) & WS_VSCROLL);
+    GetClientRect(w, c);
+    EXPECT_EQ(c.Width(), 200 - GetSystemMetrics(SM_CXVSCROLL));
+    EXPECT_EQ(SetScrollPos(w, SB_VERT, -3), 40);
+    EXPECT_EQ(GetScrollPos(w, SB_VERT), 0);
+    int mn, mx;
+    ASSERT_TRUE(GetScrollRange(w, SB_VERT, mn, mx));
+    EXPECT_EQ(mx, 49);
+    // A page as big as the range leaves nothing to scroll: the bar goes,
+    // unless asked to stay greyed.
+    info.fMask = SIF_PAGE;
+    info.nPage = 50;
+    SetScrollInfo(w, SB_VERT, info);
+    EXPECT_FALSE(GetWindowLong(w, GWL_STYLE) & WS_VSCROLL);
+    info.fMask = SIF_PAGE | SIF_DISABLENOSCROLL;
+    SetScrollInfo(w, SB_VERT, info);
+    EXPECT_TRUE(GetWindowLong(w, GWL_STYLE) & WS_VSCROLL);
+    ShowScrollBar(w, SB_BOTH, false);
+    GetClientRect(w, c);
+    EXPECT_EQ(c, Bounds(0, 0, 200, 100));
+    ShowScrollBar(w, SB_HORZ, true);
+    GetClientRect(w, c);
+    EXPECT_EQ(c.Height(), 100 - GetSystemMetrics(SM_CYHSCROLL));
+}
+
+TEST_F(WM, AClickOnAWindowsOwnBarScrollsItAndNotItsClientArea) {
+    std::vector<int> codes;
+    TCreateParams p;
+    p.Bounds = Bounds(10, 10, 120, 100);
+    p.Style = WS_POPUP | WS_VSCROLL;
+    HWND w = CreateWindowEx(p, [&](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_VSCROLL) codes.push_back(LoWord(wp));
+        if (m == WM_LBUTTONDOWN) codes.push_back(-1);
+        return DefWindowProc(h, m, wp, lp);
+    });
+    ShowWindow(w, SW_SHOW);
+    TScrollInfo info;
+    info.nMax = 99;
+    info.nPage = 10;
+    SetScrollInfo(w, SB_VERT, info);
+    PumpAll();
+    synthetic::Click({10 + 120 - 8, 10 + 100 - 8});  // the down arrow
+    PumpAll();
+    EXPECT_EQ(codes, (std::vector<int>{SB_LINEDOWN, SB_ENDSCROLL}));
+    codes.clear();
+    synthetic::Click({10 + 120 - 8, 10 + 60});  // the track below the thumb
+    synthetic::Click({10 + 20, 10 + 20});       // the client area
+    PumpAll();
+    EXPECT_EQ(codes, (std::vector<int>{SB_PAGEDOWN, SB_ENDSCROLL, -1}));
+    DestroyWindow(w);
+}
+
 TEST_F(WM, NoChoiceWithoutADisplayIsAClearError) {
     ::unsetenv("DISPLAY");
     ::unsetenv("WAYLAND_DISPLAY");
