@@ -320,11 +320,11 @@ void fxTileGraphic(const TGraphic& graphic, TCanvas& canvas, const TRect& r) {
         for (i64 ky = y0; ky < y1; ++ky) canvas.Draw(int(kx * w), int(ky * h), graphic);
 }
 
-void fxDrawImageListImage(const TImageList* list, int index, TCanvas& canvas, bool enabled, unsigned style, int x,
+void fxDrawImageListImage(const TCustomImageList* list, int index, TCanvas& canvas, bool enabled, unsigned style, int x,
                           int y) {
     if (!list) return;
     if (enabled)
-        list->DrawEx(canvas, index, x, y, fxImageListColor(list->BkColor()), fxImageListColor(list->BlendColor()),
+        list->Handle()->DrawEx(canvas, index, x, y, fxImageListColor(list->BkColor()), fxImageListColor(list->BlendColor()),
                      style);
     else
         list->Draw(canvas, x, y, index, false);  // the mask embossed, as the list draws it disabled

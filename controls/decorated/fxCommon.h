@@ -22,11 +22,11 @@
 #include "gfx/Canvas.h"
 #include "gfx/Color.h"
 #include "gfx/GraphicsObjects.h"
-#include "gfx/ImageList.h"
 #include "gfx/Region.h"
 #include "gfx/Types.h"
 #include "ui/Buttons.h"
 #include "ui/Controls.h"
+#include "ui/ImgList.h"
 
 namespace menvaro {
 
@@ -166,7 +166,7 @@ void fxTileGraphic(const TGraphic& graphic, TCanvas& canvas, const TRect& r);
 std::pair<std::int64_t, std::int64_t> fxVisibleTiles(std::int64_t limit, std::int64_t step, std::int64_t offset,
                                                      std::int64_t visLo, std::int64_t visHi);
 // An image of the list, or its embossed disabled look; nothing without a list.
-void fxDrawImageListImage(const TImageList* list, int index, TCanvas& canvas, bool enabled, unsigned style, int x,
+void fxDrawImageListImage(const TCustomImageList* list, int index, TCanvas& canvas, bool enabled, unsigned style, int x,
                           int y);
 // The disabled look of `source` into `dest`, which takes its size.
 void fxDrawDisabledBitmap(const TBitmap& source, TBitmap& dest);

@@ -304,7 +304,10 @@ TEST(FxDrawing, DisabledBitmapEmbossesTheWhitePixels) {
 }
 
 TEST(FxDrawing, ImageListImagesEnabledAndDisabled) {
-    TImageList list(2, 2);
+    TOwned<TImageList> owned(Create<TImageList>(nullptr));
+    TImageList& list = *owned;
+    list.SetWidth(2);
+    list.SetHeight(2);
     TBitmap image(2, 2), mask(2, 2);
     image.Fill(clRed);
     mask.Fill(clBlack);
