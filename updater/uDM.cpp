@@ -26,7 +26,6 @@ TDM::TDM(TComponent* owner)
 
 void TDM::DataModuleCreate(TObject*) {
     XmlDoc = std::make_unique<DOMDocument>();
-    XmlText = std::make_unique<TStringList>();
     ProjectIds = std::make_unique<TStringList>();
     EmptyFiles = std::make_unique<TStringList>();
     WrittenFiles = std::make_unique<TStringList>();
@@ -35,8 +34,6 @@ void TDM::DataModuleCreate(TObject*) {
 void TDM::DataModuleDestroy(TObject*) {
     if (ProjectIds) ProjectIds->Clear();
     ProjectIds.reset();
-    if (XmlText) XmlText->Clear();
-    XmlText.reset();
     XmlDoc.reset();
     if (EmptyFiles) EmptyFiles->Clear();
     EmptyFiles.reset();
@@ -112,8 +109,10 @@ DOMElement TDM::NewDocument(const char* root) {
 }
 
 void TDM::SaveDocument(const std::string& fileName) {
-    XmlText->SetText(XmlDoc->xml());
-    XmlText->SaveToFile(OutputFolder + fileName, TEncoding::GBK);
+    // The bytes a string list of the xml text would save, made straight
+    // from the tree; the document's memory goes once its file is written.
+    XmlDoc->save(OutputFolder + fileName, TEncoding::GBK);
+    XmlDoc->loadXML("");
     WrittenFiles->Add(fileName);
 }
 

@@ -30,7 +30,6 @@ public:
     // The folder that receives the files (ends in the path delimiter).
     std::string OutputFolder;
     std::unique_ptr<DOMDocument> XmlDoc;
-    std::unique_ptr<TStringList> XmlText;
     // Dish-project identifiers collected by ExportProjects, in query order.
     std::unique_ptr<TStringList> ProjectIds;
     // Set when ExportAll caught an exception; FailReason is its message.
@@ -83,7 +82,7 @@ private:
     // Clears the document and gives it a new root.
     DOMElement NewDocument(const char* root);
     // Saves the document's text as OutputFolder + fileName, GBK, by a
-    // temporary file and rename.
+    // temporary file and rename, and clears the document.
     void SaveDocument(const std::string& fileName);
     std::string Value(const char* field) const;
     // Per project: the statement up to the project's identifier and after it.

@@ -9,11 +9,13 @@
 // followed by CR LF. Text is UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "base/Exceptions.h"
+#include "base/StringList.h"
 #include "base/Variant.h"
 
 namespace menvaro {
@@ -28,9 +30,10 @@ public:
     DOMDocument();
 
     // Replaces the content with the parsed text and returns true; an empty
-    // text just clears the document. On a parse error the document is left
-    // empty, parseErrorReason() says why, and the result is false. Element
-    // handles taken before stop working (their calls raise).
+    // text just clears the document and gives its memory back. On a parse
+    // error the document is left empty, parseErrorReason() says why, and the
+    // result is false. Element handles taken before stop working (their
+    // calls raise).
     bool loadXML(std::string_view text);
     const std::string& parseErrorReason() const;
 
@@ -44,6 +47,13 @@ public:
     DOMElement documentElement() const;
 
     std::string xml() const;
+
+    // The bytes of the file a string list holding xml() saves in `encoding`:
+    // every line break (CR LF, CR or LF) as CR LF, the text in the file's
+    // encoding. Made straight from the tree into one buffer.
+    std::string fileText(TEncoding encoding) const;
+    // fileText() saved as `path` by a temporary file and rename.
+    void save(const std::string& path, TEncoding encoding) const;
 
     bool operator==(const DOMDocument& o) const { return impl_ == o.impl_; }
 
@@ -89,12 +99,12 @@ public:
 
 private:
     friend class DOMDocument;
-    DOMElement(std::shared_ptr<DOMDocument::Impl> impl, void* node, unsigned generation)
+    DOMElement(std::shared_ptr<DOMDocument::Impl> impl, std::uint32_t node, unsigned generation)
         : impl_(std::move(impl)), node_(node), generation_(generation) {}
     void Check() const;
 
     std::shared_ptr<DOMDocument::Impl> impl_;
-    void* node_ = nullptr;  // the backing library's node
+    std::uint32_t node_ = 0;  // index of the node in the document's store
     unsigned generation_ = 0;
 };
 
