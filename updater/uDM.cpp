@@ -94,6 +94,7 @@ void TDM::ExportAll(TObject*) {
 // ---- the common pattern ----
 
 bool TDM::OpenQuery(const std::string& sql, const std::string& fileName) {
+    fieldsByName_.clear();
     qryPublic->Close();
     qryPublic->SQL()->SetText(sql);
     qryPublic->Open();
@@ -116,7 +117,14 @@ void TDM::SaveDocument(const std::string& fileName) {
     WrittenFiles->Add(fileName);
 }
 
-std::string TDM::Value(const char* field) const { return qryPublic->FieldByName(field).AsString(); }
+std::string TDM::Value(const char* field) {
+    // The exporters name their fields by literals: the same pointer is the same name.
+    for (const auto& [name, f] : fieldsByName_)
+        if (name == field) return f->AsString();
+    TField& f = qryPublic->FieldByName(field);
+    fieldsByName_.emplace_back(field, &f);
+    return f.AsString();
+}
 
 namespace {
 

@@ -84,7 +84,8 @@ private:
     // Saves the document's text as OutputFolder + fileName, GBK, by a
     // temporary file and rename, and clears the document.
     void SaveDocument(const std::string& fileName);
-    std::string Value(const char* field) const;
+    // The text of the current row's field; each name is looked up once a query.
+    std::string Value(const char* field);
     // Per project: the statement up to the project's identifier and after it.
     void ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
                           void (TDM::*rows)(DOMElement& root), const char* root);
@@ -97,6 +98,9 @@ private:
                              const char* textField, const char* attrName, const char* attrField);
     void DishRows(DOMElement& root);        // dish + project
     void DishLayoutRows(DOMElement& root);  // urgent, limit, sold-out, optional
+
+    // The fields Value found in the open query, by the name texts asked for.
+    std::vector<std::pair<const char*, TField*>> fieldsByName_;
 };
 
 extern TDM* DM;

@@ -2,8 +2,10 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -73,7 +75,7 @@ public:
             if (blocks_.size() >= (std::size_t{1} << (32 - kBlockBits)))
                 throw EXMLError("The XML document is too large");
             // Not zeroed: a block's pages cost memory only once written.
-            blocks_.push_back(std::unique_ptr<char[]>(new char[std::max(blockSize, s.size())]));
+            blocks_.push_back(std::make_unique_for_overwrite<char[]>(std::max(blockSize, s.size())));
             used_ = 0;
         }
         const Str r{static_cast<std::uint32_t>((blocks_.size() - 1) << kBlockBits | used_),
@@ -107,6 +109,7 @@ private:
 // the text. Clearing the document frees its blocks and bumps the generation,
 // so that handles into the old tree raise instead of reading another node.
 struct DOMDocument::Impl {
+    long refs = 1;
     Blocks<Node, 4096> nodes;
     Blocks<Attribute, 4096> attributes;
     Texts texts;
@@ -195,8 +198,19 @@ bool IsNameStart(char32_t c) {
 
 bool IsNameChar(char32_t c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
+bool IsAsciiNameChar(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == ':' ||
+           c == '-' || c == '.';
+}
+
 void CheckName(std::string_view name, const char* what) {
     if (name.empty()) throw EXMLError(std::string("An ") + what + " name must not be empty");
+    // The names of the data files: ASCII letters and digits after a letter.
+    const auto c0 = static_cast<unsigned char>(name[0]);
+    if (c0 < 0x80 && IsNameStart(c0) && std::all_of(name.begin() + 1, name.end(), [](char c) {
+            return IsAsciiNameChar(static_cast<unsigned char>(c));
+        }))
+        return;
     std::size_t i = 0;
     bool first = true;
     while (i < name.size()) {
@@ -242,19 +256,52 @@ void CheckText(std::string_view text, const char* where) {
 // What a piece of text needs on its way out.
 enum class Escape { None, Text, Attribute };
 
+// Bytes written in place, without the zeroing a string's resize does: pages
+// reserved but never written cost no memory.
+class Buffer {
+public:
+    explicit Buffer(std::size_t capacity)
+        : data_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(capacity, 64))),
+          capacity_(std::max<std::size_t>(capacity, 64)) {}
+    char* Room(std::size_t n) {
+        if (size_ + n > capacity_) Grow(n);
+        return data_.get() + size_;
+    }
+    void Used(std::size_t n) { size_ += n; }
+    void Append(const char* s, std::size_t n) {
+        std::memcpy(Room(n), s, n);
+        size_ += n;
+    }
+    std::string_view View() const { return {data_.get(), size_}; }
+
+private:
+    void Grow(std::size_t n) {
+        const std::size_t capacity = std::max(capacity_ * 2, size_ + n);
+        auto more = std::make_unique_for_overwrite<char[]>(capacity);
+        std::memcpy(more.get(), data_.get(), size_);
+        data_ = std::move(more);
+        capacity_ = capacity;
+    }
+    std::unique_ptr<char[]> data_;
+    std::size_t capacity_, size_ = 0;
+};
+
 // The xml text, or the bytes of its file: then every line break becomes
 // CR LF (a CR LF, a lone CR and a lone LF alike, also across pieces) and the
 // text goes into the file's encoding as it is written.
 class Writer {
 public:
-    Writer(const DOMDocument::Impl& doc, std::string& out, bool file, TEncoding encoding)
-        : doc_(doc), out_(out), file_(file), gbk_(file && encoding == TEncoding::GBK) {
-        for (int k = 0; k < 3; ++k) {
-            special_[k].fill(false);
-            if (file_) special_[k]['\r'] = special_[k]['\n'] = true;
+    Writer(const DOMDocument::Impl& doc, Buffer& out, bool file, TEncoding encoding)
+        : doc_(doc), out_(out), gbk_(file && encoding == TEncoding::GBK) {
+        for (auto& table : special_) {
+            table.fill(false);
+            if (file) table['\r'] = table['\n'] = true;
+            if (gbk_)
+                for (int c = 0x80; c < 0x100; ++c) table[c] = true;
         }
         for (unsigned char c : {'&', '<', '>'}) special_[static_cast<int>(Escape::Text)][c] = true;
         for (unsigned char c : {'&', '<', '"'}) special_[static_cast<int>(Escape::Attribute)][c] = true;
+        if (gbk_) gbk_table_ = GbkBytesOfBmp();
     }
 
     void Node(std::uint32_t i) {
@@ -262,48 +309,48 @@ public:
         switch (n.kind) {
             case Kind::Document: return;
             case Kind::Element: {
-                Markup("<");
+                Markup("<", 1);
                 Put(doc_.View(n.name), Escape::None);
                 Attributes(n);
                 if (n.value.length == 0 && n.first == kNone) {
-                    Markup("/>");
+                    Markup("/>", 2);
                     return;
                 }
-                Markup(">");
+                Markup(">", 1);
                 Put(doc_.View(n.value), Escape::Text);
                 for (std::uint32_t c = n.first; c != kNone; c = doc_.nodes[c].next) Node(c);
-                Markup("</");
+                Markup("</", 2);
                 Put(doc_.View(n.name), Escape::None);
-                Markup(">");
+                Markup(">", 1);
                 return;
             }
             case Kind::Text: Put(doc_.View(n.value), Escape::Text); return;
             case Kind::CData:
-                Markup("<![CDATA[");
+                Markup("<![CDATA[", 9);
                 Put(doc_.View(n.value), Escape::None);
-                Markup("]]>");
+                Markup("]]>", 3);
                 return;
             case Kind::Comment:
-                Markup("<!--");
+                Markup("<!--", 4);
                 Put(doc_.View(n.value), Escape::None);
-                Markup("-->");
+                Markup("-->", 3);
                 return;
             case Kind::PI:
             case Kind::Declaration:
-                Markup("<?");
+                Markup("<?", 2);
                 Put(doc_.View(n.name), Escape::None);
                 if (n.kind == Kind::Declaration) {
                     Attributes(n);
                 } else if (n.value.length != 0) {
-                    Markup(" ");
+                    Markup(" ", 1);
                     Put(doc_.View(n.value), Escape::None);
                 }
-                Markup("?>");
+                Markup("?>", 2);
                 return;
             case Kind::Doctype:
-                Markup("<!DOCTYPE ");
+                Markup("<!DOCTYPE ", 10);
                 Put(doc_.View(n.value), Escape::None);
-                Markup(">");
+                Markup(">", 1);
                 return;
         }
     }
@@ -319,59 +366,92 @@ public:
 private:
     void Attributes(const menvaro::Node& n) {
         for (std::uint32_t a = n.attributes; a != kNone; a = doc_.attributes[a].next) {
-            Markup(" ");
+            Markup(" ", 1);
             Put(doc_.View(doc_.attributes[a].name), Escape::None);
-            Markup("=\"");
+            Markup("=\"", 2);
             Put(doc_.View(doc_.attributes[a].value), Escape::Attribute);
-            Markup("\"");
+            Markup("\"", 1);
         }
     }
 
     // ASCII markup: the same bytes in every encoding.
-    void Markup(std::string_view s) {
-        out_.append(s);
+    void Markup(const char* s, std::size_t n) {
+        out_.Append(s, n);
         afterCr_ = false;
     }
 
-    void Run(std::string_view s) {
-        if (s.empty()) return;
-        if (gbk_)
-            AppendUtf8AsGbk(out_, s);
-        else
-            out_.append(s);
+    // The character at s[i] in GBK; answers the bytes it took.
+    std::size_t Gbk(std::string_view s, std::size_t i) {
+        char32_t cp;
+        std::size_t n;
+        const auto b0 = static_cast<unsigned char>(s[i]);
+        if ((b0 & 0xF0) == 0xE0 && i + 2 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80 &&
+            (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
+            // Most of the text: three bytes, checked as strictly as DecodeUtf8 does.
+            cp = (b0 & 0x0Fu) << 12 | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6 |
+                 (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+            n = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
+        } else {
+            n = DecodeUtf8(s, i, cp);
+        }
+        if (n == 0) throw EConvertError("text is not valid UTF-8 (byte offset " + std::to_string(i) + ")");
+        const std::uint32_t e = cp < 0x10000 ? gbk_table_[cp] : 0;
+        char* p = out_.Room(2);
+        if (e == 0) {
+            // One "?" for each UTF-16 unit of a character GBK cannot hold.
+            p[0] = p[1] = '?';
+            out_.Used(cp >= 0x10000 ? 2 : 1);
+        } else if (e >> 24 == 1) {
+            p[0] = static_cast<char>(e & 0xFF);
+            out_.Used(1);
+        } else {
+            p[0] = static_cast<char>((e >> 8) & 0xFF);
+            p[1] = static_cast<char>(e & 0xFF);
+            out_.Used(2);
+        }
         afterCr_ = false;
+        return n;
     }
 
     void Put(std::string_view s, Escape escape) {
         const auto& special = special_[static_cast<int>(escape)];
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < s.size(); ++i) {
+        std::size_t i = 0;
+        while (i < s.size()) {
+            const std::size_t start = i;
+            while (i < s.size() && !special[static_cast<unsigned char>(s[i])]) ++i;
+            if (i > start) {
+                out_.Append(s.data() + start, i - start);
+                afterCr_ = false;
+            }
+            if (i == s.size()) break;
             const unsigned char c = static_cast<unsigned char>(s[i]);
-            if (!special[c]) continue;
-            Run(s.substr(start, i - start));
-            start = i + 1;
+            if (c >= 0x80) {
+                i += Gbk(s, i);
+                continue;
+            }
+            ++i;
             switch (c) {
-                case '&': Markup("&amp;"); break;
-                case '<': Markup("&lt;"); break;
-                case '>': Markup("&gt;"); break;
-                case '"': Markup("&quot;"); break;
+                case '&': Markup("&amp;", 5); break;
+                case '<': Markup("&lt;", 4); break;
+                case '>': Markup("&gt;", 4); break;
+                case '"': Markup("&quot;", 6); break;
                 case '\r':
-                    Markup("\r\n");
+                    Markup("\r\n", 2);
                     afterCr_ = true;
                     break;
                 case '\n':
-                    if (!afterCr_) Markup("\r\n");
+                    if (!afterCr_) Markup("\r\n", 2);
                     afterCr_ = false;
                     break;
             }
         }
-        Run(s.substr(start));
     }
 
     const DOMDocument::Impl& doc_;
-    std::string& out_;
-    bool file_, gbk_;
+    Buffer& out_;
+    bool gbk_;
     bool afterCr_ = false;
+    const std::uint32_t* gbk_table_ = nullptr;
     std::array<std::array<bool, 256>, 3> special_;
 };
 
@@ -409,7 +489,16 @@ void DOMDocument::Impl::Copy(pugi::xml_node from, std::uint32_t to) {
     }
 }
 
-DOMDocument::DOMDocument() : impl_(std::make_shared<Impl>()) {}
+void DOMDocument::Ref::Acquire(Impl* p) {
+    if (p) ++p->refs;
+}
+
+void DOMDocument::Ref::Release(Impl* p) {
+    // The last handle owns the tree.
+    if (p && --p->refs == 0) std::unique_ptr<Impl> last(p);
+}
+
+DOMDocument::DOMDocument() : impl_(std::make_unique<Impl>().release()) {}
 
 bool DOMDocument::loadXML(std::string_view text) {
     impl_->Reset();
@@ -465,25 +554,35 @@ DOMElement DOMDocument::documentElement() const {
 }
 
 std::string DOMDocument::xml() const {
-    std::string out;
+    Buffer out(0);
     Writer(*impl_, out, false, TEncoding::UTF8).Document();
-    return out;
+    return std::string(out.View());
 }
+
+namespace {
+
+// The file of a document: room for its texts (names twice) and markup, which
+// a file rarely outgrows; what is reserved and never written costs nothing.
+template <class Use>
+void WithFileText(DOMDocument::Impl& d, TEncoding encoding, Use use) {
+    Buffer out(std::max(d.lastFileSize, 2 * d.texts.Total() + 8 * std::size_t{d.nodes.size()} +
+                                            4 * std::size_t{d.attributes.size()} + 16));
+    Writer(d, out, true, encoding).Document();
+    d.lastFileSize = out.View().size();
+    use(out.View());
+}
+
+}  // namespace
 
 std::string DOMDocument::fileText(TEncoding encoding) const {
-    std::string out;
-    // Room for the texts (names twice) and the markup: the file of a
-    // document is rarely larger, and pages reserved but never written cost
-    // no memory.
-    const Impl& d = *impl_;
-    out.reserve(std::max(d.lastFileSize, 2 * d.texts.Total() + 8 * std::size_t{d.nodes.size()} +
-                                             4 * std::size_t{d.attributes.size()} + 16));
-    Writer(d, out, true, encoding).Document();
-    impl_->lastFileSize = out.size();
-    return out;
+    std::string text;
+    WithFileText(*impl_, encoding, [&](std::string_view bytes) { text.assign(bytes); });
+    return text;
 }
 
-void DOMDocument::save(const std::string& path, TEncoding encoding) const { WriteFileAtomic(path, fileText(encoding)); }
+void DOMDocument::save(const std::string& path, TEncoding encoding) const {
+    WithFileText(*impl_, encoding, [&](std::string_view bytes) { WriteFileAtomic(path, bytes); });
+}
 
 void DOMElement::Check() const {
     if (!impl_) throw EXMLError("The element is not assigned");
@@ -555,9 +654,9 @@ int DOMElement::childCount() const {
 
 std::string DOMElement::xml() const {
     Check();
-    std::string out;
+    Buffer out(0);
     Writer(*impl_, out, false, TEncoding::UTF8).Node(node_);
-    return out;
+    return std::string(out.View());
 }
 
 bool DOMElement::operator==(const DOMElement& o) const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Exceptions.h"
 #include "base/StringList.h"
@@ -59,10 +60,36 @@ public:
 
     struct Impl;
 
+    // Shared ownership of a tree, counted without atomic operations (an
+    // exporter copies handles millions of times): a document and its
+    // handles belong to one thread.
+    class Ref {
+    public:
+        Ref() = default;
+        explicit Ref(Impl* adopted) : p_(adopted) {}
+        Ref(const Ref& o) : p_(o.p_) { Acquire(p_); }
+        Ref(Ref&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+        Ref& operator=(Ref o) noexcept {
+            std::swap(p_, o.p_);
+            return *this;
+        }
+        ~Ref() { Release(p_); }
+        Impl* get() const { return p_; }
+        Impl* operator->() const { return p_; }
+        Impl& operator*() const { return *p_; }
+        explicit operator bool() const { return p_ != nullptr; }
+        bool operator==(const Ref& o) const { return p_ == o.p_; }
+
+    private:
+        static void Acquire(Impl* p);
+        static void Release(Impl* p);
+        Impl* p_ = nullptr;
+    };
+
 private:
     friend class DOMElement;
-    explicit DOMDocument(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-    std::shared_ptr<Impl> impl_;
+    explicit DOMDocument(Ref impl) : impl_(std::move(impl)) {}
+    Ref impl_;
 };
 
 class DOMElement {
@@ -99,11 +126,11 @@ public:
 
 private:
     friend class DOMDocument;
-    DOMElement(std::shared_ptr<DOMDocument::Impl> impl, std::uint32_t node, unsigned generation)
+    DOMElement(DOMDocument::Ref impl, std::uint32_t node, unsigned generation)
         : impl_(std::move(impl)), node_(node), generation_(generation) {}
     void Check() const;
 
-    std::shared_ptr<DOMDocument::Impl> impl_;
+    DOMDocument::Ref impl_;
     std::uint32_t node_ = 0;  // index of the node in the document's store
     unsigned generation_ = 0;
 };
