@@ -6,9 +6,9 @@
 #pragma once
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -52,7 +52,10 @@ struct ProcessRun {
 };
 
 // Runs `argv` (argv[0] a path, or a name looked up in PATH) with `env` added
-// to this process's environment, its output to /dev/null.
+// to this process's environment, its output to /dev/null. By fork, not
+// posix_spawn: a spawned child shares its parent's memory until it execs,
+// and the kernel counts the parent's peak as the child's. After a fork it
+// counts what the parent held at that moment, so keep the caller small.
 inline ProcessRun RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
     std::vector<std::string> envText;
     for (char** e = environ; *e; ++e) envText.emplace_back(*e);
@@ -62,15 +65,16 @@ inline ProcessRun RunProcess(const std::vector<std::string>& argv, const std::ve
     args.push_back(nullptr);
     for (const std::string& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     ProcessRun r;
     const auto t0 = std::chrono::steady_clock::now();
-    pid_t pid;
-    const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return r;
+    const pid_t pid = fork();
+    if (pid < 0) return r;
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) dup2(null, 1);
+        execvpe(args[0], args.data(), envp.data());
+        _exit(127);
+    }
     int status = 0;
     rusage ru{};
     if (wait4(pid, &status, 0, &ru) != pid) return r;

@@ -85,9 +85,15 @@ void TDM::ExportAll(TObject*) {
         ExportWeightDishes();
         ExportProdPositions();
         ExportMachineNames();
+        FinishSaving();
     } catch (const std::exception& e) {
         Failed = true;
         FailReason = e.what();
+        // The files written before the failure stay.
+        try {
+            FinishSaving();
+        } catch (const std::exception&) {
+        }
     }
 }
 
@@ -110,11 +116,21 @@ DOMElement TDM::NewDocument(const char* root) {
 }
 
 void TDM::SaveDocument(const std::string& fileName) {
+    FinishSaving();
     // The bytes a string list of the xml text would save, made straight
     // from the tree; the document's memory goes once its file is written.
-    XmlDoc->save(OutputFolder + fileName, TEncoding::GBK);
+    pendingFile_.emplace(XmlDoc->startSave(OutputFolder + fileName, TEncoding::GBK));
+    pendingName_ = fileName;
     XmlDoc->loadXML("");
-    WrittenFiles->Add(fileName);
+}
+
+void TDM::FinishSaving() {
+    if (!pendingFile_) return;
+    // Gone before the commit, so that a failing commit is not tried twice.
+    TFileReplacement file = std::move(*pendingFile_);
+    pendingFile_.reset();
+    file.Commit();
+    WrittenFiles->Add(pendingName_);
 }
 
 std::string TDM::Value(const char* field) {

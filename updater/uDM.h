@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,8 +83,11 @@ private:
     // Clears the document and gives it a new root.
     DOMElement NewDocument(const char* root);
     // Saves the document's text as OutputFolder + fileName, GBK, by a
-    // temporary file and rename, and clears the document.
+    // temporary file and rename, and clears the document. The file is put
+    // in place by the next save or by FinishSaving: meanwhile the disk
+    // writes it while the next document is built.
     void SaveDocument(const std::string& fileName);
+    void FinishSaving();
     // The text of the current row's field; each name is looked up once a query.
     std::string Value(const char* field);
     // Per project: the statement up to the project's identifier and after it.
@@ -101,6 +105,9 @@ private:
 
     // The fields Value found in the open query, by the name texts asked for.
     std::vector<std::pair<const char*, TField*>> fieldsByName_;
+    // The file saved last, not yet in place, and its name.
+    std::optional<TFileReplacement> pendingFile_;
+    std::string pendingName_;
 };
 
 extern TDM* DM;

@@ -9,7 +9,9 @@
 // by their time, one pass of each as one build reads them; the worst
 // statement stands beside it.
 //
-//   MENVARO_BENCH_DB=FOLDER data_bench [PAIRS]
+//   MENVARO_BENCH_DB=FOLDER data_bench [PAIRS [FILE]]
+//
+// FILE runs only the statement of that handheld file ("request.xml").
 #include <sqlite3.h>
 
 #include <chrono>
@@ -120,13 +122,18 @@ int main(int argc, char** argv) {
     std::vector<double> adoAll(static_cast<std::size_t>(pairs), 0), apiAll(static_cast<std::size_t>(pairs), 0);
     std::string worst;
     bench::Summary worstRatio{1e9, 0, 0};
+    const std::string only = argc > 2 ? argv[2] : "";
     for (const demo::HandheldStatement& s : statements) {
-        // One pass of each to warm the caches and to see how long a pass takes.
-        const auto t0 = Clock::now();
+        if (!only.empty() && s.file != only) continue;
+        // One pass of each to warm the caches, one more to see how long a pass takes.
         const Pass rows = ReadWithQuery(*q, s.sql);
         ReadWithCApi(db, s.sql);
+        const auto t0 = Clock::now();
+        ReadWithQuery(*q, s.sql);
+        ReadWithCApi(db, s.sql);
         const double warm = std::chrono::duration<double>(Clock::now() - t0).count() / 2;
-        const int times = static_cast<int>(std::min(1000.0, std::max(1.0, std::ceil(0.005 / std::max(warm, 1e-7)))));
+        const int times =
+            static_cast<int>(std::min(10000.0, std::max(1.0, std::ceil(0.01 / std::max(warm, 1e-7)))));
         const auto seconds = bench::Interleave(pairs, {[&] { return Timed(times, [&] { ReadWithQuery(*q, s.sql); }); },
                                                        [&] { return Timed(times, [&] { ReadWithCApi(db, s.sql); }); }});
         for (int r = 0; r < pairs; ++r) {

@@ -13,6 +13,8 @@
 // (target: under 64 MiB).
 //
 //   MENVARO_BENCH_DB=FOLDER export_bench [PAIRS]
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -87,19 +89,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "export_bench: a program failed on %s\n", db.c_str());
         return 1;
     }
-    const auto ours = FilesIn(bin + "xml/"), theirs = FilesIn(peerOut);
-    std::int64_t bytes = 0;
-    for (const auto& [name, content] : ours) bytes += static_cast<std::int64_t>(content.size());
-    if (ours != theirs) {
-        for (const auto& [name, content] : ours)
-            if (!theirs.count(name) || theirs.at(name) != content)
-                std::fprintf(stderr, "export_bench: the peer's %s differs\n", name.c_str());
-        for (const auto& [name, content] : theirs)
-            if (!ours.count(name)) std::fprintf(stderr, "export_bench: only the peer writes %s\n", name.c_str());
-        return 1;
+    {
+        const auto ours = FilesIn(bin + "xml/"), theirs = FilesIn(peerOut);
+        std::int64_t bytes = 0;
+        for (const auto& [name, content] : ours) bytes += static_cast<std::int64_t>(content.size());
+        if (ours != theirs) {
+            for (const auto& [name, content] : ours)
+                if (!theirs.count(name) || theirs.at(name) != content)
+                    std::fprintf(stderr, "export_bench: the peer's %s differs\n", name.c_str());
+            for (const auto& [name, content] : theirs)
+                if (!ours.count(name)) std::fprintf(stderr, "export_bench: only the peer writes %s\n", name.c_str());
+            return 1;
+        }
+        std::printf("%zu files, %.1f MB, byte-identical from Pelgrane and the Python peer\n", ours.size(),
+                    static_cast<double>(bytes) / 1e6);
     }
-    std::printf("%zu files, %.1f MB, byte-identical from Pelgrane and the Python peer\n", ours.size(),
-                static_cast<double>(bytes) / 1e6);
+    // The files are gone from this process; its memory goes back too, so
+    // that the children's peaks are their own (see RunProcess).
+    malloc_trim(0);
 
     std::vector<double> pelgraneMiB, peerMiB;
     bool failed = false;

@@ -60,10 +60,23 @@ const char* const kLongMonths[] = {"January", "February", "March",     "April", 
 const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kLongDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-std::string Pad(int v, int width) {
+// Appends `v` with at least `width` digits (zeros in front), as "%0*d" does,
+// without the format machinery: a data set formats a date of every row.
+void AppendPadded(std::string& out, int v, int width) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", width, v);
-    return buf;
+    if (v < 0) {
+        std::snprintf(buf, sizeof buf, "%0*d", width, v);
+        out += buf;
+        return;
+    }
+    char* end = buf + sizeof buf;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (end - p < width && p > buf) *--p = '0';
+    out.append(p, end);
 }
 
 bool StartsNoCase(std::string_view s, std::size_t i, std::string_view w) {
@@ -169,7 +182,9 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
     // Whether an am/pm token follows, which turns hours into a 12-hour clock.
     bool twelve = false;
     for (std::size_t k = 0; k < f.size(); ++k)
-        if (StartsNoCase(f, k, "am/pm") || StartsNoCase(f, k, "a/p") || StartsNoCase(f, k, "ampm")) twelve = true;
+        if ((f[k] == 'a' || f[k] == 'A') &&
+            (StartsNoCase(f, k, "am/pm") || StartsNoCase(f, k, "a/p") || StartsNoCase(f, k, "ampm")))
+            twelve = true;
     const int h12 = h % 12 == 0 ? 12 : h % 12;
     bool lastWasHour = false;
 
@@ -189,17 +204,17 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             i = stop == f.size() ? stop : stop + 1;
             continue;
         }
-        if (StartsNoCase(f, i, "am/pm")) {
+        if (lc == 'a' && StartsNoCase(f, i, "am/pm")) {
             out += h < 12 ? (c == 'A' ? "AM" : "am") : (c == 'A' ? "PM" : "pm");
             i += 5;
             continue;
         }
-        if (StartsNoCase(f, i, "a/p")) {
+        if (lc == 'a' && StartsNoCase(f, i, "a/p")) {
             out += h < 12 ? (c == 'A' ? "A" : "a") : (c == 'A' ? "P" : "p");
             i += 3;
             continue;
         }
-        if (StartsNoCase(f, i, "ampm")) {
+        if (lc == 'a' && StartsNoCase(f, i, "ampm")) {
             out += h < 12 ? fs.TimeAMString : fs.TimePMString;
             i += 4;
             continue;
@@ -207,7 +222,7 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
         switch (lc) {
             case 'y': {
                 const std::size_t n = run('y');
-                out += n <= 2 ? Pad(y % 100, 2) : Pad(y, 4);
+                AppendPadded(out, n <= 2 ? y % 100 : y, n <= 2 ? 2 : 4);
                 i += n;
                 lastWasHour = false;
                 break;
@@ -215,11 +230,11 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'm': {
                 const std::size_t n = run('m');
                 if (lastWasHour && n <= 2) {
-                    out += n == 1 ? std::to_string(mi) : Pad(mi, 2);
+                    AppendPadded(out, mi, n == 1 ? 1 : 2);
                 } else if (n == 1) {
-                    out += std::to_string(mo);
+                    AppendPadded(out, mo, 1);
                 } else if (n == 2) {
-                    out += Pad(mo, 2);
+                    AppendPadded(out, mo, 2);
                 } else if (n == 3) {
                     out += kShortMonths[mo - 1];
                 } else {
@@ -232,8 +247,8 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'd': {
                 const std::size_t n = run('d');
                 const int w = DayOfWeek(dt) - 1;
-                if (n == 1) out += std::to_string(d);
-                else if (n == 2) out += Pad(d, 2);
+                if (n == 1) AppendPadded(out, d, 1);
+                else if (n == 2) AppendPadded(out, d, 2);
                 else if (n == 3) out += kShortDays[w];
                 else if (n == 4) out += kLongDays[w];
                 else if (n == 5) FormatInto(out, fs.ShortDateFormat, dt, depth + 1);
@@ -245,28 +260,28 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'h': {
                 const std::size_t n = run('h');
                 const int hv = twelve ? h12 : h;
-                out += n == 1 ? std::to_string(hv) : Pad(hv, 2);
+                AppendPadded(out, hv, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = true;
                 break;
             }
             case 'n': {
                 const std::size_t n = run('n');
-                out += n == 1 ? std::to_string(mi) : Pad(mi, 2);
+                AppendPadded(out, mi, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = false;
                 break;
             }
             case 's': {
                 const std::size_t n = run('s');
-                out += n == 1 ? std::to_string(s) : Pad(s, 2);
+                AppendPadded(out, s, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = false;
                 break;
             }
             case 'z': {
                 const std::size_t n = run('z');
-                out += n == 1 ? std::to_string(ms) : Pad(ms, 3);
+                AppendPadded(out, ms, n == 1 ? 1 : 3);
                 i += n;
                 lastWasHour = false;
                 break;

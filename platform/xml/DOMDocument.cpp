@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "base/CodePage.h"
@@ -580,8 +581,12 @@ std::string DOMDocument::fileText(TEncoding encoding) const {
     return text;
 }
 
-void DOMDocument::save(const std::string& path, TEncoding encoding) const {
-    WithFileText(*impl_, encoding, [&](std::string_view bytes) { WriteFileAtomic(path, bytes); });
+void DOMDocument::save(const std::string& path, TEncoding encoding) const { startSave(path, encoding).Commit(); }
+
+TFileReplacement DOMDocument::startSave(const std::string& path, TEncoding encoding) const {
+    std::optional<TFileReplacement> file;
+    WithFileText(*impl_, encoding, [&](std::string_view bytes) { file.emplace(path, bytes); });
+    return std::move(*file);
 }
 
 void DOMElement::Check() const {

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "base/Exceptions.h"
+#include "base/Files.h"
 #include "base/StringList.h"
 #include "base/Variant.h"
 
@@ -55,6 +56,9 @@ public:
     std::string fileText(TEncoding encoding) const;
     // fileText() saved as `path` by a temporary file and rename.
     void save(const std::string& path, TEncoding encoding) const;
+    // The same in two steps: the temporary file is written and on its way
+    // to the disk; the caller commits it when it likes (Files.h).
+    TFileReplacement startSave(const std::string& path, TEncoding encoding) const;
 
     bool operator==(const DOMDocument& o) const { return impl_ == o.impl_; }
 
