@@ -1,17 +1,6 @@
 #!/usr/bin/env bash
-# Runs the whole-program export benchmark on the large product database (5
-# projects of 20,000 dishes with 3 units unless told otherwise).
+# Runs the whole-program export benchmark on the large product database.
 #   bench/updater/run.sh [BUILD_DIR] [--pairs N] [--projects N] [--dishes N] [--units N]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build=${1:-$root/build/release}
-[ $# -gt 0 ] && shift
-pairs=7
-if [ "${1:-}" = "--pairs" ]; then pairs=$2; shift 2; fi
-bench="$build/bench/updater/export_bench"
-if [ ! -x "$bench" ]; then
-  echo "run.sh: $bench is not built (cmake --build $build --target export_bench)" >&2
-  exit 1
-fi
-folder=$("$root/bench/large-db.sh" "$build" --projects 5 "$@")
+. "$(dirname "$0")/../large-run.sh" updater/export_bench "$@"
 MENVARO_BENCH_DB="$folder" exec "$bench" "$pairs"

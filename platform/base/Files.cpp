@@ -113,10 +113,16 @@ std::int64_t FileSize(const std::string& path) {
 std::string ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+    // Straight into a buffer of the file's size; a file that grows meanwhile
+    // is read on to its end.
+    struct stat st;
     std::string data;
-    char buf[65536];
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        data.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (done == data.size()) data.resize(std::max<std::size_t>(data.size() * 2, 65536));
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int err = errno;
@@ -124,9 +130,10 @@ std::string ReadFileBytes(const std::string& path) {
             throw EReadError("Cannot read file \"" + path + "\". " + SysErrorMessage(err));
         }
         if (n == 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    data.resize(done);
     return data;
 }
 
