@@ -12,6 +12,7 @@
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
+#include "data/FieldConvert.h"
 #include "untProgressBar.h"
 
 namespace pelgrane {
@@ -133,13 +134,20 @@ void TDM::FinishSaving() {
     WrittenFiles->Add(pendingName_);
 }
 
-std::string TDM::Value(const char* field) {
+const std::string& TDM::Value(const char* field) {
     // The exporters name their fields by literals: the same pointer is the same name.
-    for (const auto& [name, f] : fieldsByName_)
-        if (name == field) return f->AsString();
-    TField& f = qryPublic->FieldByName(field);
-    fieldsByName_.emplace_back(field, &f);
-    return f.AsString();
+    FieldText* f = nullptr;
+    for (const auto& known : fieldsByName_)
+        if (known->name == field) {
+            f = known.get();
+            break;
+        }
+    if (!f)
+        f = fieldsByName_.emplace_back(std::make_unique<FieldText>(FieldText{field, &qryPublic->FieldByName(field), {}}))
+                .get();
+    // The field's AsString, in the string this field had before.
+    AssignValueString(f->text, qryPublic->CurrentValue(f->field->Index()), f->field->DataType());
+    return f->text;
 }
 
 namespace {

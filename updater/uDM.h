@@ -88,8 +88,9 @@ private:
     // writes it while the next document is built.
     void SaveDocument(const std::string& fileName);
     void FinishSaving();
-    // The text of the current row's field; each name is looked up once a query.
-    std::string Value(const char* field);
+    // The text of the current row's field, valid until the field is read
+    // again; each name is looked up once a query.
+    const std::string& Value(const char* field);
     // Per project: the statement up to the project's identifier and after it.
     void ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
                           void (TDM::*rows)(DOMElement& root), const char* root);
@@ -103,8 +104,14 @@ private:
     void DishRows(DOMElement& root);        // dish + project
     void DishLayoutRows(DOMElement& root);  // urgent, limit, sold-out, optional
 
-    // The fields Value found in the open query, by the name texts asked for.
-    std::vector<std::pair<const char*, TField*>> fieldsByName_;
+    // The fields Value found in the open query, by the name texts asked for,
+    // each with the text it read last (held apart: adding one moves no other).
+    struct FieldText {
+        const char* name;
+        TField* field;
+        std::string text;
+    };
+    std::vector<std::unique_ptr<FieldText>> fieldsByName_;
     // The file saved last, not yet in place, and its name.
     std::optional<TFileReplacement> pendingFile_;
     std::string pendingName_;

@@ -117,6 +117,7 @@ struct DOMDocument::Impl {
     unsigned generation = 1;
     std::string parseError;
     std::size_t lastFileSize = 0;  // a hint for the next file's buffer
+    std::array<Str, 256> names{};  // the names met last, by a hash of their text
 
     Impl() { Reset(); }
 
@@ -124,6 +125,7 @@ struct DOMDocument::Impl {
         nodes.clear();
         attributes.clear();
         texts.clear();
+        names.fill(Str{});
         Node document;
         document.kind = Kind::Document;
         nodes.push_back(document);
@@ -178,14 +180,21 @@ struct DOMDocument::Impl {
     }
 
     void AddAttribute(std::uint32_t node, std::string_view name, std::string_view value) {
+        AddAttribute(node, texts.Keep(name), value);
+    }
+    void AddAttribute(std::uint32_t node, Str name, std::string_view value) {
         Attribute a;
-        a.name = texts.Keep(name);
+        a.name = name;
         a.value = texts.Keep(value);
         const std::uint32_t added = attributes.push_back(a);
         std::uint32_t* link = &nodes[node].attributes;
         while (*link != kNone) link = &attributes[*link].next;
         *link = added;
     }
+
+    // An element or attribute name, checked and kept once: a document has
+    // few names, met again and again. Raises for a name that is not one.
+    Str KnownName(std::string_view name, const char* what);
 
     // The library's parsed tree below `from`, appended to `to`.
     void Copy(pugi::xml_node from, std::uint32_t to);
@@ -229,6 +238,19 @@ void CheckName(std::string_view name, const char* what) {
     }
 }
 
+// The character at s[i] and its length, 0 for bytes that are not UTF-8: as
+// DecodeUtf8, with the three bytes of most Chinese text decoded here.
+std::size_t DecodeAt(std::string_view s, std::size_t i, char32_t& cp) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if ((b0 & 0xF0) == 0xE0 && i + 2 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80 &&
+        (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
+        cp = (b0 & 0x0Fu) << 12 | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6 |
+             (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
+        return cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
+    }
+    return DecodeUtf8(s, i, cp);
+}
+
 // XML 1.0 holds tab, line feed, carriage return and the characters from the
 // blank on, except the surrogates and U+FFFE/U+FFFF.
 void CheckText(std::string_view text, const char* where) {
@@ -242,7 +264,7 @@ void CheckText(std::string_view text, const char* where) {
         if (c < 0x80) {
             ++i;
         } else {
-            const std::size_t n = DecodeUtf8(text, i, c);
+            const std::size_t n = DecodeAt(text, i, c);
             if (n == 0) throw EXMLError(std::string("The ") + where + " is not valid UTF-8 text");
             i += n;
         }
@@ -384,17 +406,7 @@ private:
     // The character at s[i] in GBK; answers the bytes it took.
     std::size_t Gbk(std::string_view s, std::size_t i) {
         char32_t cp;
-        std::size_t n;
-        const auto b0 = static_cast<unsigned char>(s[i]);
-        if ((b0 & 0xF0) == 0xE0 && i + 2 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80 &&
-            (static_cast<unsigned char>(s[i + 2]) & 0xC0) == 0x80) {
-            // Most of the text: three bytes, checked as strictly as DecodeUtf8 does.
-            cp = (b0 & 0x0Fu) << 12 | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6 |
-                 (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
-            n = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
-        } else {
-            n = DecodeUtf8(s, i, cp);
-        }
+        const std::size_t n = DecodeAt(s, i, cp);
         if (n == 0) throw EConvertError("text is not valid UTF-8 (byte offset " + std::to_string(i) + ")");
         const std::uint32_t e = cp < 0x10000 ? gbk_table_[cp] : 0;
         char* p = out_.Room(2);
@@ -470,6 +482,16 @@ void CollectText(const DOMDocument::Impl& doc, std::string& out, std::uint32_t i
 
 }  // namespace
 
+Str DOMDocument::Impl::KnownName(std::string_view name, const char* what) {
+    std::uint32_t h = 2166136261u;
+    for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    Str& known = names[h & (names.size() - 1)];
+    if (!name.empty() && known.length == name.size() && View(known) == name) return known;
+    CheckName(name, what);
+    known = texts.Keep(name);
+    return known;
+}
+
 void DOMDocument::Impl::Copy(pugi::xml_node from, std::uint32_t to) {
     for (pugi::xml_node n = from.first_child(); n; n = n.next_sibling()) {
         std::uint32_t made = kNone;
@@ -533,8 +555,10 @@ bool DOMDocument::loadXML(std::string_view text) {
 const std::string& DOMDocument::parseErrorReason() const { return impl_->parseError; }
 
 DOMElement DOMDocument::createElement(std::string_view tagName) {
-    CheckName(tagName, "element");
-    return DOMElement(impl_, impl_->NewNode(Kind::Element, tagName, {}), impl_->generation);
+    const Str name = impl_->KnownName(tagName, "element");
+    const std::uint32_t node = impl_->NewNode(Kind::Element, {}, {});
+    impl_->nodes[node].name = name;
+    return DOMElement(impl_, node, impl_->generation);
 }
 
 DOMElement DOMDocument::appendChild(const DOMElement& child) {
@@ -632,14 +656,14 @@ void DOMElement::setText(std::string_view value) {
 
 void DOMElement::setAttribute(std::string_view name, const Variant& value) {
     Check();
-    CheckName(name, "attribute");
+    const Str known = impl_->KnownName(name, "attribute");
     const std::string text = VarToStr(value);
     CheckText(text, "attribute value");
     const std::uint32_t a = impl_->FindAttribute(node_, name);
     if (a != kNone)
         impl_->attributes[a].value = impl_->texts.Keep(text);
     else
-        impl_->AddAttribute(node_, name, text);
+        impl_->AddAttribute(node_, known, text);
 }
 
 Variant DOMElement::getAttribute(std::string_view name) const {
