@@ -20,6 +20,7 @@
 
 #include "Paired.h"
 #include "base/Files.h"
+#include "base/Heap.h"
 #include "fileCopy.h"
 #include "testsupport/TempDir.h"
 
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int pairs = argc > 2 ? std::atoi(argv[2]) : 7;
+    menvaro::KeepFreedHeapMemory();  // as the updater runs
     g_source = menvaro::IncludeTrailingPathDelimiter(argv[1]);
     std::int64_t bytes = 0;
     menvaro::TSearchRec rec;

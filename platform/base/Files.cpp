@@ -120,9 +120,11 @@ std::string ReadFileBytes(const std::string& path) {
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
         data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t done = 0;
+    char more[65536];  // past the size: the end, or what the file grew by
     for (;;) {
-        if (done == data.size()) data.resize(std::max<std::size_t>(data.size() * 2, 65536));
-        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        const bool full = done == data.size();
+        char* into = full ? more : data.data() + done;
+        const ssize_t n = ::read(fd, into, full ? sizeof more : data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int err = errno;
@@ -130,6 +132,7 @@ std::string ReadFileBytes(const std::string& path) {
             throw EReadError("Cannot read file \"" + path + "\". " + SysErrorMessage(err));
         }
         if (n == 0) break;
+        if (full) data.append(more, static_cast<std::size_t>(n));
         done += static_cast<std::size_t>(n);
     }
     ::close(fd);
