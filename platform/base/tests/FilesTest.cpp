@@ -129,6 +129,12 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(Search(t.path() + "*", faAnyFile & ~faDirectory), (std::vector<std::string>{"data.xml"}));
     EXPECT_THROW(WriteFileAtomic(t.path() + "nofolder/x", "y"), EFCreateError);
     EXPECT_THROW(ReadFileBytes(t.path() + "missing"), EFOpenError);
+    // Files read to their size, and files whose size says nothing read to their end.
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65536}, std::size_t{65537}}) {
+        WriteFileAtomic(f, std::string(size, 'x'));
+        EXPECT_EQ(ReadFileBytes(f), std::string(size, 'x')) << size;
+    }
+    EXPECT_NE(ReadFileBytes("/proc/self/status").find("Name:"), std::string::npos);
 }
 
 TEST(Files, AReplacementTakesThePlaceOnlyWhenCommitted) {
