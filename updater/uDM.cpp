@@ -12,6 +12,7 @@
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
+#include "data/FieldConvert.h"
 #include "untProgressBar.h"
 
 namespace pelgrane {
@@ -26,7 +27,6 @@ TDM::TDM(TComponent* owner)
 
 void TDM::DataModuleCreate(TObject*) {
     XmlDoc = std::make_unique<DOMDocument>();
-    XmlText = std::make_unique<TStringList>();
     ProjectIds = std::make_unique<TStringList>();
     EmptyFiles = std::make_unique<TStringList>();
     WrittenFiles = std::make_unique<TStringList>();
@@ -35,8 +35,6 @@ void TDM::DataModuleCreate(TObject*) {
 void TDM::DataModuleDestroy(TObject*) {
     if (ProjectIds) ProjectIds->Clear();
     ProjectIds.reset();
-    if (XmlText) XmlText->Clear();
-    XmlText.reset();
     XmlDoc.reset();
     if (EmptyFiles) EmptyFiles->Clear();
     EmptyFiles.reset();
@@ -88,15 +86,22 @@ void TDM::ExportAll(TObject*) {
         ExportWeightDishes();
         ExportProdPositions();
         ExportMachineNames();
+        FinishSaving();
     } catch (const std::exception& e) {
         Failed = true;
         FailReason = e.what();
+        // The files written before the failure stay.
+        try {
+            FinishSaving();
+        } catch (const std::exception&) {
+        }
     }
 }
 
 // ---- the common pattern ----
 
 bool TDM::OpenQuery(const std::string& sql, const std::string& fileName) {
+    fieldsByName_.clear();
     qryPublic->Close();
     qryPublic->SQL()->SetText(sql);
     qryPublic->Open();
@@ -112,12 +117,38 @@ DOMElement TDM::NewDocument(const char* root) {
 }
 
 void TDM::SaveDocument(const std::string& fileName) {
-    XmlText->SetText(XmlDoc->xml());
-    XmlText->SaveToFile(OutputFolder + fileName, TEncoding::GBK);
-    WrittenFiles->Add(fileName);
+    FinishSaving();
+    // The bytes a string list of the xml text would save, made straight
+    // from the tree; the document's memory goes once its file is written.
+    pendingFile_.emplace(XmlDoc->startSave(OutputFolder + fileName, TEncoding::GBK));
+    pendingName_ = fileName;
+    XmlDoc->loadXML("");
 }
 
-std::string TDM::Value(const char* field) const { return qryPublic->FieldByName(field).AsString(); }
+void TDM::FinishSaving() {
+    if (!pendingFile_) return;
+    // Gone before the commit, so that a failing commit is not tried twice.
+    TFileReplacement file = std::move(*pendingFile_);
+    pendingFile_.reset();
+    file.Commit();
+    WrittenFiles->Add(pendingName_);
+}
+
+const std::string& TDM::Value(const char* field) {
+    // The exporters name their fields by literals: the same pointer is the same name.
+    FieldText* f = nullptr;
+    for (const auto& known : fieldsByName_)
+        if (known->name == field) {
+            f = known.get();
+            break;
+        }
+    if (!f)
+        f = fieldsByName_.emplace_back(std::make_unique<FieldText>(FieldText{field, &qryPublic->FieldByName(field), {}}))
+                .get();
+    // The field's AsString, in the string this field had before.
+    AssignValueString(f->text, qryPublic->CurrentValue(f->field->Index()), f->field->DataType());
+    return f->text;
+}
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,6 @@ public:
     // The folder that receives the files (ends in the path delimiter).
     std::string OutputFolder;
     std::unique_ptr<DOMDocument> XmlDoc;
-    std::unique_ptr<TStringList> XmlText;
     // Dish-project identifiers collected by ExportProjects, in query order.
     std::unique_ptr<TStringList> ProjectIds;
     // Set when ExportAll caught an exception; FailReason is its message.
@@ -83,9 +83,14 @@ private:
     // Clears the document and gives it a new root.
     DOMElement NewDocument(const char* root);
     // Saves the document's text as OutputFolder + fileName, GBK, by a
-    // temporary file and rename.
+    // temporary file and rename, and clears the document. The file is put
+    // in place by the next save or by FinishSaving: meanwhile the disk
+    // writes it while the next document is built.
     void SaveDocument(const std::string& fileName);
-    std::string Value(const char* field) const;
+    void FinishSaving();
+    // The text of the current row's field, valid until the field is read
+    // again; each name is looked up once a query.
+    const std::string& Value(const char* field);
     // Per project: the statement up to the project's identifier and after it.
     void ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
                           void (TDM::*rows)(DOMElement& root), const char* root);
@@ -98,6 +103,18 @@ private:
                              const char* textField, const char* attrName, const char* attrField);
     void DishRows(DOMElement& root);        // dish + project
     void DishLayoutRows(DOMElement& root);  // urgent, limit, sold-out, optional
+
+    // The fields Value found in the open query, by the name texts asked for,
+    // each with the text it read last (held apart: adding one moves no other).
+    struct FieldText {
+        const char* name;
+        TField* field;
+        std::string text;
+    };
+    std::vector<std::unique_ptr<FieldText>> fieldsByName_;
+    // The file saved last, not yet in place, and its name.
+    std::optional<TFileReplacement> pendingFile_;
+    std::string pendingName_;
 };
 
 extern TDM* DM;

@@ -1,138 +1,140 @@
-// The updater's whole export on a large generated product database, next to
-// running the same statements and reading every field without building any
-// XML (bench/updater/run.sh makes the database). Prints both times and their
-// ratio (target: at most 1.5), and the peak memory of a process that runs
-// one export (target: under 64 MiB for 20,000 dishes with 3 units in 5
-// projects).
+// The updater's export as a user runs it: the shipped Pelgrane, headless,
+// with a UI script that builds the files and closes the window, a whole
+// process from exec to exit, on a large generated product database
+// (bench/updater/run.sh makes it). Beside it in paired, interleaved
+// repetitions:
+//   - the floor: export_floor, a small C program stepping the same
+//     statements through the SQLite C API, every column read as text;
+//   - the everyday peer: export_peer.py, the same files from the same
+//     statements with Python's sqlite3 and string building; its files must
+//     be byte-identical to Pelgrane's, which this program checks first.
+// Prints the time ratios (median and range; targets: at most 1.3 of the
+// floor, at most 0.6 of the peer) and Pelgrane's peak resident memory
+// (target: under 64 MiB).
 //
-//   MENVARO_BENCH_DB=FOLDER export_bench [benchmark options]
-#include <benchmark/benchmark.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+//   MENVARO_BENCH_DB=FOLDER export_bench [PAIRS]
+#include <malloc.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
-#include "base/Heap.h"
+#include "Paired.h"
+#include "base/Files.h"
 #include "testsupport/HandheldStatements.h"
 #include "testsupport/TempDir.h"
-#include "uDM.h"
 
 using namespace menvaro;
-using namespace pelgrane;
 
 namespace {
 
-std::string g_folder;
-std::map<std::string, double> g_seconds;
-
-std::string ConnectionString() {
-    return "Provider=SQLOLEDB.1;Persist Security Info=False;User ID=sa;Initial Catalog=Velkoranth;Data Source=" +
-           g_folder;
-}
-
-TDM& Module() {
-    static TDM* dm = [] {
-        TDM* d = Create<TDM>(nullptr);  // lives for the whole run
-        d->adoCon->SetConnectionString(ConnectionString());
-        d->adoCon->Open();
-        return d;
-    }();
-    return *dm;
-}
-
-void Record(benchmark::State& state, const char* name, double seconds) {
-    g_seconds[name] = seconds / static_cast<double>(state.iterations());
-}
-
-void BM_ExportAll(benchmark::State& state) {
-    test::TempDir out("bench");
-    TDM& dm = Module();
-    dm.OutputFolder = out.path();
-    double total = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        dm.ExportAll(nullptr);
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        if (dm.Failed) state.SkipWithError(dm.FailReason.c_str());
-    }
-    Record(state, "export", total);
-}
-BENCHMARK(BM_ExportAll)->Unit(benchmark::kMillisecond);
-
-void BM_StatementsOnly(benchmark::State& state) {
-    TDM& dm = Module();
-    TADOQuery& q = *dm.qryPublic;
-    double total = 0;
-    std::int64_t bytes = 0;
-    for (auto _ : state) {
-        const auto t0 = std::chrono::steady_clock::now();
-        q.Close();
-        q.SQL()->SetText(demo::ProjectsSql());
-        q.Open();
-        std::vector<std::string> projects;
-        for (q.First(); !q.Eof(); q.Next()) projects.push_back(q.FieldByName("ProjectID").AsString());
-        for (const demo::HandheldStatement& s : demo::HandheldStatements(projects)) {
-            q.Close();
-            q.SQL()->SetText(s.sql);
-            q.Open();
-            const int fields = q.FieldCount();
-            for (q.First(); !q.Eof(); q.Next())
-                for (int i = 0; i < fields; ++i) bytes += static_cast<std::int64_t>(q.Fields()[i].AsString().size());
-        }
-        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    }
-    benchmark::DoNotOptimize(bytes);
-    Record(state, "statements", total);
-}
-BENCHMARK(BM_StatementsOnly)->Unit(benchmark::kMillisecond);
-
-// Peak resident memory of a fresh process that runs one export, in MiB.
-double PeakMemoryOfOneExport() {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        test::TempDir out("bench");
-        TDM& dm = Module();
-        dm.OutputFolder = out.path();
-        dm.ExportAll(nullptr);
-        rusage ru{};
-        getrusage(RUSAGE_SELF, &ru);
-        const long kib = dm.Failed ? -1 : ru.ru_maxrss;
-        (void)!write(fds[1], &kib, sizeof kib);
-        _exit(0);
-    }
-    close(fds[1]);
-    long kib = -1;
-    if (read(fds[0], &kib, sizeof kib) != sizeof kib) kib = -1;
-    close(fds[0]);
-    waitpid(pid, nullptr, 0);
-    return kib < 0 ? -1 : static_cast<double>(kib) / 1024.0;
+std::map<std::string, std::string> FilesIn(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    TSearchRec rec;
+    for (int r = FindFirst(folder + "*.xml", 0, rec); r == 0; r = FindNext(rec))
+        files[rec.Name] = ReadFileBytes(folder + rec.Name);
+    FindClose(rec);
+    return files;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* folder = std::getenv("MENVARO_BENCH_DB");
-    if (!folder) {
+    if (!folder || !*folder) {
         std::fprintf(stderr, "export_bench: set MENVARO_BENCH_DB to the folder of Velkoranth.db (see run.sh)\n");
         return 2;
     }
-    g_folder = folder;
-    KeepFreedHeapMemory();  // as the updater runs
-    // Measured before anything else runs in this process.
-    const double peak = PeakMemoryOfOneExport();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    const double ratio = g_seconds["export"] / g_seconds["statements"];
-    std::printf("\nexport %.1f ms, statements alone %.1f ms: ratio %.2f (target at most 1.5)\n",
-                g_seconds["export"] * 1000, g_seconds["statements"] * 1000, ratio);
-    std::printf("peak memory of one export: %.1f MiB (target under 64 MiB)\n", peak);
+    const int pairs = argc > 1 ? std::atoi(argv[1]) : 7;
+    if (pairs < 1) {
+        std::fprintf(stderr, "usage: export_bench [PAIRS]\n");
+        return 2;
+    }
+    const std::string db = IncludeTrailingPathDelimiter(folder) + "Velkoranth.db";
+
+    // The program from a folder of its own: it builds into "xml" beside it.
+    test::TempDir dir("exportbench");
+    const std::string bin = dir.path() + "bin/";
+    ForceDirectories(bin);
+    const std::string pelgrane = test::CopyProgram(MENVARO_PELGRANE, bin);
+    test::CopyProgram(MENVARO_RAPI, bin, "librapi.so");
+    WriteFileAtomic(dir.path() + "registry.reg",
+                    "Windows Registry Editor Version 5.00\r\n\r\n"
+                    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane\\DataSource]\r\n"
+                    "\"ServerName\"=\"" +
+                        ExcludeTrailingPathDelimiter(folder) + "\"\r\n");
+    WriteFileAtomic(dir.path() + "build.script",
+                    "click btnBuildData\n"
+                    "expect lblHint text \"生成PDA资料完成,请更新到PDA上... \"\n"
+                    "close UpdateForm\n");
+    const std::vector<std::string> pelgraneEnv = {"MENVARO_UI=headless",
+                                                  "MENVARO_REGISTRY=" + dir.path() + "registry.reg",
+                                                  "MENVARO_UI_SCRIPT=" + dir.path() + "build.script"};
+    // The floor's statements: the per-project ones with the mark in place of the project.
+    std::string statements;
+    for (const demo::HandheldStatement& s : demo::HandheldStatements({"{project}"})) statements += s.sql + "\n";
+    WriteFileAtomic(dir.path() + "statements.sql", statements);
+    const std::string peerOut = dir.path() + "peer/";
+    ForceDirectories(peerOut);
+
+    const std::vector<std::string> runPelgrane = {pelgrane};
+    const std::vector<std::string> runFloor = {MENVARO_EXPORT_FLOOR, db, dir.path() + "statements.sql"};
+    const std::vector<std::string> runPeer = {"python3", MENVARO_EXPORT_PEER, db, peerOut};
+
+    // Once each to warm the caches, and to see that the peer writes what Pelgrane does.
+    if (!bench::RunProcess(runPelgrane, pelgraneEnv).ok || !bench::RunProcess(runFloor).ok ||
+        !bench::RunProcess(runPeer).ok) {
+        std::fprintf(stderr, "export_bench: a program failed on %s\n", db.c_str());
+        return 1;
+    }
+    {
+        const auto ours = FilesIn(bin + "xml/"), theirs = FilesIn(peerOut);
+        std::int64_t bytes = 0;
+        for (const auto& [name, content] : ours) bytes += static_cast<std::int64_t>(content.size());
+        if (ours != theirs) {
+            for (const auto& [name, content] : ours)
+                if (!theirs.count(name) || theirs.at(name) != content)
+                    std::fprintf(stderr, "export_bench: the peer's %s differs\n", name.c_str());
+            for (const auto& [name, content] : theirs)
+                if (!ours.count(name)) std::fprintf(stderr, "export_bench: only the peer writes %s\n", name.c_str());
+            return 1;
+        }
+        std::printf("%zu files, %.1f MB, byte-identical from Pelgrane and the Python peer\n", ours.size(),
+                    static_cast<double>(bytes) / 1e6);
+    }
+    // The files are gone from this process; its memory goes back too, so
+    // that the children's peaks are their own (see RunProcess).
+    malloc_trim(0);
+
+    std::vector<double> pelgraneMiB, peerMiB;
+    bool failed = false;
+    auto timed = [&](const std::vector<std::string>& args, const std::vector<std::string>& env,
+                     std::vector<double>* peak) {
+        return [&, args, env, peak] {
+            const bench::ProcessRun r = bench::RunProcess(args, env);
+            failed = failed || !r.ok;
+            if (peak) peak->push_back(r.peakMiB);
+            return r.seconds;
+        };
+    };
+    const auto seconds = bench::Interleave(pairs, {timed(runPelgrane, pelgraneEnv, &pelgraneMiB),
+                                                   timed(runFloor, {}, nullptr), timed(runPeer, {}, &peerMiB)});
+    if (failed) {
+        std::fprintf(stderr, "export_bench: a program failed during the repetitions\n");
+        return 1;
+    }
+    const bench::Summary vsFloor = bench::Summarise(bench::Ratios(seconds[0], seconds[1]));
+    const bench::Summary vsPeer = bench::Summarise(bench::Ratios(seconds[0], seconds[2]));
+    std::printf("%d repetitions, median (range):\n", pairs);
+    std::printf("  Pelgrane           %s s\n", bench::Shown(bench::Summarise(seconds[0]), "%.3f").c_str());
+    std::printf("  C floor            %s s\n", bench::Shown(bench::Summarise(seconds[1]), "%.3f").c_str());
+    std::printf("  Python peer        %s s\n", bench::Shown(bench::Summarise(seconds[2]), "%.3f").c_str());
+    std::printf("  Pelgrane / floor   %s (target at most 1.30)\n", bench::Shown(vsFloor).c_str());
+    std::printf("  Pelgrane / peer    %s (target at most 0.60)\n", bench::Shown(vsPeer).c_str());
+    std::printf("  Pelgrane peak RSS  %s MiB (target under 64)\n",
+                bench::Shown(bench::Summarise(pelgraneMiB), "%.1f").c_str());
+    std::printf("  peer peak RSS      %s MiB\n", bench::Shown(bench::Summarise(peerMiB), "%.1f").c_str());
     return 0;
 }

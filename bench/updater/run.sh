@@ -1,15 +1,6 @@
 #!/usr/bin/env bash
-# Runs the export benchmark on the large product database (5 projects of
-# 20,000 dishes with 3 units unless told otherwise).
-#   bench/updater/run.sh [BUILD_DIR] [--projects N] [--dishes N] [--units N]
+# Runs the whole-program export benchmark on the large product database.
+#   bench/updater/run.sh [BUILD_DIR] [--pairs N] [--projects N] [--dishes N] [--units N]
 set -euo pipefail
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-build=${1:-$root/build/release}
-[ $# -gt 0 ] && shift
-bench="$build/bench/updater/export_bench"
-if [ ! -x "$bench" ]; then
-  echo "run.sh: $bench is not built (cmake --build $build --target export_bench)" >&2
-  exit 1
-fi
-folder=$("$root/bench/large-db.sh" "$build" --projects 5 "$@")
-MENVARO_BENCH_DB="$folder" exec "$bench" --benchmark_min_time=1
+. "$(dirname "$0")/../large-run.sh" updater/export_bench "$@"
+MENVARO_BENCH_DB="$folder" exec "$bench" "$pairs"

@@ -96,6 +96,7 @@ public:
     }
     // 0: not in GBK; otherwise the byte count in the high byte.
     std::uint32_t operator[](char32_t cp) const { return entries_[cp]; }
+    const std::uint32_t* data() const { return entries_.data(); }
 
 private:
     GbkTable() : entries_(0x10000, 0) {
@@ -123,6 +124,8 @@ private:
 }  // namespace
 
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t& cp) { return DecodeStrict(s, i, cp); }
+
+const std::uint32_t* GbkBytesOfBmp() { return GbkTable::Get().data(); }
 
 bool IsValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,12 @@ namespace menvaro {
 std::string Utf8ToGbk(std::string_view utf8);
 // The same, appending to `out`.
 void AppendUtf8AsGbk(std::string& out, std::string_view utf8);
+
+// The GBK bytes of every character below U+10000, as AppendUtf8AsGbk writes
+// them, for writers that convert as they go: 0 where GBK cannot hold the
+// character, else the byte count in the top byte and the bytes below it
+// (the first one above the second).
+const std::uint32_t* GbkBytesOfBmp();
 
 // GBK -> UTF-8. A byte sequence that is not GBK raises EConvertError.
 std::string GbkToUtf8(std::string_view gbk);

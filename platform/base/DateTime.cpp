@@ -1,8 +1,11 @@
 #include "base/DateTime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string>
+#include <vector>
 #include <sys/time.h>
 
 #include "base/Exceptions.h"
@@ -60,10 +63,23 @@ const char* const kLongMonths[] = {"January", "February", "March",     "April", 
 const char* const kShortDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kLongDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-std::string Pad(int v, int width) {
+// Appends `v` with at least `width` digits (zeros in front), as "%0*d" does,
+// without the format machinery: a data set formats a date of every row.
+void AppendPadded(std::string& out, int v, int width) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*d", width, v);
-    return buf;
+    if (v < 0) {
+        std::snprintf(buf, sizeof buf, "%0*d", width, v);
+        out += buf;
+        return;
+    }
+    char* end = buf + sizeof buf;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    while (end - p < width && p > buf) *--p = '0';
+    out.append(p, end);
 }
 
 bool StartsNoCase(std::string_view s, std::size_t i, std::string_view w) {
@@ -169,7 +185,9 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
     // Whether an am/pm token follows, which turns hours into a 12-hour clock.
     bool twelve = false;
     for (std::size_t k = 0; k < f.size(); ++k)
-        if (StartsNoCase(f, k, "am/pm") || StartsNoCase(f, k, "a/p") || StartsNoCase(f, k, "ampm")) twelve = true;
+        if ((f[k] == 'a' || f[k] == 'A') &&
+            (StartsNoCase(f, k, "am/pm") || StartsNoCase(f, k, "a/p") || StartsNoCase(f, k, "ampm")))
+            twelve = true;
     const int h12 = h % 12 == 0 ? 12 : h % 12;
     bool lastWasHour = false;
 
@@ -189,17 +207,17 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             i = stop == f.size() ? stop : stop + 1;
             continue;
         }
-        if (StartsNoCase(f, i, "am/pm")) {
+        if (lc == 'a' && StartsNoCase(f, i, "am/pm")) {
             out += h < 12 ? (c == 'A' ? "AM" : "am") : (c == 'A' ? "PM" : "pm");
             i += 5;
             continue;
         }
-        if (StartsNoCase(f, i, "a/p")) {
+        if (lc == 'a' && StartsNoCase(f, i, "a/p")) {
             out += h < 12 ? (c == 'A' ? "A" : "a") : (c == 'A' ? "P" : "p");
             i += 3;
             continue;
         }
-        if (StartsNoCase(f, i, "ampm")) {
+        if (lc == 'a' && StartsNoCase(f, i, "ampm")) {
             out += h < 12 ? fs.TimeAMString : fs.TimePMString;
             i += 4;
             continue;
@@ -207,7 +225,7 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
         switch (lc) {
             case 'y': {
                 const std::size_t n = run('y');
-                out += n <= 2 ? Pad(y % 100, 2) : Pad(y, 4);
+                AppendPadded(out, n <= 2 ? y % 100 : y, n <= 2 ? 2 : 4);
                 i += n;
                 lastWasHour = false;
                 break;
@@ -215,11 +233,11 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'm': {
                 const std::size_t n = run('m');
                 if (lastWasHour && n <= 2) {
-                    out += n == 1 ? std::to_string(mi) : Pad(mi, 2);
+                    AppendPadded(out, mi, n == 1 ? 1 : 2);
                 } else if (n == 1) {
-                    out += std::to_string(mo);
+                    AppendPadded(out, mo, 1);
                 } else if (n == 2) {
-                    out += Pad(mo, 2);
+                    AppendPadded(out, mo, 2);
                 } else if (n == 3) {
                     out += kShortMonths[mo - 1];
                 } else {
@@ -232,8 +250,8 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'd': {
                 const std::size_t n = run('d');
                 const int w = DayOfWeek(dt) - 1;
-                if (n == 1) out += std::to_string(d);
-                else if (n == 2) out += Pad(d, 2);
+                if (n == 1) AppendPadded(out, d, 1);
+                else if (n == 2) AppendPadded(out, d, 2);
                 else if (n == 3) out += kShortDays[w];
                 else if (n == 4) out += kLongDays[w];
                 else if (n == 5) FormatInto(out, fs.ShortDateFormat, dt, depth + 1);
@@ -245,28 +263,28 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
             case 'h': {
                 const std::size_t n = run('h');
                 const int hv = twelve ? h12 : h;
-                out += n == 1 ? std::to_string(hv) : Pad(hv, 2);
+                AppendPadded(out, hv, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = true;
                 break;
             }
             case 'n': {
                 const std::size_t n = run('n');
-                out += n == 1 ? std::to_string(mi) : Pad(mi, 2);
+                AppendPadded(out, mi, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = false;
                 break;
             }
             case 's': {
                 const std::size_t n = run('s');
-                out += n == 1 ? std::to_string(s) : Pad(s, 2);
+                AppendPadded(out, s, n == 1 ? 1 : 2);
                 i += n;
                 lastWasHour = false;
                 break;
             }
             case 'z': {
                 const std::size_t n = run('z');
-                out += n == 1 ? std::to_string(ms) : Pad(ms, 3);
+                AppendPadded(out, ms, n == 1 ? 1 : 3);
                 i += n;
                 lastWasHour = false;
                 break;
@@ -304,11 +322,188 @@ void FormatInto(std::string& out, std::string_view f, TDateTime dt, int depth) {
     }
 }
 
+// Formats of numbers only (years, months, days, hours, minutes, seconds,
+// milliseconds, separators, literals, and "c" of such formats), the common
+// ones, compiled once into steps: a data set formats a date of every row.
+// The steps give what FormatInto gives; anything else is left to it.
+enum class Step : unsigned char { Text, Year2, Year4, Month, Minute, Day, Hour, Second, Milli, TimeStart, TimeEnd };
+
+struct CompiledStep {
+    Step step;
+    int width = 1;     // digits at least
+    std::string text;  // of Text
+};
+
+bool Compile(std::string_view f, const TFormatSettings& fs, std::vector<CompiledStep>& steps, int depth) {
+    if (depth > 1) return false;
+    bool lastWasHour = false;
+    std::size_t i = 0;
+    auto text = [&steps](std::string_view t) {
+        if (!steps.empty() && steps.back().step == Step::Text)
+            steps.back().text += t;
+        else
+            steps.push_back({Step::Text, 1, std::string(t)});
+    };
+    while (i < f.size()) {
+        const char c = f[i];
+        const char lc = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        std::size_t n = 0;
+        while (i + n < f.size() && (f[i + n] == lc || f[i + n] == lc - 32)) ++n;
+        auto number = [&](Step step, int width) {
+            steps.push_back({step, width, {}});
+            i += n;
+            lastWasHour = step == Step::Hour;
+        };
+        switch (lc) {
+            case '\'':
+            case '"': {
+                const std::size_t end = f.find(c, i + 1);
+                const std::size_t stop = end == std::string_view::npos ? f.size() : end;
+                text(f.substr(i + 1, stop - i - 1));
+                i = stop == f.size() ? stop : stop + 1;
+                break;
+            }
+            case 'y': number(n <= 2 ? Step::Year2 : Step::Year4, n <= 2 ? 2 : 4); break;
+            case 'm':
+                if (lastWasHour && n <= 2)
+                    number(Step::Minute, n == 1 ? 1 : 2);
+                else if (n <= 2)
+                    number(Step::Month, static_cast<int>(n));
+                else
+                    return false;  // month names
+                break;
+            case 'd':
+                if (n > 2) return false;  // day names, long formats
+                number(Step::Day, static_cast<int>(n));
+                break;
+            case 'h': number(Step::Hour, n == 1 ? 1 : 2); break;
+            case 'n': number(Step::Minute, n == 1 ? 1 : 2); break;
+            case 's': number(Step::Second, n == 1 ? 1 : 2); break;
+            case 'z': number(Step::Milli, n == 1 ? 1 : 3); break;
+            case 'c':
+                if (!Compile(fs.ShortDateFormat, fs, steps, depth + 1)) return false;
+                steps.push_back({Step::TimeStart, 1, {}});
+                text(" ");
+                if (!Compile(fs.LongTimeFormat, fs, steps, depth + 1)) return false;
+                steps.push_back({Step::TimeEnd, 1, {}});
+                ++i;
+                lastWasHour = false;
+                break;
+            case 'a':
+            case 't': return false;  // am/pm, and the time formats by letter
+            case '/':
+                text(std::string_view(&fs.DateSeparator, 1));
+                ++i;
+                break;
+            case ':':
+                text(std::string_view(&fs.TimeSeparator, 1));
+                ++i;
+                break;
+            default:
+                text(std::string_view(&c, 1));
+                ++i;
+                break;
+        }
+    }
+    return true;
+}
+
+// The steps of the format last asked for, while the settings they read stay.
+struct CompiledFormat {
+    std::string format, shortDate, longTime;
+    char dateSeparator = 0, timeSeparator = 0;
+    bool known = false, compiled = false;
+    std::vector<CompiledStep> steps;
+
+    bool Matches(std::string_view f, const TFormatSettings& fs) const {
+        return known && f == format && fs.ShortDateFormat == shortDate && fs.LongTimeFormat == longTime &&
+               fs.DateSeparator == dateSeparator && fs.TimeSeparator == timeSeparator;
+    }
+    void Make(std::string_view f, const TFormatSettings& fs) {
+        format = f;
+        shortDate = fs.ShortDateFormat;
+        longTime = fs.LongTimeFormat;
+        dateSeparator = fs.DateSeparator;
+        timeSeparator = fs.TimeSeparator;
+        steps.clear();
+        compiled = Compile(f, fs, steps, 0);
+        known = true;
+    }
+};
+
+// The digits of `v` (at least `width` of them) at `p`; answers the end.
+char* PutNumber(char* p, int v, int width) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v > 0);
+    for (; width > n; --width) *p++ = '0';
+    while (n > 0) *p++ = digits[--n];
+    return p;
+}
+
+void Run(const std::vector<CompiledStep>& steps, TDateTime dt, std::string& out) {
+    int y, mo, d, h, mi, s, ms;
+    DecodeDate(dt, y, mo, d);
+    DecodeTime(dt, h, mi, s, ms);
+    const bool anyTime = dt != std::trunc(dt);
+    // Into a buffer on the stack, handed over when full and at the end.
+    char buf[128];
+    char* p = buf;
+    auto room = [&](std::size_t n) {
+        if (static_cast<std::size_t>(buf + sizeof buf - p) < n) {
+            out.append(buf, p);
+            p = buf;
+        }
+    };
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const CompiledStep& c = steps[k];
+        int v = 0;
+        switch (c.step) {
+            case Step::Text:
+                if (c.text.size() > sizeof buf) {
+                    out.append(buf, p);
+                    p = buf;
+                    out += c.text;
+                } else {
+                    room(c.text.size());
+                    p = std::copy(c.text.begin(), c.text.end(), p);
+                }
+                continue;
+            case Step::TimeStart:
+                if (!anyTime)
+                    while (steps[k].step != Step::TimeEnd) ++k;
+                continue;
+            case Step::TimeEnd: continue;
+            case Step::Year2: v = y % 100; break;
+            case Step::Year4: v = y; break;
+            case Step::Month: v = mo; break;
+            case Step::Minute: v = mi; break;
+            case Step::Day: v = d; break;
+            case Step::Hour: v = h; break;
+            case Step::Second: v = s; break;
+            case Step::Milli: v = ms; break;
+        }
+        room(16);
+        p = PutNumber(p, v, c.width);  // years of the calendar are never negative
+    }
+    out.append(buf, p);
+}
+
 }  // namespace
 
 std::string FormatDateTime(std::string_view format, TDateTime dt) {
+    const std::string_view f = format.empty() ? std::string_view("c") : format;
+    const TFormatSettings& fs = FormatSettings();
+    thread_local CompiledFormat last;
+    if (!last.Matches(f, fs)) last.Make(f, fs);
     std::string out;
-    FormatInto(out, format.empty() ? std::string_view("c") : format, dt, 0);
+    if (last.compiled)
+        Run(last.steps, dt, out);
+    else
+        FormatInto(out, f, dt, 0);
     return out;
 }
 

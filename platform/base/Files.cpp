@@ -113,10 +113,18 @@ std::int64_t FileSize(const std::string& path) {
 std::string ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+    // Straight into a buffer of the file's size; a file that grows meanwhile
+    // is read on to its end.
+    struct stat st;
     std::string data;
-    char buf[65536];
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        data.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    char more[65536];  // past the size: the end, or what the file grew by
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        const bool full = done == data.size();
+        char* into = full ? more : data.data() + done;
+        const ssize_t n = ::read(fd, into, full ? sizeof more : data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int err = errno;
@@ -124,9 +132,11 @@ std::string ReadFileBytes(const std::string& path) {
             throw EReadError("Cannot read file \"" + path + "\". " + SysErrorMessage(err));
         }
         if (n == 0) break;
-        data.append(buf, static_cast<std::size_t>(n));
+        if (full) data.append(more, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
     }
     ::close(fd);
+    data.resize(done);
     return data;
 }
 
@@ -157,36 +167,62 @@ int DeleteAtomicWriteLeftovers(const std::string& folder) {
     return deleted;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view data) {
+void WriteFileAtomic(const std::string& path, std::string_view data) { TFileReplacement(path, data).Commit(); }
+
+TFileReplacement::TFileReplacement(const std::string& path, std::string_view data) : path_(path) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
-    const std::string dir = ExtractFilePath(path);
-    const std::string temp = dir + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) +
-                             std::string(kTempSuffix);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(errno));
-    auto fail = [&](const char* what, int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        throw EWriteError(std::string(what) + " \"" + path + "\". " + SysErrorMessage(err));
-    };
+    temp_ = ExtractFilePath(path) + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) + std::string(kTempSuffix);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(errno));
     std::size_t done = 0;
     while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail("Cannot write file", errno);
+        if (n < 0) Fail("Cannot write file", errno);
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) fail("Cannot write file", errno);
+    // The disk's part starts now; Commit waits for it. Where the system
+    // cannot start it early, Commit does all.
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
+TFileReplacement::TFileReplacement(TFileReplacement&& o) noexcept
+    : path_(std::move(o.path_)), temp_(std::move(o.temp_)), fd_(o.fd_) {
+    o.fd_ = -1;
+    o.temp_.clear();
+}
+
+TFileReplacement::~TFileReplacement() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void TFileReplacement::Fail(const char* what, int err) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temp_.c_str());
+    temp_.clear();
+    throw EWriteError(std::string(what) + " \"" + path_ + "\". " + SysErrorMessage(err));
+}
+
+void TFileReplacement::Commit() {
+    if (fd_ < 0) throw EWriteError("Cannot write file \"" + path_ + "\". It was written already.");
+    if (::fsync(fd_) != 0) Fail("Cannot write file", errno);
+    const int fd = fd_;
+    fd_ = -1;
     if (::close(fd) != 0) {
         const int err = errno;
-        ::unlink(temp.c_str());
-        throw EWriteError("Cannot write file \"" + path + "\". " + SysErrorMessage(err));
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        throw EWriteError("Cannot write file \"" + path_ + "\". " + SysErrorMessage(err));
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
         const int err = errno;
-        ::unlink(temp.c_str());
-        throw EWriteError("Cannot replace file \"" + path + "\". " + SysErrorMessage(err));
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        throw EWriteError("Cannot replace file \"" + path_ + "\". " + SysErrorMessage(err));
     }
+    temp_.clear();
 }
 
 // ---- mask matching ----

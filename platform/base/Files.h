@@ -56,6 +56,27 @@ void WriteFileAtomic(const std::string& path, std::string_view data);
 // other program writes to at the same time (one held under a lock).
 int DeleteAtomicWriteLeftovers(const std::string& folder);
 
+// WriteFileAtomic in two steps, for a writer of a series of files that can
+// go on with the next while the disk takes this one: the constructor writes
+// the temporary file and starts its way to the disk without waiting; Commit
+// waits for it and renames it over `path`. A file never committed is removed
+// with the object. Raises as WriteFileAtomic does.
+class TFileReplacement {
+public:
+    TFileReplacement(const std::string& path, std::string_view data);
+    TFileReplacement(TFileReplacement&& o) noexcept;
+    TFileReplacement& operator=(TFileReplacement&&) = delete;
+    TFileReplacement(const TFileReplacement&) = delete;
+    ~TFileReplacement();
+    const std::string& Path() const { return path_; }
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(const char* what, int err);
+    std::string path_, temp_;
+    int fd_ = -1;
+};
+
 // File attributes as the folder search reports them.
 enum : int {
     faReadOnly = 0x01,

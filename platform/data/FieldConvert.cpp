@@ -112,6 +112,13 @@ std::string ValueToString(const TCellValue& v, TFieldType type) {
     return {};
 }
 
+void AssignValueString(std::string& out, const TCellValue& v, TFieldType type) {
+    if (v.kind == TValueKind::Text)
+        out.assign(v.s);
+    else
+        out = ValueToString(v, type);
+}
+
 std::int64_t ValueToInteger(const TCellValue& v) {
     switch (v.kind) {
         case TValueKind::Null: return 0;

@@ -30,6 +30,9 @@ std::int64_t CurrencyFromDouble(double v);
 // Reading a value of a field of type `type`. Conversions that cannot be made
 // raise EConvertError.
 std::string ValueToString(const TCellValue& v, TFieldType type);
+// The same text into `out`, whose buffer serves again: a reader of many rows
+// keeps one string a field instead of making one a value.
+void AssignValueString(std::string& out, const TCellValue& v, TFieldType type);
 std::int64_t ValueToInteger(const TCellValue& v);
 double ValueToFloat(const TCellValue& v);
 bool ValueToBoolean(const TCellValue& v);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
 
 #include "base/Files.h"
 #include "base/NumberText.h"
@@ -94,7 +95,7 @@ public:
         std::vector<Reader> readers(static_cast<std::size_t>(columns));
         for (int c = 0; c < columns; ++c) {
             const char* decl = sqlite3_column_decltype(stmt.get(), c);
-            TFieldDef d = FieldDefFromDeclaredType(decl ? decl : "");
+            TFieldDef d = DeclaredType(decl ? decl : "");
             const char* name = sqlite3_column_name(stmt.get(), c);
             d.Name = name ? name : "";
             readers[static_cast<std::size_t>(c)] = ReaderFor(d.DataType);
@@ -122,6 +123,13 @@ public:
 
 private:
     [[noreturn]] void Fail() const { throw EADOError(sqlite3_errmsg(db_)); }
+
+    // A database declares a handful of types; each is read once.
+    TFieldDef DeclaredType(const char* declared) {
+        auto it = declaredTypes_.find(declared);
+        if (it == declaredTypes_.end()) it = declaredTypes_.emplace(declared, FieldDefFromDeclaredType(declared)).first;
+        return it->second;
+    }
 
     void CheckSingleStatement(const char* tail, const char* end) const {
         while (tail && tail < end) {
@@ -250,13 +258,14 @@ private:
                 BadValue(d, row, t, "a money value");
             }
             case Reader::DateTime: {
-                const std::string t = TextOf(s, c);
+                // Read in place: the engine's text is checked, not kept.
+                const std::string_view t = TextView(s, c);
                 TDateTime v;
                 if (storage == SQLITE_TEXT && TryParseIsoDateTime(t, v)) {
                     rows.SetDateTime(row, c, v);
                     return;
                 }
-                BadValue(d, row, t, "a date and time (YYYY-MM-DD HH:MM:SS)");
+                BadValue(d, row, std::string(t), "a date and time (YYYY-MM-DD HH:MM:SS)");
             }
             case Reader::Dynamic:
                 switch (storage) {
@@ -298,6 +307,7 @@ private:
 
     std::string path_;
     sqlite3* db_ = nullptr;
+    std::map<std::string, TFieldDef, std::less<>> declaredTypes_;
 };
 
 }  // namespace

@@ -9,11 +9,15 @@
 // followed by CR LF. Text is UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Exceptions.h"
+#include "base/Files.h"
+#include "base/StringList.h"
 #include "base/Variant.h"
 
 namespace menvaro {
@@ -28,9 +32,10 @@ public:
     DOMDocument();
 
     // Replaces the content with the parsed text and returns true; an empty
-    // text just clears the document. On a parse error the document is left
-    // empty, parseErrorReason() says why, and the result is false. Element
-    // handles taken before stop working (their calls raise).
+    // text just clears the document and gives its memory back. On a parse
+    // error the document is left empty, parseErrorReason() says why, and the
+    // result is false. Element handles taken before stop working (their
+    // calls raise).
     bool loadXML(std::string_view text);
     const std::string& parseErrorReason() const;
 
@@ -45,14 +50,50 @@ public:
 
     std::string xml() const;
 
+    // The bytes of the file a string list holding xml() saves in `encoding`:
+    // every line break (CR LF, CR or LF) as CR LF, the text in the file's
+    // encoding. Made straight from the tree into one buffer.
+    std::string fileText(TEncoding encoding) const;
+    // fileText() saved as `path` by a temporary file and rename.
+    void save(const std::string& path, TEncoding encoding) const;
+    // The same in two steps: the temporary file is written and on its way
+    // to the disk; the caller commits it when it likes (Files.h).
+    TFileReplacement startSave(const std::string& path, TEncoding encoding) const;
+
     bool operator==(const DOMDocument& o) const { return impl_ == o.impl_; }
 
     struct Impl;
 
+    // Shared ownership of a tree, counted without atomic operations (an
+    // exporter copies handles millions of times): a document and its
+    // handles belong to one thread.
+    class Ref {
+    public:
+        Ref() = default;
+        explicit Ref(Impl* adopted) : p_(adopted) {}
+        Ref(const Ref& o) : p_(o.p_) { Acquire(p_); }
+        Ref(Ref&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+        Ref& operator=(Ref o) noexcept {
+            std::swap(p_, o.p_);
+            return *this;
+        }
+        ~Ref() { Release(p_); }
+        Impl* get() const { return p_; }
+        Impl* operator->() const { return p_; }
+        Impl& operator*() const { return *p_; }
+        explicit operator bool() const { return p_ != nullptr; }
+        bool operator==(const Ref& o) const { return p_ == o.p_; }
+
+    private:
+        static void Acquire(Impl* p);
+        static void Release(Impl* p);
+        Impl* p_ = nullptr;
+    };
+
 private:
     friend class DOMElement;
-    explicit DOMDocument(std::shared_ptr<Impl> impl) : impl_(std::move(impl)) {}
-    std::shared_ptr<Impl> impl_;
+    explicit DOMDocument(Ref impl) : impl_(std::move(impl)) {}
+    Ref impl_;
 };
 
 class DOMElement {
@@ -89,12 +130,12 @@ public:
 
 private:
     friend class DOMDocument;
-    DOMElement(std::shared_ptr<DOMDocument::Impl> impl, void* node, unsigned generation)
+    DOMElement(DOMDocument::Ref impl, std::uint32_t node, unsigned generation)
         : impl_(std::move(impl)), node_(node), generation_(generation) {}
     void Check() const;
 
-    std::shared_ptr<DOMDocument::Impl> impl_;
-    void* node_ = nullptr;  // the backing library's node
+    DOMDocument::Ref impl_;
+    std::uint32_t node_ = 0;  // index of the node in the document's store
     unsigned generation_ = 0;
 };
 

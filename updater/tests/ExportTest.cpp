@@ -235,6 +235,9 @@ TEST(Export, AFailingExporterStopsTheSeriesAndKeepsWhatWasWritten) {
     std::vector<std::string> names;
     for (const auto& [name, text] : files) names.push_back(name);
     EXPECT_EQ(names, (std::vector<std::string>{"area.xml", "piddata.xml", "room.xml"}));
+    // The file saved last before the failure is in place and on the list too.
+    ASSERT_GT(e.dm().WrittenFiles->Count(), 0);
+    EXPECT_EQ((*e.dm().WrittenFiles)[e.dm().WrittenFiles->Count() - 1], "room.xml");
     // Nothing half-written is left behind.
     menvaro::TSearchRec rec;
     EXPECT_NE(menvaro::FindFirst(e.out() + "*.tmp", menvaro::faAnyFile, rec), 0);

@@ -72,6 +72,22 @@ TEST(DateTime, FormatTokens) {
     EXPECT_EQ(FormatDateTime("c", EncodeDate(2026, 3, 7)), "2026-3-7");
 }
 
+TEST(DateTime, FormatsFollowTheSettingsOfTheMoment) {
+    const TDateTime dt = EncodeDate(2026, 3, 7) + EncodeTime(14, 5, 9, 42);
+    TFormatSettings& fs = FormatSettings();
+    const TFormatSettings saved = fs;
+    EXPECT_EQ(DateTimeToStr(dt), "2026-3-7 14:05:09");
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    fs.DateSeparator = '.';
+    fs.LongTimeFormat = "hh 'h' mm";
+    EXPECT_EQ(DateTimeToStr(dt), "07.03.2026 14 h 05");
+    fs.LongTimeFormat = "h:nn am/pm";
+    EXPECT_EQ(DateTimeToStr(dt), "07.03.2026 2:05 pm");
+    EXPECT_EQ(DateTimeToStr(EncodeDate(2026, 3, 7)), "07.03.2026");
+    fs = saved;
+    EXPECT_EQ(DateTimeToStr(dt), "2026-3-7 14:05:09");
+}
+
 TEST(DateTime, DecodeTimeAndDayOfWeek) {
     int h, n, s, ms;
     DecodeTime(EncodeDate(2026, 3, 7) + 0.75, h, n, s, ms);

@@ -1,6 +1,8 @@
 #include "base/Files.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,6 +129,46 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(Search(t.path() + "*", faAnyFile & ~faDirectory), (std::vector<std::string>{"data.xml"}));
     EXPECT_THROW(WriteFileAtomic(t.path() + "nofolder/x", "y"), EFCreateError);
     EXPECT_THROW(ReadFileBytes(t.path() + "missing"), EFOpenError);
+    // Files read to their size, and files whose size says nothing read to their end.
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65536}, std::size_t{65537}}) {
+        WriteFileAtomic(f, std::string(size, 'x'));
+        EXPECT_EQ(ReadFileBytes(f), std::string(size, 'x')) << size;
+    }
+    EXPECT_NE(ReadFileBytes("/proc/self/status").find("Name:"), std::string::npos);
+}
+
+TEST(Files, AReplacementTakesThePlaceOnlyWhenCommitted) {
+    TempDir t;
+    const std::string f = t.path() + "data.xml";
+    WriteFileAtomic(f, "old");
+    {
+        TFileReplacement dropped(f, "never");
+        EXPECT_EQ(ReadFileBytes(f), "old");
+    }
+    // Gone with the object: the old file as it was, and nothing else.
+    EXPECT_EQ(ReadFileBytes(f), "old");
+    EXPECT_EQ(Search(t.path() + "*", faAnyFile & ~faDirectory), (std::vector<std::string>{"data.xml"}));
+
+    TFileReplacement first(f, "new");
+    TFileReplacement moved(std::move(first));
+    EXPECT_EQ(ReadFileBytes(f), "old");
+    moved.Commit();
+    EXPECT_EQ(ReadFileBytes(f), "new");
+    EXPECT_THROW(moved.Commit(), EWriteError);  // once
+    EXPECT_EQ(Search(t.path() + "*", faAnyFile & ~faDirectory), (std::vector<std::string>{"data.xml"}));
+
+    // The folder gone before the commit: the error names the file, nothing stays.
+    ForceDirectories(t.path() + "sub");
+    TFileReplacement orphan(t.path() + "sub/x.xml", "x");
+    for (const std::string& name : Search(t.path() + "sub/*", faAnyFile & ~faDirectory))
+        ASSERT_EQ(::rename((t.path() + "sub/" + name).c_str(), (t.path() + "moved.tmp").c_str()), 0);
+    ASSERT_TRUE(RemoveDir(t.path() + "sub"));
+    try {
+        orphan.Commit();
+        ADD_FAILURE() << "the commit should fail";
+    } catch (const EWriteError& e) {
+        EXPECT_NE(std::string(e.what()).find("sub/x.xml"), std::string::npos) << e.what();
+    }
 }
 
 TEST(Files, LeftoversOfInterruptedAtomicWritesAreDeletedAndNothingElse) {

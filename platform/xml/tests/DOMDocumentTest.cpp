@@ -202,3 +202,34 @@ TEST(DOMDocument, AnElementTakenOutByTextStaysUsable) {
     root.appendChild(a);
     EXPECT_EQ(doc.xml(), "<R><B>x</B><A>1<C>3</C></A></R>\r\n");
 }
+
+// The file is what a string list holding the xml text saves: the same bytes
+// made without the text and the list in between.
+TEST(DOMDocument, TheFileTextIsTheStringListsFileOfTheXmlText) {
+    DOMDocument doc;
+    DOMElement root = doc.appendChild(doc.createElement("菜单"));
+    AddChildElement(root, "Lines", "a\r\nb\rc\nd\r\re\n\nf\r");
+    AddChildElement(root, "Marks", "&<>\"' \t");
+    AddChildElement(root, "Outside", "€ 😀 ♥ 鱼香肉丝");
+    DOMElement e = AddChildElement(root, "E", "");
+    e.setAttribute("V", Variant(std::string("x\r\ny\nz\r")));
+    e.setAttribute("名", Variant("值&\"<>"));
+    AddChildElement(e, "Last", "\n");
+    const test::TempDir temp("xmlfile");
+    for (TEncoding encoding : {TEncoding::GBK, TEncoding::UTF8}) {
+        TStringList lines;
+        lines.SetText(doc.xml());
+        lines.SaveToFile(temp.path() + "list.xml", encoding);
+        doc.save(temp.path() + "doc.xml", encoding);
+        EXPECT_EQ(doc.fileText(encoding), ReadFileBytes(temp.path() + "list.xml"));
+        EXPECT_EQ(ReadFileBytes(temp.path() + "doc.xml"), ReadFileBytes(temp.path() + "list.xml"));
+    }
+    // Parsed documents too: declarations, comments and text between elements.
+    ASSERT_TRUE(doc.loadXML("<?xml version=\"1.0\"?><!--a\nb--><r>x<b>y</b>z\r\n<![CDATA[c\rd]]></r>"));
+    TStringList lines;
+    lines.SetText(doc.xml());
+    lines.SaveToFile(temp.path() + "list.xml", TEncoding::GBK);
+    EXPECT_EQ(doc.fileText(TEncoding::GBK), ReadFileBytes(temp.path() + "list.xml"));
+    ASSERT_TRUE(doc.loadXML(""));
+    EXPECT_EQ(doc.fileText(TEncoding::GBK), "");
+}
