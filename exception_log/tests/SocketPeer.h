@@ -13,9 +13,9 @@ namespace menvaro::test {
 
 class TSocketPeer {
 public:
-    // `kind` "tcp" or "dns"; `spec` the JSON of the script or the stub's
+    // `kind` "tcp" or "dns"; `setup` the JSON of the script or the stub's
     // behaviours. Waits until the peer listens.
-    TSocketPeer(const std::string& kind, const std::string& spec);
+    TSocketPeer(const std::string& kind, const std::string& setup);
     // Ends the peer if it still runs.
     ~TSocketPeer();
     TSocketPeer(const TSocketPeer&) = delete;

@@ -13,8 +13,8 @@ socket_peers.py tcp SCRIPT LOG
     After the script it reads until the client closes. Everything received
     goes to LOG as it comes.
 
-socket_peers.py dns SPEC LOG
-    A DNS stub answering on port P of each address SPEC names (a JSON object
+socket_peers.py dns SETUP LOG
+    A DNS stub answering on port P of each address SETUP names (a JSON object
     of address -> behaviour). A behaviour is {"silent": true} or a list of
     replies sent to each query, in order; a reply is an object of:
       "answer", "additional": records ["MX", PREF, HOST] | ["CNAME", TARGET]
@@ -116,36 +116,36 @@ def record(entry, qname):
     return RR(owner, QTYPE.A, rdata=A(entry[1]), ttl=60)
 
 
-def reply_bytes(query, data, spec):
+def reply_bytes(query, data, setup):
     qid = query.header.id
-    if "records" in spec:
+    if "records" in setup:
         question_end = 12
         while data[question_end]:
             question_end += 1 + data[question_end]
         question_end += 5
-        header = struct.pack(">HHHHHH", qid, 0x8180, 1, spec.get("count", 1), 0, 0)
-        packet = header + data[12:question_end] + bytes.fromhex(spec["records"])
+        header = struct.pack(">HHHHHH", qid, 0x8180, 1, setup.get("count", 1), 0, 0)
+        packet = header + data[12:question_end] + bytes.fromhex(setup["records"])
     else:
         reply = query.reply()
         qname = str(query.q.qname)
-        for entry in spec.get("answer", []):
+        for entry in setup.get("answer", []):
             reply.add_answer(record(entry, qname))
-        for entry in spec.get("additional", []):
+        for entry in setup.get("additional", []):
             reply.add_ar(record(entry, qname))
-        reply.header.rcode = spec.get("rcode", 0)
-        if spec.get("tc"):
+        reply.header.rcode = setup.get("rcode", 0)
+        if setup.get("tc"):
             reply.header.tc = 1
-        if spec.get("qr") is False:
+        if setup.get("qr") is False:
             reply.header.qr = 0
         packet = reply.pack()
-    if spec.get("id") == "other":
+    if setup.get("id") == "other":
         packet = struct.pack(">H", (qid + 1) & 0xFFFF) + packet[2:]
-    if "cut" in spec:
-        packet = packet[: spec["cut"]]
+    if "cut" in setup:
+        packet = packet[: setup["cut"]]
     return packet
 
 
-def dns(spec, log_path):
+def dns(setup, log_path):
     sockets = []
     # One port on every address, so the client's port setting reaches them all.
     for _ in range(50):
@@ -153,7 +153,7 @@ def dns(spec, log_path):
             s.close()
         sockets = []
         try:
-            for address in spec:
+            for address in setup:
                 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
                 s.bind((address, sockets[0].getsockname()[1] if sockets else 0))
                 sockets.append(s)
@@ -173,7 +173,7 @@ def dns(spec, log_path):
                 address = s.getsockname()[0]
                 log.write(address + " " + data.hex(" ").upper() + "\n")
                 log.flush()
-                behaviour = spec[address]
+                behaviour = setup[address]
                 if isinstance(behaviour, dict) and behaviour.get("silent"):
                     continue
                 query = DNSRecord.parse(data)
