@@ -24,6 +24,8 @@ packages=(
   xvfb
   # test peers (XML and e-mail parsers, small servers)
   python3
+  # the DNS stub that the logger's mail-exchanger lookup is tested against
+  python3-dnslib
 )
 
 missing=()

@@ -1,0 +1,66 @@
+#include "SocketPeer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "base/Files.h"
+
+extern char** environ;
+
+namespace menvaro::test {
+
+TSocketPeer::TSocketPeer(const std::string& kind, const std::string& setup) {
+    logPath_ = dir_.Write("peer.log", "");
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    std::string program = PEER_PYTHON, script = PEER_SCRIPT, k = kind, s = setup, log = logPath_;
+    char* argv[] = {program.data(), script.data(), k.data(), s.data(), log.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    const int r = posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (r != 0) {
+        close(out[0]);
+        pid_ = -1;
+        throw std::runtime_error("cannot start " + program + ": " + std::strerror(r));
+    }
+    // The first line is the port; a peer that fails before it closes the pipe.
+    std::string line;
+    char c;
+    ssize_t n;
+    while ((n = read(out[0], &c, 1)) == 1 && c != '\n') line += c;
+    close(out[0]);
+    if (line.empty()) {
+        Wait();
+        throw std::runtime_error("the " + kind + " peer did not start");
+    }
+    port_ = static_cast<std::uint16_t>(std::stoi(line));
+}
+
+TSocketPeer::~TSocketPeer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        Wait();
+    }
+}
+
+int TSocketPeer::Wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string TSocketPeer::Log() const { return ReadFileBytes(logPath_); }
+
+}  // namespace menvaro::test
