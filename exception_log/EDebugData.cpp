@@ -57,6 +57,15 @@ TName CutName(const std::string& cls, const std::string& proc) {
     return {CutUtf8(cls, room - p.size()), std::move(p)};
 }
 
+// A unit name cut in its stem: without its extension it would be shown
+// as a unit of the old form.
+std::string CutUnitName(const std::string& name) {
+    if (name.size() <= kMaxShortString) return name;
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot > kMaxShortString / 2) return CutUtf8(name, kMaxShortString);
+    return CutUtf8(std::string_view(name).substr(0, dot), kMaxShortString - (name.size() - dot)) + name.substr(dot);
+}
+
 // Writes the records of one unit so that the reader, following its rule
 // that a name read in a record names the code from the next step on (the
 // first name of a unit also its own step), sees each row's procedure.
@@ -206,7 +215,7 @@ std::string WriteDebugData(const std::vector<TDebugSymbol>& symbols, const std::
     for (const TDebugUnit& u : units) {
         TUnitWriter writer(version);
         const std::string records = writer.Records(u.Rows, u.Start);
-        out += DebugString(u.Name);
+        out += DebugString(CutUnitName(u.Name));
         PutInt32(out, writer.FirstLine(), "a line number");
         PutInt32(out, u.Start, "a unit offset");
         PutInt32(out, u.Size, "a unit size");
