@@ -3,6 +3,9 @@
 // often the two agree on file and line.
 //
 //   lookup_bench [PROGRAM] [ADDRESSES]
+//
+// LOOKUP_BENCH_SHOW=1 lists each address where the two differ, and makes
+// one pass only.
 #include <sys/wait.h>
 #include <unistd.h>
 

@@ -4,6 +4,7 @@
 #include <elf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -276,7 +277,8 @@ TEST(ModulesList, AFileReplacedSinceItWasLoadedGivesNoNames) {
 TEST(ModulesList, ADamagedContainerIsSetAsideWithAWarning) {
     test::TempDir dir("damaged");
     std::string bytes = ReadFileBytes(DEBUG_LIBRARY);
-    const TElfSection* section = TElfFile(DEBUG_LIBRARY).FindSection(kOstrelSectionName);
+    const TElfFile file(DEBUG_LIBRARY);
+    const TElfSection* section = file.FindSection(kOstrelSectionName);
     ASSERT_NE(section, nullptr);
     for (std::uint64_t i = 20; i < 60 && i < section->Size; ++i) bytes[section->Offset + i] ^= 0x5A;
     const std::string path = dir.Write("libdamaged.so", bytes);
@@ -380,7 +382,7 @@ TEST(ImportThunks, AreFollowedThroughTheirSlot) {
          {std::vector<std::uint8_t>{}, {0xF3, 0x0F, 0x1E, 0xFA}, {0xF3, 0x0F, 0x1E, 0xFA, 0xF2}, {0xF2}}) {
         TThunk t{};
         std::memset(t.code, 0x90, sizeof t.code);
-        std::memcpy(t.code, prefix.data(), prefix.size());
+        std::copy(prefix.begin(), prefix.end(), t.code);
         t.code[prefix.size()] = 0xFF;
         t.code[prefix.size() + 1] = 0x25;
         const std::int32_t rel = static_cast<std::int32_t>(offsetof(TThunk, slot) - (prefix.size() + 6));

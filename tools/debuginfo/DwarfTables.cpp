@@ -201,7 +201,7 @@ private:
                         if (tag == DW_TAG_subprogram) {
                             Dwarf_Addr entry = ranges.front().low;
                             dwarf_lowpc(&die, &entry);
-                            if (InCode(entry)) {
+                            if (InCode(entry) && !qualified_[static_cast<std::size_t>(name)].empty()) {
                                 Dwarf_Addr size = 0;
                                 for (const TRange& r : ranges)
                                     if (entry >= r.low && entry < r.high) size = r.high - entry;
