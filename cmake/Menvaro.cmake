@@ -84,3 +84,6 @@ function(menvaro_class_library name)
   add_library(${name} INTERFACE)
   target_link_libraries(${name} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_archive>")
 endfunction()
+
+# The crash logger's debug information in a program (menvaro_add_debug_info).
+include(${CMAKE_CURRENT_LIST_DIR}/DebugInfo.cmake)

@@ -2,13 +2,11 @@
 #include "ExceptionLog.h"
 
 #include <cxxabi.h>
-#include <link.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -19,7 +17,6 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <typeinfo>
 
 #include "EConsts.h"
 #include "base/Files.h"
@@ -28,6 +25,10 @@
 #include "base/StrUtils.h"
 #include "base/Streams.h"
 #include "base/Strings.h"
+#include "rtl/ExceptionInfo.h"
+#include "rtl/Memory.h"
+#include "rtl/Modules.h"
+#include "rtl/Stack.h"
 #include "ui/Dialogs.h"
 #include "ui/WindowManager.h"
 
@@ -96,48 +97,6 @@ std::uint64_t CurrentThreadId() { return static_cast<std::uint64_t>(::syscall(SY
 
 // ---- modules
 
-namespace {
-
-struct TModuleEntry {
-    std::uintptr_t handle = 0;
-    std::uintptr_t low = 0, high = 0;  // loaded range
-    std::string path;
-};
-
-std::vector<TModuleEntry> LoadedModules() {
-    std::vector<TModuleEntry> modules;
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, std::size_t, void* data) {
-            TModuleEntry m;
-            bool any = false;
-            for (int i = 0; i < info->dlpi_phnum; ++i) {
-                const ElfW(Phdr)& ph = info->dlpi_phdr[i];
-                if (ph.p_type != PT_LOAD) continue;
-                const std::uintptr_t from = info->dlpi_addr + ph.p_vaddr;
-                if (!any || from < m.low) m.low = from;
-                if (!any || from + ph.p_memsz > m.high) m.high = from + ph.p_memsz;
-                any = true;
-            }
-            if (!any) return 0;
-            m.handle = m.low;
-            m.path = info->dlpi_name ? info->dlpi_name : "";
-            // The program itself has no name in the list.
-            if (m.path.empty()) m.path = ProgramPath();
-            static_cast<std::vector<TModuleEntry>*>(data)->push_back(m);
-            return 0;
-        },
-        &modules);
-    return modules;
-}
-
-std::uintptr_t ModuleOfAddress(std::uintptr_t address) {
-    for (const TModuleEntry& m : LoadedModules())
-        if (address >= m.low && address < m.high) return m.handle;
-    return 0;
-}
-
-}  // namespace
-
 std::uintptr_t LoggerModuleHandle() {
     static const std::uintptr_t handle = ModuleOfAddress(reinterpret_cast<std::uintptr_t>(&LoggerModuleHandle));
     return handle;
@@ -146,15 +105,14 @@ std::uintptr_t LoggerModuleHandle() {
 std::uintptr_t ModuleHandleOf(std::string_view fileName) {
     if (fileName.empty()) return 0;
     const bool bare = fileName.find('/') == std::string_view::npos;
-    for (const TModuleEntry& m : LoadedModules())
-        if (m.path == fileName || (bare && ExtractFileName(m.path) == fileName)) return m.handle;
+    for (const TLoadedModule& m : LoadedModules())
+        if (m.Path == fileName || (bare && ExtractFileName(m.Path) == fileName)) return m.Handle;
     return 0;
 }
 
 std::string ModuleFileName(std::uintptr_t module) {
-    for (const TModuleEntry& m : LoadedModules())
-        if (m.handle == module) return m.path;
-    return {};
+    TLoadedModule m;
+    return FindLoadedModule(module, m) ? m.Path : std::string();
 }
 
 std::uint32_t FileSizeOf(const std::string& path) {
@@ -167,15 +125,7 @@ bool UsesRuntimePackages() {
     return ModuleOfAddress(reinterpret_cast<std::uintptr_t>(&TObject::StaticClass)) != LoggerModuleHandle();
 }
 
-std::uintptr_t StackBase() {
-    pthread_attr_t attr;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
-    void* low = nullptr;
-    std::size_t size = 0;
-    const int r = pthread_attr_getstack(&attr, &low, &size);
-    pthread_attr_destroy(&attr);
-    return r == 0 ? reinterpret_cast<std::uintptr_t>(low) + size : 0;
-}
+std::uintptr_t StackBase() { return CurrentThreadStack().High; }
 
 // ---- debugger
 
@@ -318,50 +268,16 @@ bool Republish(TSharedBlock& own, const char* name, const std::string& payload) 
     return own && own.Write(0, payload);
 }
 
-std::string WithoutNamespaces(std::string name) {
-    // The last "::" outside template arguments separates the class's own name.
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i + 1 < name.size(); ++i) {
-        if (name[i] == '<') ++depth;
-        if (name[i] == '>') --depth;
-        if (depth == 0 && name[i] == ':' && name[i + 1] == ':') start = i + 2;
-    }
-    return name.substr(start);
-}
-
-std::string Demangled(const std::type_info* type) {
-    if (!type) return kUnknownExceptionType;
-    int status = 0;
-    char* text = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
-    std::string name = status == 0 && text ? text : type->name();
-    std::free(text);
-    return WithoutNamespaces(name);
-}
-
-// The exception's message: what() of the standard family (whose root is
-// "exception" by name), else the fixed text.
+// The exception's message: what() of the standard family, else the fixed text.
 std::string MessageOf(std::exception_ptr e) {
-    if (!e) return kUnknownErrorMessage;
-    try {
-        std::rethrow_exception(e);
-    } catch (const std::exception& x) {
-        return x.what();
-    } catch (...) {
-        if (!abi::__cxa_current_exception_type()) throw;  // a thread's forced unwind passes
-        return kUnknownErrorMessage;
-    }
+    std::string message;
+    return ExceptionMessage(e, message) ? message : std::string(kUnknownErrorMessage);
 }
 
 }  // namespace
 
 std::string ExceptionClassName(std::exception_ptr exception) {
-    if (!exception) return kUnknownExceptionType;
-    try {
-        std::rethrow_exception(exception);
-    } catch (...) {
-        return Demangled(abi::__cxa_current_exception_type());
-    }
+    return exception ? ExceptionTypeName(exception) : std::string(kUnknownExceptionType);
 }
 
 bool PublishExceptionBlock(std::string_view className, std::string_view message) {
@@ -429,19 +345,7 @@ TWarningState& Warning() {
 }
 
 // The current exception's message when it is of the standard family.
-bool CurrentMessage(std::string& message) {
-    const std::exception_ptr e = std::current_exception();
-    if (!e) return false;
-    try {
-        std::rethrow_exception(e);
-    } catch (const std::exception& x) {
-        message = x.what();
-        return true;
-    } catch (...) {
-        if (!abi::__cxa_current_exception_type()) throw;
-        return false;
-    }
-}
+bool CurrentMessage(std::string& message) { return ExceptionMessage(std::current_exception(), message); }
 
 }  // namespace
 
@@ -498,13 +402,6 @@ void SetSmtpProgressWindowOpen(bool open) { Warning().smtpWindowOpen = open; }
 
 namespace {
 
-// Reads memory of this process without faulting on an unmapped address.
-bool ReadOwnMemory(const void* address, void* buffer, std::size_t size) {
-    iovec local{buffer, size};
-    iovec remote{const_cast<void*>(address), size};
-    return ::process_vm_readv(::getpid(), &local, 1, &remote, 1, 0) == static_cast<ssize_t>(size);
-}
-
 // The trace goes to the logger's authors by the mail client once the mail
 // part is there; until then the user is asked to send it by hand.
 bool SendTraceToAuthors(const std::string& /*body*/, const std::string& /*traceFile*/) { return false; }
@@ -529,7 +426,7 @@ void ReportInternalError(std::string_view section, const void* address) noexcept
         DebuggerOutput(line);
         TraceCall(line);
         std::uint8_t bytes[32];
-        if (address && ReadOwnMemory(address, bytes, sizeof bytes)) {
+        if (address && ReadMemory(address, bytes, sizeof bytes)) {
             std::string dump = "Memory Dump: ";
             for (std::uint8_t b : bytes) dump += "$" + IntToHex(b, 2) + " ";
             TraceCall(dump);

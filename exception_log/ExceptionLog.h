@@ -5,17 +5,21 @@
 // sections of their own.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "EDebugData.h"
 #include "ETypes.h"
 #include "classes/Messages.h"
+#include "rtl/Modules.h"
 
 namespace menvaro {
 
@@ -231,5 +235,179 @@ void RunInReportContext(const std::function<void()>& procedure);
 // The faulting thread, while a report is in progress: runs the call handed
 // over, if any; true when one ran.
 bool RunQueuedCall();
+
+// ===================================================== debug information
+//
+// An address is turned into module, unit, class, procedure and line. Each
+// loaded module has a record with its options and, when it was built with
+// the logger's build step (tools/debuginfo), its debug data from the
+// "OLDATA" section of its file (or an older trailer appended to the file);
+// without debug data its exported functions stand in. Offsets in the debug
+// data count from the module's code start, its handle plus 0x1000.
+
+// 0 not determined (made while the list was refreshed), 1 program,
+// 2 package (none here), 3 other library.
+enum TOstrelModuleKind : std::uint8_t { mkUnknown = 0, mkProgram = 1, mkPackage = 2, mkLibrary = 3 };
+
+// An exported function. A size from the symbol table is exact and the
+// function ends before Address + Size; an estimated one counts that byte in.
+struct TOstrelFunctionInfo {
+    std::string Name;  // demangled, without parameters
+    std::uintptr_t Address = 0;
+    std::uint32_t Size = 0;
+    bool ExactSize = false;
+
+    bool Contains(std::uintptr_t address) const;
+    bool WhollyBelow(std::uintptr_t address) const;
+};
+
+class TOstrelFunctionsList {
+public:
+    int Count() const { return static_cast<int>(functions_.size()); }
+    bool Empty() const { return functions_.empty(); }
+    const TOstrelFunctionInfo& operator[](int i) const { return functions_.at(static_cast<std::size_t>(i)); }
+    void Add(TOstrelFunctionInfo f) { functions_.push_back(std::move(f)); }
+    void Delete(int i) { functions_.erase(functions_.begin() + i); }
+    void Clear() { functions_.clear(); }
+    // By address; one entry per address.
+    void Sort();
+    // The function holding `address`, by bisection of the sorted list; nullptr for none.
+    const TOstrelFunctionInfo* FindExportedFunction(std::uintptr_t address) const;
+
+private:
+    std::vector<TOstrelFunctionInfo> functions_;
+};
+
+// One loaded module. Shared by the list and the call-stack entries that
+// point at it: a module unloaded since is marked so, never freed under them.
+class TOstrelModuleInfo {
+public:
+    TOstrelModuleInfo() = default;
+    TOstrelModuleInfo(const TOstrelModuleInfo&) = delete;
+    TOstrelModuleInfo& operator=(const TOstrelModuleInfo&) = delete;
+
+    std::uintptr_t Handle() const { return Image.Handle; }
+    std::uintptr_t CodeStart() const { return Image.Handle + 0x1000; }
+    bool HasDebugData() const { return !DebugData.empty(); }
+
+    TLoadedModule Image;      // its segments as loaded; Image.Path is its file
+    std::string Description;  // none here: an ELF file has no version block
+    std::string Version;
+    std::uint32_t FileSize = 0;
+    TOstrelFunctionsList Functions;
+    std::uint8_t ModuleKind = mkUnknown;
+    std::uint16_t DebugVersion = 454;
+    double BuildDate = 0;
+    TOwned<TOstrelModuleOptions> Options;
+    std::string DebugData;
+    TUnitIndex UnitIndex;  // the units of DebugData by code range
+    std::atomic<bool> Unloaded{false};
+};
+
+// What an address lookup found.
+enum TOstrelEntryKind : std::uint8_t {
+    ekNoModule = 0,        // no module owns the address
+    ekModule = 1,          // the module, nothing else
+    ekExport = 2,          // the nearest export, a plain name
+    ekDecoratedExport = 3, // the nearest export, split into unit, class and procedure
+    ekLineInfo = 4,        // the module's line tables
+};
+
+struct TOstrelDebugInfo {
+    std::uint8_t EntryKind = ekNoModule;
+    std::shared_ptr<const TOstrelModuleInfo> Module;
+    std::uintptr_t Address = 0;
+    std::string UnitName;
+    std::string ClassName;
+    std::string ProcedureName;
+    std::int32_t Line = 0;  // 0: none
+};
+
+// The records of the loaded modules, in handle order.
+class TOstrelModulesList {
+public:
+    // Lists every loaded module, each with its exports and debug data.
+    TOstrelModulesList();
+    ~TOstrelModulesList();
+    TOstrelModulesList(const TOstrelModulesList&) = delete;
+    TOstrelModulesList& operator=(const TOstrelModulesList&) = delete;
+
+    int Count() const;
+    std::shared_ptr<TOstrelModuleInfo> Get(int i) const;
+    // Drops the record from the list (those who hold it keep it).
+    void Delete(int i);
+    void Clear();
+    std::vector<std::shared_ptr<TOstrelModuleInfo>> Modules() const;
+
+    // Adds a record of the module loaded at `handle`; false when no loaded
+    // module has that handle or a file name.
+    bool AddModule(std::uintptr_t handle);
+    // The record of a handle, added (or completed, when it was made during
+    // a refresh) as needed; nullptr for no loaded module.
+    std::shared_ptr<TOstrelModuleInfo> FindModuleInfo(std::uintptr_t handle);
+    // The record of the module whose segments hold `address`.
+    std::shared_ptr<TOstrelModuleInfo> FindModuleInfoOfAddress(std::uintptr_t address);
+    // Marks and drops the records of modules no longer loaded and adds
+    // records (kind 0, to be completed when asked for) of new ones.
+    void RefreshModulesList();
+
+    TOstrelDebugInfo GetAddressInfo(std::uintptr_t address);
+    // Code start + offset of the symbol `name` of the logger's own module's
+    // symbol block; 0 when it has none of that name.
+    std::uintptr_t FindProcedureAddress(std::string_view name);
+
+private:
+    std::shared_ptr<TOstrelModuleInfo> Find(const TLoadedModule& loaded);
+    void Insert(std::shared_ptr<TOstrelModuleInfo> record);
+
+    mutable std::mutex lock_;  // the list itself; held only for its own bookkeeping
+    std::vector<std::shared_ptr<TOstrelModuleInfo>> modules_;
+    bool refreshing_ = false;
+};
+
+// The process-wide list, made by the logger's start-up; nullptr before.
+TOstrelModulesList* OstrelModulesList();
+void CreateOstrelModulesList();
+void DestroyOstrelModulesList();
+// Through the process-wide list; kind 0 without one.
+TOstrelDebugInfo GetAddressInfo(std::uintptr_t address);
+std::uintptr_t FindProcedureAddress(std::string_view name);
+
+// A record of a loaded module: `complete` adds its kind, exports and debug
+// data, else it stays kind 0 (as the records a refresh makes).
+std::shared_ptr<TOstrelModuleInfo> CreateModuleInfo(const TLoadedModule& loaded, bool complete);
+
+// The module's file has an "OLDATA" section that starts with the magic;
+// the older form: the file's last 4 bytes are the magic.
+bool IsOstrelLogModule(std::uintptr_t module);
+bool IsOstrelLogModule_Old(std::uintptr_t module);
+// Fills version, build date, options and debug data of a record from its
+// file (section first, trailer second); then, for a module other than the
+// logger's, the options its "MODULE" block publishes. False when there is
+// no container, the file is not the image that was loaded (its build id
+// differs), or the container is damaged (the last warning says how); the
+// record then keeps version 454, date 0 and no debug data.
+bool LoadDebugInformation(TOstrelModuleInfo& record);
+// The defined functions of the file's ".dynsym", at their loaded
+// addresses, sorted; false when none was added.
+bool LoadExportedFunctions(const TLoadedModule& module, TOstrelFunctionsList& list);
+// From the ELF header in memory: 1 program, 3 library, 0 unknown.
+std::uint8_t GetModuleKind(std::uintptr_t module);
+// The file description and version of a module file: an ELF file has no
+// version block, so both are empty.
+void GetModuleVersionInfo(const std::string& path, std::string& description, std::string& version);
+
+// Fills unit, class and procedure of an export's name: a C++ name
+// ("ns::T::f") is split at its last "::" (kind 3); the decorated and
+// dotted names of the original's packages as they were; any other plain
+// name is the procedure (kind 2). Names it cannot read leave kind 1.
+void ParseExportName(const std::string& name, TOstrelDebugInfo& info);
+// A function's length estimated from its code: a "push rbp" start ends
+// with "pop rbp" or "leave" before a return, any other at its first return
+// byte; 1 when the scan runs past `codeEnd` (the last byte of its code).
+std::uint32_t GetFunctionSize(std::uintptr_t start, std::uintptr_t codeEnd);
+// The target of an import jump ([endbr64] [bnd] jmp *rel32(%rip), a PLT
+// entry) when its code and slot can be read; else the address itself.
+std::uintptr_t FollowImportThunk(std::uintptr_t address);
 
 }  // namespace menvaro

@@ -16,6 +16,9 @@ packages=(
   libsqlite3-dev sqlite3 freetds-dev libpugixml-dev
   # HID device discovery
   libudev-dev
+  # the crash logger's build step reads a program's DWARF data (elfutils' libdw);
+  # objcopy adds its section and addr2line is the lookup benchmark's peer
+  libdw-dev binutils
   # fonts the windows map their family names to
   fonts-arphic-gbsn00lp fonts-arphic-gkai00mp fonts-wqy-zenhei fonts-dejavu-core
   # a Song face with hand-tuned bitmaps at 11 to 16 pixels, for small dialog text

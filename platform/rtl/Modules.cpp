@@ -1,0 +1,110 @@
+#include "Modules.h"
+
+#include <elf.h>
+#include <link.h>
+
+#include "ElfFile.h"
+#include "Memory.h"
+#include "base/Files.h"
+
+namespace menvaro {
+
+bool TLoadedModule::Contains(std::uintptr_t address) const {
+    for (const TModuleSegment& s : Segments)
+        if (address >= s.Start && address < s.End) return true;
+    return false;
+}
+
+const TModuleSegment* TLoadedModule::CodeSegmentOf(std::uintptr_t address) const {
+    for (const TModuleSegment& s : Segments)
+        if (s.Executable && address >= s.Start && address < s.End) return &s;
+    return nullptr;
+}
+
+namespace {
+
+struct TWalk {
+    std::vector<TLoadedModule> modules;
+    bool first = true;
+};
+
+void AddModule(TWalk& w, const dl_phdr_info* info) {
+    const bool program = w.first;
+    w.first = false;
+    TLoadedModule m;
+    m.Bias = static_cast<std::int64_t>(info->dlpi_addr);
+    bool any = false;
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& ph = info->dlpi_phdr[i];
+        const std::uintptr_t from = info->dlpi_addr + ph.p_vaddr;
+        const std::uintptr_t to = from + ph.p_memsz;
+        if (ph.p_type == PT_NOTE) m.Notes.push_back({from, to, true, false, false});
+        if (ph.p_type != PT_LOAD || ph.p_memsz == 0) continue;
+        m.Segments.push_back({from, to, (ph.p_flags & PF_R) != 0, (ph.p_flags & PF_W) != 0, (ph.p_flags & PF_X) != 0});
+        if (!any || from < m.Handle) m.Handle = from;
+        if (!any || to > m.End) m.End = to;
+        any = true;
+    }
+    if (!any) return;
+    // The program comes first and has no name in the list.
+    m.Path = info->dlpi_name ? info->dlpi_name : "";
+    if (program) {
+        m.Kind = TModuleKind::mkProgram;
+        if (m.Path.empty()) {
+            try {
+                m.Path = ExeName();
+            } catch (...) {
+                // Listed all the same, without a name.
+            }
+        }
+    }
+    w.modules.push_back(std::move(m));
+}
+
+}  // namespace
+
+std::vector<TLoadedModule> LoadedModules() {
+    TWalk walk;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            // Nothing may leave through the loader's frames.
+            try {
+                AddModule(*static_cast<TWalk*>(data), info);
+            } catch (...) {
+            }
+            return 0;
+        },
+        &walk);
+    return walk.modules;
+}
+
+std::uintptr_t ModuleOfAddress(std::uintptr_t address) {
+    for (const TLoadedModule& m : LoadedModules())
+        if (m.Contains(address)) return m.Handle;
+    return 0;
+}
+
+bool FindLoadedModule(std::uintptr_t handle, TLoadedModule& module) {
+    for (TLoadedModule& m : LoadedModules()) {
+        if (m.Handle == handle) {
+            module = std::move(m);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string LoadedBuildId(const TLoadedModule& module) {
+    for (const TModuleSegment& n : module.Notes) {
+        // Note segments are small; a size past this is no note segment.
+        const std::size_t size = n.End - n.Start;
+        if (size == 0 || size > 65536) continue;
+        std::string notes(size, '\0');
+        if (!ReadMemory(n.Start, notes.data(), size)) continue;
+        std::string id = BuildIdOfNotes(notes);
+        if (!id.empty()) return id;
+    }
+    return {};
+}
+
+}  // namespace menvaro
