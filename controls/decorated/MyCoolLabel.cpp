@@ -202,8 +202,18 @@ void TMyCoolLabel::DrawEdgeBorders(TCanvas& c) {
     if (edgeBorders_.Contains(ebBottom)) line(r.Left, r.Bottom - 1, r.Right, r.Bottom - 1);
 }
 
+void TMyCoolLabel::Loaded() {
+    TCustomLabel::Loaded();
+    // Still marked as being read here, yet read to the end.
+    FitBounds();
+}
+
 void TMyCoolLabel::AdjustBounds() {
-    if (ComponentState().Contains(csReading) || !AutoSize() || !Parent()) return;
+    if (!ComponentState().Contains(csReading)) FitBounds();
+}
+
+void TMyCoolLabel::FitBounds() {
+    if (!AutoSize() || !Parent()) return;
     TRect r = ClientRect();
     DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (WordWrap() ? unsigned(DT_WORDBREAK) : 0u));
     if (glyph_->HasImage()) {

@@ -65,16 +65,20 @@ public:
     TPen* BorderPen() const { return borderPen_.get(); }
     void SetBorderPen(const TPen* p);
 
+    void Loaded() override;
+
     // The glyph machine behind Glyph.
     myUtils::TGlyph& GlyphImages() const { return *glyph_; }
 
 protected:
     void Paint() override;
     void DoDrawText(TRect& rect, unsigned flags) override;
-    // Also widened by the glyph and its spacing, and as high as the glyph.
+    // Also widened by the glyph and its spacing, and as high as the glyph;
+    // not while the label is read from a form file.
     void AdjustBounds() override;
 
 private:
+    void FitBounds();
     void DrawEdgeBorders(TCanvas& canvas);
 
     TOwned<myUtils::TGlyph> glyph_;
