@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/Exceptions.h"
+#include "base/ScopeGuard.h"
 #include "classes/ClassBuilder.h"
 #include "decorated/fxCommon.h"
 #include "gfx/ImageList.h"
@@ -98,10 +99,7 @@ void PaintParentBackground(TControl* control, HDC dc, bool useParent, const TCon
     const TPoint from = painted->ClientOrigin(), to = target->ClientOrigin();
     dc->MoveOrigin(to.X - from.X, to.Y - from.Y);
     painting.push_back(painted);
-    struct Pop {
-        std::vector<const TControl*>& list;
-        ~Pop() { list.pop_back(); }
-    } pop{painting};
+    ScopeGuard done([&painting] { painting.pop_back(); });
     target->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     if (auto* win = dynamic_cast<TWinControl*>(target)) win->PaintControls(dc, nullptr);
 }

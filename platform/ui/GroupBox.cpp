@@ -15,9 +15,7 @@ TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TCustomControl(owner) {
 
 void TCustomGroupBox::AdjustClientRect(TRect& rect) {
     TCustomControl::AdjustClientRect(rect);
-    TCanvas& c = *Canvas();
-    c.Font().Assign(*Font());
-    rect.Top += c.TextHeight("0");
+    rect.Top += DesignTextHeight(*Font());
     const int inset = Ctl3D() ? 2 : 1;
     rect = InflateRect(rect, -inset, -inset);
 }

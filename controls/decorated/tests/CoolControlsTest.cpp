@@ -364,6 +364,18 @@ TEST_F(Cool, GroupBoxSeeThroughFollowsTheBoxAsItMoves) {
         return true;
     };
     EXPECT_TRUE(aligned());
+    // Under the caption too, the text drawn over it without a box.
+    box->SetCaption("Caption");
+    TCanvas c;
+    c.Font().Assign(*box->Font());
+    const int w = c.TextWidth("Caption"), h = c.TextHeight("0");
+    Pump();
+    const TPoint at = paper->ScreenToClient(box->ClientOrigin());
+    int through = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 8; x < 8 + w; ++x)
+            through += SurfacePixel(box, x, y) == wall.Pixel((at.X + x) % 10, (at.Y + y) % 10);
+    EXPECT_GT(through, w * h / 2);
     box->SetLeft(26);
     EXPECT_TRUE(aligned());
     box->SetTop(35);
