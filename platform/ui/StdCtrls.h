@@ -286,4 +286,32 @@ public:
     using TCustomEdit::TCustomEdit;
 };
 
+// -------------------------------------------------------------- group box
+
+// A frame with a caption in its top edge that holds other controls; they
+// are laid out inside the frame, below the caption's line.
+class TCustomGroupBox : public TCustomControl {
+    MENVARO_CLASS(TCustomGroupBox, TCustomControl)
+public:
+    explicit TCustomGroupBox(TComponent* owner);
+    void Dispatch(TMessage& m) override;
+
+protected:
+    void AdjustClientRect(TRect& rect) override;
+    // The frame, from half the caption's height (the height of "0") less
+    // one down to the bottom: etched with Ctl3D, else a line in
+    // clWindowFrame. Then a caption that is not empty.
+    void Paint() override;
+    // Draws the caption, whose text takes `r` (8 pixels in from the left,
+    // from the right with right-to-left alignment), with the canvas font:
+    // on a strip of Color over the frame, disabled in clGrayText.
+    virtual void PaintCaption(TCanvas& canvas, TRect r);
+};
+
+class TGroupBox : public TCustomGroupBox {
+    MENVARO_CLASS(TGroupBox, TCustomGroupBox)
+public:
+    using TCustomGroupBox::TCustomGroupBox;
+};
+
 }  // namespace menvaro
