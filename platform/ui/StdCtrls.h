@@ -131,6 +131,31 @@ private:
     std::unique_ptr<TCanvas> canvas_;
 };
 
+// Owner-drawn buttons (BS_OWNERDRAW in the style): the control paints the
+// whole window itself when it receives CN_DRAWITEM with a TDrawItemStruct
+// (lParam), and answers CN_MEASUREITEM with a TMeasureItemStruct.
+enum : std::uint32_t { BS_PUSHBUTTON = 0x00, BS_DEFPUSHBUTTON = 0x01, BS_OWNERDRAW = 0x0B };
+enum : UINT { ODT_BUTTON = 4 };
+enum : UINT { ODA_DRAWENTIRE = 0x1, ODA_SELECT = 0x2, ODA_FOCUS = 0x4 };
+enum : UINT { ODS_SELECTED = 0x1, ODS_DISABLED = 0x4, ODS_FOCUS = 0x10 };
+struct TDrawItemStruct {
+    UINT CtlType = ODT_BUTTON;
+    UINT CtlID = 0;
+    UINT itemID = 0;
+    UINT itemAction = ODA_DRAWENTIRE;
+    UINT itemState = 0;
+    HWND hwndItem = 0;
+    HDC hDC = nullptr;
+    TRect rcItem;
+};
+struct TMeasureItemStruct {
+    UINT CtlType = ODT_BUTTON;
+    UINT CtlID = 0;
+    UINT itemID = 0;
+    UINT itemWidth = 0;
+    UINT itemHeight = 0;
+};
+
 // ------------------------------------------------------------------- edit
 
 // Edit messages and notifications (the numbers the controls' code uses).

@@ -1,40 +1,17 @@
 // Runs the gallery program under the sdl backend with SDL's offscreen
 // driver and its UI script, then looks at the screenshot it wrote.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <vector>
 
 #include "base/Files.h"
+#include "testsupport/PngFile.h"
 #include "testsupport/TempDir.h"
 
 namespace menvaro {
 namespace {
-
-struct Png {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-    // 0x00RRGGBB
-    unsigned At(int x, int y) const {
-        const unsigned char* p = &rgb[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 3];
-        return (unsigned(p[0]) << 16) | (unsigned(p[1]) << 8) | p[2];
-    }
-};
-
-bool ReadPng(const std::string& path, Png& out) {
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-    img.format = PNG_FORMAT_RGB;
-    out.w = int(img.width);
-    out.h = int(img.height);
-    out.rgb.resize(PNG_IMAGE_SIZE(img));
-    bool ok = png_image_finish_read(&img, nullptr, out.rgb.data(), 0, nullptr) != 0;
-    png_image_free(&img);
-    return ok;
-}
 
 TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     std::string shot = "gallery.png";
@@ -46,8 +23,8 @@ TEST(Gallery, ScriptDrivesEveryControlUnderSdlAndTheScreenshotShowsThem) {
     int raw = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     ASSERT_EQ(WEXITSTATUS(raw), 0) << ReadFileBytes(err);
-    Png png;
-    ASSERT_TRUE(ReadPng(shot, png));
+    test::PngImage png;
+    ASSERT_TRUE(test::ReadPngFile(shot, png));
     ASSERT_EQ(png.w, 660);
     ASSERT_EQ(png.h, 440);
     EXPECT_EQ(png.At(420, 5), 0xFFFFFFu);           // the white banner
