@@ -182,6 +182,8 @@ void TfxCustomBitBtn::SetGroupIndex(int v) {
 }
 
 void TfxCustomBitBtn::SetDefault(bool v) {
+    // A default button's face has a dark rim.
+    if (v != default_) Invalidate();
     default_ = v;
     if (!HandleAllocated()) return;
     // Every button of the form works out again which one Enter clicks.
