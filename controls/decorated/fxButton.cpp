@@ -132,7 +132,11 @@ MENVARO_CLASS_INFO(TfxCustomBitBtn) {
     c.Prop("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
     c.Prop("Margin", &B::Margin, &B::SetMargin).Default(-1);
     c.Prop("ModalResult", &B::ModalResult, &B::SetModalResult).Idents(ModalResultIdents()).Default(mrNone);
-    c.Prop("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(1);
+    // A fresh button's 0 counts as one image, as the default 1 does: not
+    // stored, or a form file would never read back as it was written.
+    c.Prop("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(1).Stored([](const B& b) {
+        return b.NumGlyphs() != 0;
+    });
     c.Prop("Offsets", &B::Offsets);
     c.Prop("Options", &B::Options, &B::SetOptions).Default(TfxButtonOptions{});
     c.Prop("ShadeColors", &B::ShadeColors);
