@@ -270,7 +270,9 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     ConstrainedResize(width, height);
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     bool sized = width != width_ || height != height_;
-    InvalidateControl(!style_.Contains(csOpaque));
+    // The old place is erased even under an opaque control: the control may
+    // no longer cover all of it.
+    InvalidateControl(true);
     left_ = left;
     top_ = top;
     width_ = width;

@@ -35,6 +35,25 @@ std::string Hex(const std::string& bytes) {
 
 class Panels : public ControlTest {};
 
+TEST_F(Panels, AnOpaqueLabelThatShrinksLeavesNothingOfItsOldText) {
+    form->SetColor(clWhite);
+    auto* l = Put<TLabel>(20, 10, 10, 10);
+    l->SetTransparent(false);
+    l->SetColor(clYellow);
+    l->Font()->SetColor(clBlack);
+    l->SetCaption("a long caption of many words");
+    const TRect wide = l->BoundsRect();
+    ASSERT_EQ(At(l, 1, 1), Rgb(clYellow));
+    l->SetCaption("a");
+    ASSERT_LT(l->Width(), wide.Width());
+    // Where the wide label stood and the short one does not, the form shows again.
+    int leftovers = 0;
+    for (int x = l->Width(); x < wide.Width(); ++x)
+        for (int y = 0; y < wide.Height(); ++y)
+            if (At(l, x, y) != Rgb(clWhite)) ++leftovers;
+    EXPECT_EQ(leftovers, 0);
+}
+
 TEST_F(Panels, LabelSizesItselfToItsCaption) {
     auto* l = Put<TLabel>(20, 10, 10, 10);
     l->Font()->SetName("黑体");
