@@ -156,6 +156,29 @@ TEST_F(ImgBtn, TheRimFollowsTheImagesOutline) {
     EXPECT_EQ(diagonal(21, 24), (std::vector<TColor>{kInk, d2, d1, d1}));
 }
 
+TEST_F(ImgBtn, RenderImagesBakesTheHighlightedFacesIntoTheImages) {
+    TImgProbe* b = Button(20, 20, Picture(40, 30, {10, 5, 30, 25}));
+    b->RenderImages();
+    const TColor l1 = Rgb(clBtnHighlight), d1 = 0;
+    auto pixel = [](const TfxBitmap* image, int x, int y) {
+        const std::uint8_t* p = image->RowTable()[y] + 3 * x;
+        return RGB(p[2], p[1], p[0]);
+    };
+    // The up image has the rim of an up face, the down image that of a down
+    // face, and the key all round.
+    EXPECT_EQ(pixel(b->Image(), 10, 10), l1);
+    EXPECT_EQ(pixel(b->Image(), 24, 24), d1);
+    EXPECT_EQ(pixel(b->ImageDown(), 10, 10), d1);
+    EXPECT_EQ(pixel(b->ImageDown(), 24, 24), l1);
+    EXPECT_EQ(pixel(b->ImageDown(), 3, 3), kKey);
+    // Drawn as they are now, whatever the style.
+    b->SetShadeStyle(fbsNormal);
+    EXPECT_EQ(At(b, 10, 10), l1);
+    Hold(b, 20, 15);
+    EXPECT_EQ(At(b, 10, 10), d1);
+    Release();
+}
+
 TEST_F(ImgBtn, ALatchedGroupButtonWithoutADownImageIsDithered) {
     TImgProbe* b = Button(20, 20, Picture(40, 30, {10, 5, 30, 25}));
     b->SetDitherColor(clYellow);
