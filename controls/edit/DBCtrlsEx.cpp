@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cctype>
 #include <cmath>
 
+#include "base/Currency.h"
+#include "base/FloatFormat.h"
+#include "base/FormatSettings.h"
 #include "base/NumberText.h"
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
@@ -1158,6 +1162,520 @@ void TCustomDBEditEx::CloseMRUList(TObject*, bool accept) {
 void TCustomDBEditEx::MRUListMouseUp(TObject*, TMouseButton button, TShiftState, int x, int y) {
     if (button != mbLeft || !mruListBox_) return;
     mruList_->CloseUp(PtInRect(mruListBox_->ClientRect(), {x, y}));
+}
+
+
+// =========================================================== number text
+
+namespace {
+
+char DecimalSep() { return FormatSettings().DecimalSeparator; }
+
+// The whole text as a finite number; anything else is EConvertError.
+double NumberOf(const std::string& t) {
+    double x = 0;
+    if (!TryStrToFloat(t, x) || !std::isfinite(x))
+        throw EConvertError("'" + t + "' is not a valid floating point value");
+    return x;
+}
+
+// "5." and ".5" are numbers while they are being typed.
+bool TryNumber(const std::string& t, double& x) {
+    if (TryStrToFloat(t, x)) return std::isfinite(x);
+    const char sep = DecimalSep();
+    std::string fixed = t;
+    if (!fixed.empty() && fixed.back() == sep) fixed += '0';
+    const std::size_t p = fixed.find(sep);
+    if (p != std::string::npos && (p == 0 || !std::isdigit(static_cast<unsigned char>(fixed[p - 1]))))
+        fixed.insert(p, "0");
+    return fixed != t && TryStrToFloat(fixed, x) && std::isfinite(x);
+}
+
+}  // namespace
+
+std::string TrimSpaces(const std::string& s) {
+    const std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(' ') - b + 1);
+}
+
+std::string NormalizeNumberText(const std::string& s) {
+    const TFormatSettings& f = FormatSettings();
+    std::string r = TrimSpaces(s);
+    if (f.DecimalSeparator != f.ThousandSeparator) std::erase(r, f.ThousandSeparator);
+    for (char other : {'.', ','})
+        if (f.DecimalSeparator != other && f.ThousandSeparator != other) std::replace(r.begin(), r.end(), other, f.DecimalSeparator);
+    return r;
+}
+
+bool IsNumberText(const std::string& s, double& x) {
+    const char sep = DecimalSep();
+    for (char ch : s)
+        if (!(ch == '+' || ch == '-' || std::isdigit(static_cast<unsigned char>(ch)) || ch == 'E' || ch == 'e' ||
+              ch == sep))
+            return false;
+    if (s == "+" || s == "-") {
+        x = 0;
+        return true;
+    }
+    // The whole text counts: nothing is cut off before the check.
+    return TryNumber(s, x);
+}
+
+std::string InsertThousandSeparators(const std::string& s, bool group) {
+    std::size_t start = !s.empty() && (s[0] == '+' || s[0] == '-') ? 1 : 0;
+    std::size_t end = start;
+    const char sep = DecimalSep();
+    while (end < s.size() && s[end] != sep && s[end] != 'E' && s[end] != 'e') ++end;
+    std::string r = s.substr(0, start);
+    const std::string digits = s.substr(start, end - start);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (group && i > 0 && (digits.size() - i) % 3 == 0) r += FormatSettings().ThousandSeparator;
+        r += digits[i];
+    }
+    return r + s.substr(end);
+}
+
+std::string CurrencyEditFormat() {
+    return ",#." + std::string(static_cast<std::size_t>(std::max(0, FormatSettings().CurrencyDecimals)), '0');
+}
+
+std::string EditFormatFromDisplayFormat(const std::string& f) {
+    std::string r;
+    bool pending = false;
+    int zeros = 0;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        const char ch = f[i];
+        if (ch == '\'' || ch == '"') {
+            const std::size_t close = f.find(ch, i + 1);
+            if (close == std::string::npos) break;
+            i = close;
+            pending = false;
+            zeros = 0;
+            continue;
+        }
+        if (ch == ';') break;
+        if (ch == 'E' || ch == 'e') {
+            pending = false;
+            zeros = 0;
+            if (i + 1 < f.size() && f[i + 1] == '+') {
+                pending = true;
+                ++i;
+            }
+            continue;
+        }
+        if (ch == '0' && pending) {
+            if (zeros == 4) break;
+            ++zeros;
+            continue;
+        }
+        pending = false;
+        zeros = 0;
+        if (ch == '#' || ch == ',' || ch == '.' || ch == '0') r += ch;
+    }
+    // An exponent's digits widen the decimals by one ("0.00E+00" edits as "0.000").
+    if (zeros > 0) r += '0';
+    return r;
+}
+
+double ClampToRange(double x, double minValue, double maxValue) {
+    if (minValue == maxValue) return x;
+    if (minValue < maxValue) return std::clamp(x, minValue, maxValue);
+    if (maxValue == 0) return std::max(x, minValue);
+    if (minValue == 0) return std::min(x, maxValue);
+    return x;
+}
+
+// =========================================================== number edit
+
+MENVARO_CLASS_INFO(TCustomDBNumberEditEx) {}
+
+TCustomDBNumberEditEx::TCustomDBNumberEditEx(TComponent* owner) : TCustomDBEditEx(owner) {}
+
+void TCustomDBNumberEditEx::AfterConstruction() {
+    TCustomDBEditEx::AfterConstruction();
+    SetControlStyle(ControlStyle() - csSetCaption);
+    SetMaxLength(0);
+    decimalPlaces_ = 2;
+    increment_ = 1.0;
+    RefreshFromField();
+    UpdateButtonStates();
+}
+
+TAlignment TCustomDBNumberEditEx::DefaultAlignment() const {
+    return Field() ? Field()->Alignment() : taRightJustify;
+}
+
+TEditButtonEx* TCustomDBNumberEditEx::CreateEditButton() {
+    return std::make_unique<TDropDownEditButtonEx>(static_cast<TWinControl*>(this)).release();
+}
+
+Variant TCustomDBNumberEditEx::GetValue() const { return value_; }
+
+bool TCustomDBNumberEditEx::Currency() const {
+    if (currencySet_) return currency_;
+    return Field() && Field()->IsNumeric() && Field()->Currency();
+}
+
+void TCustomDBNumberEditEx::SetCurrency(bool v) {
+    if (currencySet_ && v == currency_) return;
+    currency_ = v;
+    currencySet_ = true;
+    Invalidate();
+    RefreshFromField();
+    UpdateButtonStates();
+}
+
+std::string TCustomDBNumberEditEx::DisplayFormat() const {
+    if (displayFormatSet_) return displayFormat_;
+    return Field() ? Field()->DisplayFormat() : std::string();
+}
+
+void TCustomDBNumberEditEx::SetDisplayFormat(const std::string& f) {
+    if (displayFormatSet_ && f == displayFormat_) return;
+    displayFormat_ = f;
+    displayFormatSet_ = true;
+    Invalidate();
+    RefreshFromField();
+    UpdateButtonStates();
+}
+
+void TCustomDBNumberEditEx::SetDecimalPlaces(unsigned v) {
+    if (!menvaro::Change(decimalPlaces_, v)) return;
+    RefreshFromField();
+    UpdateButtonStates();
+    Invalidate();
+}
+
+double TCustomDBNumberEditEx::MaxValue() const {
+    if (maxSet_) return maxValue_;
+    return Field() && Field()->IsNumeric() ? Field()->MaxValue() : 0;
+}
+
+double TCustomDBNumberEditEx::MinValue() const {
+    if (minSet_) return minValue_;
+    return Field() && Field()->IsNumeric() ? Field()->MinValue() : 0;
+}
+
+void TCustomDBNumberEditEx::SetMaxValue(double v) {
+    if (maxSet_ && v == maxValue_) return;
+    maxValue_ = v;
+    if (!ComponentState().Contains(csLoading) && IsDataIndependent()) CommitEdit();
+    maxSet_ = true;
+}
+
+void TCustomDBNumberEditEx::SetMinValue(double v) {
+    if (minSet_ && v == minValue_) return;
+    minValue_ = v;
+    if (!ComponentState().Contains(csLoading) && IsDataIndependent()) CommitEdit();
+    minSet_ = true;
+}
+
+std::string TCustomDBNumberEditEx::FormatDisplayText(double x) const {
+    const std::string f = DisplayFormat();
+    if (!f.empty()) return FormatFloat(f, x);
+    if (Currency()) {
+        // Beyond the currency type's range the plain number shows instead.
+        menvaro::Currency c;
+        if (TryFloatToCurr(x, c)) return CurrToStrF(c, ffCurrency, FormatSettings().CurrencyDecimals);
+    }
+    return FloatToStrF(x, ffGeneral, 15, 0);
+}
+
+std::string TCustomDBNumberEditEx::ValueDisplayText() const {
+    if (value_.IsNull()) return {};
+    return FormatDisplayText(value_.AsDouble());
+}
+
+void TCustomDBNumberEditEx::GuardedSetText(const std::string& s) {
+    if (settingText_) return;
+    settingText_ = true;
+    ScopeGuard done([this] { settingText_ = false; });
+    SetTextDirectly(s);
+}
+
+void TCustomDBNumberEditEx::InternalSetValue(const Variant& v) {
+    if (v.IsEmpty()) throw EVariantInvalidOpError("Invalid variant operation");
+    if (v.IsNull()) {
+        GuardedSetText(std::string());
+        value_ = Null;
+        return;
+    }
+    value_ = Variant(v.VarType() == TVarType::varString ? NumberOf(NormalizeNumberText(v.AsString())) : v.AsDouble());
+    DataLink().Modified();
+    if (InEditMode() && DataLink().CanModify())
+        ReformatTypedText(FormatFloat(editFormat_, value_.AsDouble()));
+    else
+        GuardedSetText(ValueDisplayText());
+}
+
+void TCustomDBNumberEditEx::InternalSetText(const std::string& s) {
+    if (s.empty())
+        InternalSetValue(Null);
+    else
+        InternalSetValue(Variant(NumberOf(NormalizeNumberText(s))));
+}
+
+void TCustomDBNumberEditEx::WriteToLink() { DataLink().SetValue(Value()); }
+
+void TCustomDBNumberEditEx::ParseEditText() {
+    const std::string t = NormalizeNumberText(EditText());
+    if (t.empty()) {
+        value_ = Null;
+        GuardedSetText(std::string());
+    } else if (t == "+" || t == "-") {
+        value_ = Variant(0);
+    } else {
+        value_ = Variant(ClampToRange(NumberOf(t)));
+    }
+}
+
+bool TCustomDBNumberEditEx::AcceptsChar(char ch) {
+    std::string c = EditText();
+    const int start = SelStart(), length = SelLength();
+    c.replace(static_cast<std::size_t>(start), static_cast<std::size_t>(length), 1, ch);
+    c = NormalizeNumberText(c);
+    const char sep = DecimalSep();
+    const std::size_t p = c.find(sep);
+    if (p != std::string::npos) {
+        const std::size_t e = UpperCase(c).find('E');
+        const std::size_t decimals = e != std::string::npos && e > p ? e - p - 1 : c.size() - p - 1;
+        if (decimals > decimalPlaces_) return false;
+    }
+    if (c.empty()) return true;
+    double x = 0;
+    if (!IsNumberText(c, x)) return false;
+    return !(x < 0 && minValue_ >= 0 && maxValue_ > 0);
+}
+
+void TCustomDBNumberEditEx::ReformatTypedText(std::string s) {
+    const int length = static_cast<int>(s.size());
+    const int start = HandleAllocated() ? SelStart() : 0;
+    if (!s.empty() && s != "-") s = NormalizeNumberText(s);
+    s = InsertThousandSeparators(s, editFormat_.find(',') != std::string::npos);
+    if (s == Text()) return;
+    GuardedSetText(s);
+    if (HandleAllocated() && Focused() && !ComponentState().Contains(csDesigning))
+        SetSelStart(std::max(0, start + static_cast<int>(s.size()) - length));
+}
+
+void TCustomDBNumberEditEx::Change() {
+    if (!settingText_) {
+        ReformatTypedText(Text());
+        ParseEditText();
+    }
+    TCustomDBEditEx::Change();
+}
+
+void TCustomDBNumberEditEx::RefreshFromField() {
+    const std::string f = DisplayFormat();
+    editFormat_ = !f.empty() || !Currency() ? EditFormatFromDisplayFormat(f) : CurrencyEditFormat();
+    if (TField* field = Field()) {
+        if (!AlignmentStored() && field->Alignment() != Alignment()) RecreateWnd();
+        InternalSetValue(field->Value());
+    } else if (IsDataIndependent()) {
+        InternalSetValue(DataLink().DataIndependentValue());
+    } else {
+        InternalSetValue(Null);
+    }
+    UpdateReadOnly();
+    SetModified(false);
+}
+
+void TCustomDBNumberEditEx::StepValue(bool up) {
+    if (increment_ == 0 || !EditCanModify()) return;
+    double next = increment_;
+    if (!value_.IsNull()) next = value_.AsDouble() + (up ? increment_ : -increment_);
+    InternalSetValue(Variant(ClampToRange(next)));
+    if (InEditMode()) SelectAll();
+}
+
+void TCustomDBNumberEditEx::EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled) {
+    topButton_ = topButton;
+    TCustomDBEditEx::EditButtonDown(sender, topButton, autoRepeat, handled);
+}
+
+void TCustomDBNumberEditEx::DropDown() {
+    if (EditButton()->Style() == ebsUpDownEx) {
+        // The upper half steps up, the lower half down.
+        if (!ReadOnly()) StepValue(topButton_);
+        return;
+    }
+    TCustomDBEditEx::DropDown();
+}
+
+void TCustomDBNumberEditEx::KeyDown(std::uint16_t& key, TShiftState shift) {
+    TCustomDBEditEx::KeyDown(key, shift);
+    if ((key == VK_UP || key == VK_DOWN) && !ReadOnly()) {
+        StepValue(key == VK_UP);
+        key = 0;
+    }
+}
+
+void TCustomDBNumberEditEx::KeyPress(char& key) {
+    if (calculatorOpen_ && (key == 13 || key == 27)) {
+        CloseUp(key == 13);
+        key = 0;
+        return;
+    }
+    TCustomDBEditEx::KeyPress(key);
+    if (key == ',' || key == '.') key = DecimalSep();
+    if (static_cast<unsigned char>(key) >= 32 && !AcceptsChar(key)) key = 0;
+    if (key == 27) {
+        Reset();
+        key = 0;
+    }
+}
+
+bool TCustomDBNumberEditEx::Wheel(TShiftState shift, bool up) {
+    if (shift.Contains(ssShift) || shift.Contains(ssCtrl) || shift.Contains(ssAlt) || ReadOnly() ||
+        !DataLink().Edit())
+        return false;
+    StepValue(up);
+    return true;
+}
+
+bool TCustomDBNumberEditEx::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+    return TCustomDBEditEx::DoMouseWheelDown(shift, mousePos) || Wheel(shift, false);
+}
+
+bool TCustomDBNumberEditEx::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
+    return TCustomDBEditEx::DoMouseWheelUp(shift, mousePos) || Wheel(shift, true);
+}
+
+void TCustomDBNumberEditEx::CreateParams(TCreateParams& p) {
+    TCustomDBEditEx::CreateParams(p);
+    // The inner window aligns the number itself.
+    if (Alignment() == taRightJustify) p.Style |= ES_RIGHT;
+    if (Alignment() == taCenter) p.Style |= ES_CENTER;
+}
+
+TPopupCalculatorEx* TCustomDBNumberEditEx::PopupCalculator() {
+    if (!calculator_) {
+        calculator_ = Create<TPopupCalculatorEx>(this);
+        calculator_->SetVisible(false);
+        calculator_->SetParent(this);
+    }
+    return calculator_;
+}
+
+void TCustomDBNumberEditEx::ShowPopup() {
+    TCustomDBEditEx::ShowPopup();
+    if (calculatorOpen_) return;
+    TPopupCalculatorEx* calc = PopupCalculator();
+    IDropDownValueEditor* editor = Supports<IDropDownValueEditor>(calc);
+    editor->SetValue(value_.IsNull() ? Variant(0) : value_);
+    editor->SetFlat(Flat());
+    const TPoint at = PlacePopupUnder(this, calc, taLeftJustify);
+    calc->SetBounds(at.X, at.Y, calc->Width(), calc->Height());
+    calc->SetVisible(true);
+    calculatorOpen_ = true;
+    droppedDown_ = true;
+    if (HandleAllocated()) HideCaret(WindowHandle());
+    SetSelLength(0);
+}
+
+void TCustomDBNumberEditEx::CloseUp(bool accept) {
+    if (!calculatorOpen_) return;
+    if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE);
+    calculator_->SetVisible(false);
+    calculatorOpen_ = false;
+    if (HandleAllocated()) ShowCaret(WindowHandle());
+    if (accept && !ReadOnly() && DataLink().Edit()) {
+        const Variant v = Supports<IDropDownValueEditor>(calculator_)->GetValue();
+        // An error hands back nothing; a value is clamped as typed text is.
+        if (v.IsNumeric()) {
+            InternalSetValue(Variant(ClampToRange(v.AsDouble())));
+            if (InEditMode()) SelectAll();
+        }
+    }
+    droppedDown_ = false;
+    TCustomDBEditEx::CloseUp(accept);
+    if (HandleAllocated())
+        PostMessage(WindowHandle(), MSG_RELEASE_BUTTON, reinterpret_cast<WPARAM>(ButtonControl(0)), 0);
+}
+
+void TCustomDBNumberEditEx::WndProc(TMessage& m) {
+    if (calculatorOpen_ && calculator_ && calculator_->HandleAllocated()) {
+        const bool key = m.Msg == WM_KEYDOWN || m.Msg == WM_CHAR || m.Msg == WM_SYSKEYDOWN;
+        // Backspace, Ctrl+C and Ctrl+V work the calculator, not the hidden text.
+        const bool calcChar = m.Msg == WM_CHAR && (m.WParam == 8 || m.WParam == 3 || m.WParam == 22);
+        const bool back = m.Msg == WM_KEYDOWN && m.WParam == VK_BACK;
+        if (calcChar || back || (key && (m.WParam == 13 || (m.WParam >= 32 && m.WParam <= 126)))) {
+            m.Result = SendMessage(calculator_->WindowHandle(), m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        switch (m.Msg) {
+            case CM_WANTSPECIALKEY:
+                if (m.WParam == VK_RETURN || m.WParam == VK_ESCAPE) {
+                    m.Result = 1;
+                    return;
+                }
+                break;
+            case WM_KILLFOCUS:
+                if (static_cast<HWND>(m.WParam) != calculator_->WindowHandle()) CloseUp(false);
+                break;
+            case CM_MOUSEWHEEL:
+                if (calculator_->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam)) {
+                    m.Result = 1;
+                    return;
+                }
+                break;
+            case CM_CANCELMODE: {
+                TCustomDBEditEx::WndProc(m);
+                auto* sender = reinterpret_cast<TControl*>(m.LParam);
+                const bool inside = sender && (sender == calculator_ || calculator_->ContainsControl(sender) ||
+                                               (sender != this && ContainsControl(sender)));
+                if (!inside) CloseUp(false);
+                return;
+            }
+            default: break;
+        }
+    }
+    TCustomDBEditEx::WndProc(m);
+}
+
+void TCustomDBNumberEditEx::Dispatch(TMessage& m) {
+    if (m.Msg == WM_PASTE) {
+        const std::string kept = EditText();
+        try {
+            TCustomDBEditEx::Dispatch(m);
+            ParseEditText();
+        } catch (const std::exception&) {
+            // A paste that is no number is undone without a word.
+            GuardedSetText(kept);
+            SelectAll();
+            if (CanFocus()) SetFocus();
+        }
+        return;
+    }
+    TCustomDBEditEx::Dispatch(m);
+}
+
+// The published number edit.
+MENVARO_CLASS_INFO(TDBNumberEditEx) {
+    using E = TDBNumberEditEx;
+    c.Prop("Alignment", &E::Alignment, &E::SetAlignment).Stored(&E::AlignmentStored);
+    c.Prop("AlwaysShowBorder", &E::AlwaysShowBorder, &E::SetAlwaysShowBorder).Default(false);
+    c.Prop("currency", &E::Currency, &E::SetCurrency).Stored(&E::CurrencyStored);
+    c.Prop("DataField", &E::DataField, &E::SetDataField);
+    c.Prop("DataSource", &E::DataSource, &E::SetDataSource);
+    c.Prop("DecimalPlaces", &E::DecimalPlaces, &E::SetDecimalPlaces).Default(2);
+    c.Prop("DisplayFormat", &E::DisplayFormat, &E::SetDisplayFormat).Stored(&E::DisplayFormatStored);
+    c.Prop("EditButton", &E::EditButton, &E::SetEditButton);
+    c.Prop("EditButtons", &E::EditButtons, &E::SetEditButtons);
+    c.Prop("Flat", &E::Flat, &E::SetFlat).Default(false);
+    c.Prop("Increment", &E::Increment, &E::SetIncrement).Stored([](const E& e) { return e.Increment() != 1.0; });
+    c.Prop("MaxValue", &E::MaxValue, &E::SetMaxValue).Stored(&E::MaxValueStored);
+    c.Prop("MinValue", &E::MinValue, &E::SetMinValue).Stored(&E::MinValueStored);
+    c.Prop("MRUList", &E::MRUList, &E::SetMRUList);
+    c.Prop("ReadOnly", &E::ReadOnly, &E::SetReadOnly).Default(false);
+    c.Prop("Value", &E::Value, &E::SetValue).Stored([](const E& e) {
+        return e.IsDataIndependent() && !e.Value().IsNull();
+    });
+    c.Event("OnButtonClick", &E::OnButtonClick);
+    c.Event("OnButtonDown", &E::OnButtonDown);
+    c.Event("OnUpdateData", &E::OnUpdateData);
 }
 
 }  // namespace menvaro

@@ -302,4 +302,107 @@ private:
     bool inLayout_ = false;
 };
 
+// ------------------------------------------------------------ number edit
+
+// The number text rules, pure functions of their input and the locale's
+// separators as they are when called.
+std::string TrimSpaces(const std::string& s);
+// Blanks and thousand separators removed, the other locale's separator
+// made the decimal separator.
+std::string NormalizeNumberText(const std::string& s);
+// Digits, signs, "E" and the decimal separator, converting as a whole to a
+// finite number; a lone sign is 0.
+bool IsNumberText(const std::string& s, double& x);
+// Thousand separators in the integer part, when `group`.
+std::string InsertThousandSeparators(const std::string& s, bool group);
+std::string CurrencyEditFormat();
+// The plain format ('#', ',', '.', '0') that typing uses for a display format.
+std::string EditFormatFromDisplayFormat(const std::string& displayFormat);
+// X within [min, max]; one bound alone where the other is 0 and they are
+// the wrong way round; nothing where they are equal.
+double ClampToRange(double x, double minValue, double maxValue);
+
+class TCustomDBNumberEditEx : public TCustomDBEditEx {
+    MENVARO_CLASS(TCustomDBNumberEditEx, TCustomDBEditEx)
+public:
+    explicit TCustomDBNumberEditEx(TComponent* owner);
+    void AfterConstruction() override;
+
+    bool Currency() const;
+    void SetCurrency(bool v);
+    bool CurrencyStored() const { return currencySet_; }
+    unsigned DecimalPlaces() const { return decimalPlaces_; }
+    void SetDecimalPlaces(unsigned v);
+    std::string DisplayFormat() const;
+    void SetDisplayFormat(const std::string& f);
+    bool DisplayFormatStored() const { return displayFormatSet_; }
+    const std::string& EditFormat() const { return editFormat_; }
+    double Increment() const { return increment_; }
+    void SetIncrement(double v) { increment_ = v; }
+    double MaxValue() const;
+    void SetMaxValue(double v);
+    bool MaxValueStored() const { return maxSet_; }
+    double MinValue() const;
+    void SetMinValue(double v);
+    bool MinValueStored() const { return minSet_; }
+    bool CalculatorOpen() const { return calculatorOpen_; }
+
+    double ClampToRange(double x) const { return menvaro::ClampToRange(x, minValue_, maxValue_); }
+    void StepValue(bool up);
+
+    TAlignment DefaultAlignment() const override;
+    TEditButtonEx* CreateEditButton() override;
+    Variant GetValue() const override;
+    bool AcceptsChar(char ch) override;
+    void DropDown() override;
+    void CloseUp(bool accept) override;
+    void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled) override;
+    void RefreshFromField() override;
+    void ShowPopup() override;
+    void InternalSetText(const std::string& s) override;
+    void InternalSetValue(const Variant& v) override;
+    void WriteToLink() override;
+    virtual std::string ValueDisplayText() const;
+    virtual TPopupCalculatorEx* PopupCalculator();
+    virtual void ReformatTypedText(std::string s);
+
+    void WndProc(TMessage& m) override;
+    void Dispatch(TMessage& m) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Change() override;
+    void KeyDown(std::uint16_t& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+
+private:
+    std::string FormatDisplayText(double x) const;
+    void ParseEditText();
+    void GuardedSetText(const std::string& s);
+    bool Wheel(TShiftState shift, bool up);
+
+    bool displayFormatSet_ = false, currencySet_ = false, maxSet_ = false, minSet_ = false;
+    bool calculatorOpen_ = false;
+    bool currency_ = false;
+    unsigned decimalPlaces_ = 2;
+    std::string displayFormat_;
+    TPopupCalculatorEx* calculator_ = nullptr;
+    std::string editFormat_;
+    double increment_ = 1.0;
+    bool settingText_ = false;
+    double minValue_ = 0;
+    double maxValue_ = 0;
+    Variant value_ = Null;
+    bool topButton_ = false;  // the half of the up-down button pressed last
+};
+
+// The number edit of the forms: every property published.
+class TDBNumberEditEx : public TCustomDBNumberEditEx {
+    MENVARO_CLASS(TDBNumberEditEx, TCustomDBNumberEditEx)
+public:
+    using TCustomDBNumberEditEx::TCustomDBNumberEditEx;
+};
+
 }  // namespace menvaro
