@@ -29,6 +29,8 @@ packages=(
   python3
   # the DNS stub that the logger's mail-exchanger lookup is tested against
   python3-dnslib
+  # named time zones (daylight saving, half hours) for the report's dates
+  tzdata
 )
 
 missing=()
