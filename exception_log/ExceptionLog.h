@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -429,6 +430,9 @@ class IOstrelMemory {
 public:
     virtual ~IOstrelMemory() = default;
     virtual bool Read(std::uintptr_t address, void* buffer, std::size_t size) const = 0;
+    // False where no code can be (a return address points into code):
+    // such a stack value is passed over unread.
+    virtual bool IsCode(std::uintptr_t /*address*/) const { return true; }
 };
 
 // This process's memory through the probe: whatever is readable.
@@ -440,14 +444,25 @@ public:
 // The readable segments of the modules loaded when it was made, through
 // the probe: code, import slots and constants. Everything else (stacks, the
 // heap) reads as unreadable, so that a stack value pointing there costs no
-// read at all.
+// read at all. Each block of a segment is read once and kept, as a scan
+// reads the same code again and again: an object serves one scan, in one
+// thread.
 class TModulesMemory final : public IOstrelMemory {
 public:
     TModulesMemory();
     bool Read(std::uintptr_t address, void* buffer, std::size_t size) const override;
+    // In an executable segment.
+    bool IsCode(std::uintptr_t address) const override;
 
 private:
-    std::vector<std::pair<std::uintptr_t, std::uintptr_t>> ranges_;  // [start, end), by start
+    using TRanges = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // [start, end), by start
+    static constexpr std::uintptr_t kBlockSize = std::uintptr_t{16} << 10;
+    struct TBlock {
+        std::uintptr_t start = 0;
+        std::string bytes;  // empty for one that cannot be read
+    };
+    TRanges ranges_, code_;
+    mutable std::map<std::uintptr_t, TBlock> blocks_;
 };
 
 // A copy of a stack from `Start` up, with the addresses it had.
@@ -477,6 +492,8 @@ class TSnapshotMemory final : public IOstrelMemory {
 public:
     TSnapshotMemory(const TStackSnapshot& stack, const IOstrelMemory& other) : stack_(stack), other_(other) {}
     bool Read(std::uintptr_t address, void* buffer, std::size_t size) const override;
+    // A stack holds no code.
+    bool IsCode(std::uintptr_t address) const override;
 
 private:
     const TStackSnapshot& stack_;

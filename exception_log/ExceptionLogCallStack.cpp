@@ -16,23 +16,64 @@ bool TProcessMemory::Read(std::uintptr_t address, void* buffer, std::size_t size
     return ReadMemory(address, buffer, size);
 }
 
-TModulesMemory::TModulesMemory() {
-    for (const TLoadedModule& m : LoadedModules())
-        for (const TModuleSegment& s : m.Segments)
-            if (s.Readable && s.End > s.Start) ranges_.emplace_back(s.Start, s.End);
-    std::sort(ranges_.begin(), ranges_.end());
+namespace {
+
+using TRange = std::pair<std::uintptr_t, std::uintptr_t>;
+
+// The range of `ranges` that holds [address, address + size) whole.
+const TRange* Holding(const std::vector<TRange>& ranges, std::uintptr_t address, std::size_t size) {
+    if (address + size < address) return nullptr;
+    // The last range that starts at or below the address.
+    auto it = std::upper_bound(ranges.begin(), ranges.end(), address,
+                               [](std::uintptr_t a, const TRange& r) { return a < r.first; });
+    if (it == ranges.begin() || address + size > std::prev(it)->second) return nullptr;
+    return &*std::prev(it);
 }
+
+}  // namespace
+
+TModulesMemory::TModulesMemory() {
+    // Held for the loop: the list kept may be replaced meanwhile.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules) {
+        for (const TModuleSegment& s : m.Segments) {
+            if (!s.Readable || s.End <= s.Start) continue;
+            ranges_.emplace_back(s.Start, s.End);
+            if (s.Executable) code_.emplace_back(s.Start, s.End);
+        }
+    }
+    std::sort(ranges_.begin(), ranges_.end());
+    std::sort(code_.begin(), code_.end());
+}
+
+bool TModulesMemory::IsCode(std::uintptr_t address) const { return Holding(code_, address, 1) != nullptr; }
 
 bool TModulesMemory::Read(std::uintptr_t address, void* buffer, std::size_t size) const {
     if (size == 0) return true;
-    if (address + size < address) return false;
-    // The last range that starts at or below the address must hold it all.
-    auto it = std::upper_bound(ranges_.begin(), ranges_.end(), address,
-                               [](std::uintptr_t a, const auto& r) { return a < r.first; });
-    if (it == ranges_.begin()) return false;
-    --it;
-    if (address + size > it->second) return false;
-    return ReadMemory(address, buffer, size);
+    const TRange* range = Holding(ranges_, address, size);
+    if (!range) return false;
+    auto* to = static_cast<std::uint8_t*>(buffer);
+    while (size > 0) {
+        // Blocks of the segment, each read once; keyed by their start, as
+        // two segments may share an aligned block.
+        const std::uintptr_t aligned = address - address % kBlockSize;
+        const std::uintptr_t start = std::max(aligned, range->first);
+        auto [kept, added] = blocks_.try_emplace(start);
+        TBlock& block = kept->second;
+        if (added) {
+            block.start = start;
+            block.bytes.resize(std::min(aligned + kBlockSize, range->second) - block.start);
+            if (!ReadMemory(block.start, block.bytes.data(), block.bytes.size())) block.bytes.clear();
+        }
+        // A block that cannot be read whole leaves each read to itself.
+        if (block.bytes.empty()) return ReadMemory(address, to, size);
+        const std::size_t n = std::min<std::size_t>(size, block.start + block.bytes.size() - address);
+        std::memcpy(to, block.bytes.data() + (address - block.start), n);
+        to += n;
+        address += n;
+        size -= n;
+    }
+    return true;
 }
 
 bool TSnapshotMemory::Read(std::uintptr_t address, void* buffer, std::size_t size) const {
@@ -43,6 +84,10 @@ bool TSnapshotMemory::Read(std::uintptr_t address, void* buffer, std::size_t siz
     if (address < stack_.Start || end > stack_.Top()) return false;
     std::memcpy(buffer, stack_.Bytes.data() + (address - stack_.Start), size);
     return true;
+}
+
+bool TSnapshotMemory::IsCode(std::uintptr_t address) const {
+    return (address < stack_.Start || address >= stack_.Top()) && other_.IsCode(address);
 }
 
 // ---- stack copies
@@ -138,7 +183,7 @@ bool FindCallBefore(const IOstrelMemory& memory, std::uintptr_t v, TCallBefore& 
 void AddCall(const IOstrelMemory& memory, std::uintptr_t v, const TOstrelAddressResolver& resolve,
              TOstrelStackList& list) {
     TCallBefore call;
-    if (!FindCallBefore(memory, v, call)) return;
+    if (!memory.IsCode(v - 1) || !FindCallBefore(memory, v, call)) return;
     if (call.direct) {
         std::uint8_t first[5];
         if (!memory.Read(call.target, first, 1)) return;

@@ -414,7 +414,11 @@ std::shared_ptr<TOstrelModuleInfo> TOstrelModulesList::FindModuleInfo(std::uintp
 }
 
 std::shared_ptr<TOstrelModuleInfo> TOstrelModulesList::FindModuleInfoOfAddress(std::uintptr_t address) {
-    for (const TLoadedModule& m : LoadedModules())
+    // A call stack looks many addresses up: the list of modules is kept
+    // while none is loaded or unloaded.
+    // Held for the loop: the list kept may be replaced meanwhile.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules)
         if (m.Contains(address)) return Find(m);
     return nullptr;
 }

@@ -521,14 +521,14 @@ std::string BuildCpuText(const TOstrelReportContext& context) {
 
 namespace {
 
-std::string Padded(const std::string& s, std::size_t width) {
-    return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
-}
-
-std::string Row(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths) {
-    std::string row = "|";
-    for (std::size_t i = 0; i < cells.size(); ++i) row += Padded(cells[i], widths[i]) + "|";
-    return row;
+// A row: each cell followed by blanks to its column's width.
+void AppendRow(std::string& text, const std::vector<std::string>& cells, const std::vector<std::size_t>& widths) {
+    text += '|';
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        text += cells[i];
+        if (cells[i].size() < widths[i]) text.append(widths[i] - cells[i].size(), ' ');
+        text += '|';
+    }
 }
 
 // A table: its title, the separator, the caption row and the rows.
@@ -539,9 +539,15 @@ std::string Table(const std::string& title, const std::vector<std::string>& capt
     std::size_t total = widths.size() + 1;
     for (std::size_t w : widths) total += w;
     const std::string separator(total, '-');
-    std::string text = BlankControlCharacters(title) + ":\r\n" + separator + "\r\n" + Row(captions, widths) + "\r\n" +
-                       separator;
-    for (const auto& row : rows) text += "\r\n" + Row(row, widths);
+    std::string text;
+    text.reserve((rows.size() + 6) * (total + 2) + title.size());
+    text += BlankControlCharacters(title) + ":\r\n" + separator + "\r\n";
+    AppendRow(text, captions, widths);
+    text += "\r\n" + separator;
+    for (const auto& row : rows) {
+        text += "\r\n";
+        AppendRow(text, row, widths);
+    }
     return text + "\r\n" + separator;
 }
 

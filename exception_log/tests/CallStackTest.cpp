@@ -202,6 +202,32 @@ TEST(StackScan, ACopyIsReadWithoutTheLiveStack) {
     ASSERT_TRUE(memory.Read(kCode, b, 1));
 }
 
+// The modules' memory reads what the process holds, at both ends of every
+// read-only segment, also where two segments share one block of its cache.
+TEST(ModulesMemory, ReadsEverySegmentAsTheProcessHoldsIt) {
+    const TModulesMemory memory;
+    int segments = 0;
+    for (const TLoadedModule& m : LoadedModules()) {
+        for (const TModuleSegment& s : m.Segments) {
+            // Writable data changes under the test (the heap's own state).
+            if (!s.Readable || s.Writable || s.End - s.Start < 16) continue;
+            ++segments;
+            for (const std::uintptr_t at : {s.Start, s.End - 8, s.Start + (s.End - s.Start) / 2}) {
+                std::uint64_t got = 0, real = 0;
+                ASSERT_TRUE(memory.Read(at, &got, 8)) << m.Path << " " << IntToHex(at, 1);
+                std::memcpy(&real, reinterpret_cast<const void*>(at), 8);
+                EXPECT_EQ(got, real) << m.Path << " " << IntToHex(at, 1);
+            }
+            EXPECT_EQ(memory.IsCode(s.Start), s.Executable);
+            std::uint8_t b[16];
+            EXPECT_FALSE(memory.Read(s.End - 8, b, 16)) << "runs past the segment";
+        }
+    }
+    EXPECT_GT(segments, 4);
+    std::uint64_t onStack = 0;
+    EXPECT_FALSE(memory.Read(reinterpret_cast<std::uintptr_t>(&onStack), &onStack, 8));
+}
+
 TEST(StackSnapshot, CopiesTheReadablePagesFromItsStart) {
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     void* area = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
