@@ -229,8 +229,10 @@ void CallExceptionNotify(const TOstrelExceptionRecord& record, bool& handle);
 void CallCustomAction(const TOstrelExceptionRecord& record, TOstrelAction action, bool& execute);
 void CallErrorNotify(const TOstrelExceptionRecord& record, TOstrelAction action, bool& retry);
 
-// The report in progress (none: nullptr); its thread is the faulting one.
-void SetReportInProgress(const TOstrelExceptionRecord* record);
+// The report in progress (none: nullptr). Its queued calls run in the
+// faulting thread, or in `contextThread` when given (a faulting thread
+// that is stopped cannot run them).
+void SetReportInProgress(const TOstrelExceptionRecord* record, std::uint64_t contextThread = 0);
 // Runs `procedure` where the report's user code must run: a caller other
 // than the faulting thread hands it to that thread (one at a time) and
 // waits until it has run; otherwise it runs here. What it raises is
@@ -599,6 +601,10 @@ void AppendCreationStack(TOstrelStackList& stack, std::uint64_t threadId, TOstre
 // reported address was moved back from a return point to its call, entry 0
 // goes when a later entry has its address.
 void RemoveDuplicateTop(TOstrelStackList& stack, bool addressFromReturnPoint);
+// The length of the call instruction that ends at `returnPoint` (5 for a
+// direct call, 6 for one through the global offset table, ...); 0 when the
+// bytes before it are no call.
+std::size_t CallLengthBefore(const IOstrelMemory& memory, std::uintptr_t returnPoint);
 
 // =========================================================== report text
 //
@@ -821,5 +827,91 @@ bool SaveLogFile(TOstrelLogSave& save);
 // holds a report of the same address, module, type and message (items 2.2
 // to 2.5); false without the bit, or when the log cannot be read.
 bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context);
+
+// ============================================================== pipeline
+//
+// A notified exception becomes a stored report: options of the module that
+// raised it, filters, call stack, report text, the user's events, show or
+// write, log, clipboard, mail, terminate. The dialog, the screenshot and the
+// mail are steps of their own (ExceptionLogSteps.cpp) that later parts of
+// the logger fill; until then each records its warning.
+
+// What the notification hands the report: the faulting thread's registers
+// and stack copy as they were at the throw, and what the windows showed
+// before any window of the logger was (taken in the faulting thread).
+struct TOstrelNotifyParams {
+    std::optional<TOstrelRegisters> Registers;
+    TStackSnapshot Stack;  // from the stack pointer of the throw up
+    std::uint64_t ThreadId = 0;
+    std::string ControlClass, ControlText;
+    std::string WindowClass, WindowText;
+    // The faulting thread is stopped (a fatal signal, a freeze): calls the
+    // report would queue to it run in the reporting thread instead.
+    bool CallsRunHere = false;
+};
+
+// The options of the report being made: the raising module's, copied in.
+TOstrelModuleOptions& CurrentOstrelLogOptions();
+// Reports built since start-up.
+int OstrelReportsCount();
+
+// False when a report was made (or a filter stopped it), true when the
+// exception-notify event took the exception. `addressIsReturnPoint`: the
+// address is where the throwing call returns to, and is moved back by the
+// length of that call.
+bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
+                          TOstrelNotifyParams& params);
+
+// The steps later parts fill. Each answers true when it did its work.
+bool ShowExceptionDialog(TOstrelReportContext& context);
+bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot);
+// Takes the screenshot into `file`; false when there is none.
+bool TakeScreenshot(const std::string& file);
+// Where a report's temporary files go: a folder of the process's own,
+// made with mkdtemp (mode 0700) on first use.
+std::string ReportTemporaryFolder();
+
+// ========================================================== notification
+//
+// Every exception that reaches a catch point of the platform (the
+// application's exception handler, the thread wrapper, terminate) comes
+// here, one at a time: a thread that finds another's notification running
+// waits for it; an exception raised inside a notification (in the
+// notifying thread or the report thread) is not reported. In the main
+// thread of a program with windows the report is built by a report thread
+// while the main thread repaints its windows and runs the calls the report
+// queues for it.
+
+// Inside a catch block: reports the current exception from its throw
+// record. False when it was reported (or was nested, or EAbort), true when
+// the caller's own handling should go on (the logger is inactive or the
+// exception-notify event took it).
+bool ExceptionManager(std::exception_ptr exception = std::current_exception());
+// The notification itself.
+bool ExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
+                  TOstrelNotifyParams params);
+// The application's exception handler as the logger replaces it.
+void Hooked_GUIHandleException(TObject* sender, std::exception_ptr error);
+// The thread wrapper's report of an exception that escaped a thread.
+void HookedThreadException();
+
+// Admission for the roads other than the catch points (fatal signals, the
+// freeze watchdog): waits at most `timeoutMs` (-1: no limit) for another
+// notification to end; false when it did not get in. A notification held
+// by `stoppedThread` (stopped inside it) is not waited for.
+bool AdmitNotification(int timeoutMs, std::uint64_t stoppedThread = 0);
+void EndNotification();
+
+// The report thread's id while one runs; 0 otherwise.
+std::uint64_t ReportThreadId();
+// The thread inside a notification; 0 when none.
+std::uint64_t NotifyingThreadId();
+
+// Installs the hooks of raise, thread creation, the thread wrapper's report
+// and the application's exception handler, and makes the modules list;
+// RemoveOstrelLog undoes it all. The automatic start-up calls these.
+void InstallOstrelLog();
+void RemoveOstrelLog();
+bool OstrelLogInstalled();
 
 }  // namespace menvaro

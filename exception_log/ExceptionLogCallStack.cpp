@@ -301,4 +301,10 @@ void RemoveDuplicateTop(TOstrelStackList& stack, bool addressFromReturnPoint) {
     }
 }
 
+std::size_t CallLengthBefore(const IOstrelMemory& memory, std::uintptr_t returnPoint) {
+    TCallBefore call;
+    if (!FindCallBefore(memory, returnPoint, call)) return 0;
+    return static_cast<std::size_t>(returnPoint - call.start);
+}
+
 }  // namespace menvaro
