@@ -645,6 +645,7 @@ struct TReportContext {
     std::condition_variable changed;
     bool inProgress = false;
     TOstrelExceptionRecord record;
+    std::uint64_t contextThread = 0;  // where queued calls run
     // The one slot: the call handed over, whether the faulting thread runs
     // it now, and tickets that tell a waiting caller its call has run.
     const std::function<void()>* queued = nullptr;
@@ -667,12 +668,13 @@ void RunSwallowed(const std::function<void()>& procedure) {
 
 }  // namespace
 
-void SetReportInProgress(const TOstrelExceptionRecord* record) {
+void SetReportInProgress(const TOstrelExceptionRecord* record, std::uint64_t contextThread) {
     TReportContext& c = Context();
     {
         std::lock_guard<std::mutex> guard(c.lock);
         c.inProgress = record != nullptr;
         c.record = record ? *record : TOstrelExceptionRecord{};
+        c.contextThread = contextThread != 0 ? contextThread : c.record.ThreadId;
     }
     c.changed.notify_all();
 }
@@ -681,7 +683,7 @@ void RunInReportContext(const std::function<void()>& procedure) {
     TReportContext& c = Context();
     std::unique_lock<std::mutex> lock(c.lock);
     const std::uint64_t me = CurrentThreadId();
-    if (c.inProgress && c.record.ThreadId != me) {
+    if (c.inProgress && c.contextThread != me) {
         c.changed.wait(lock, [&] { return !c.inProgress || (!c.queued && !c.running); });
         if (c.inProgress) {
             c.queued = &procedure;

@@ -32,6 +32,8 @@ packages=(
   # the mail server, PNG checker and sendmail-compatible client that the
   # logger's report mail and screenshot are tested against
   python3-aiosmtpd pngcheck msmtp
+  # named time zones (daylight saving, half hours) for the report's dates
+  tzdata
 )
 
 missing=()
