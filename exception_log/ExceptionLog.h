@@ -166,6 +166,11 @@ void ReportInternalError(std::string_view section, const void* address = nullptr
 // process then ends at once with exit status 1. The logger's own file
 // descriptors are all opened close-on-exec, so the new program gets none.
 [[noreturn]] void RestartApplication(bool restart);
+// Starts `arguments[0]` with its arguments in a new process group, no
+// signal blocked and this process's environment; a `folder` that is not
+// empty becomes its current folder; `searchPath` looks the program up in
+// PATH. 0 (and the child's id in `pid`) or the error number.
+int SpawnProcess(const std::vector<std::string>& arguments, const std::string& folder, bool searchPath, int& pid);
 
 // ---- host kind
 //
@@ -411,3 +416,7 @@ std::uint32_t GetFunctionSize(std::uintptr_t start, std::uintptr_t codeEnd);
 std::uintptr_t FollowImportThunk(std::uintptr_t address);
 
 }  // namespace menvaro
+
+// The mail: SMTP, the mail client, mailto, attachments, send events and the
+// screenshot.
+#include "ExceptionLogMail.h"
