@@ -11,7 +11,6 @@
 #include "base/Files.h"
 #include "base/NumberText.h"
 #include "base/ScopeGuard.h"
-#include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "dbadmin/DbAdminErrors.h"
 #include "ui/Dialogs.h"
@@ -99,18 +98,6 @@ int DeleteOldBackups(const std::string& Dir, int Days, TDateTime Date) {
     return DeleteFilesBefore(IncludeTrailingPathDelimiter(Dir) + "*.*", kBackupWord, BackupCutoff(Date, Days));
 }
 
-Variant TfrmDataTools::DaysValue() const {
-    // Read as the number edit reads its text: empty is Null, a lone sign 0.
-    const std::string text = Trim(edtSaveBackupDays->Text());
-    if (text.empty()) return Null;
-    if (text == "+" || text == "-") return Variant(0);
-    return Variant(StrToFloat(text));
-}
-
-std::string TfrmDataTools::DaysText() const { return edtSaveBackupDays->Text(); }
-
-void TfrmDataTools::SetDaysValue(const Variant& Value) { edtSaveBackupDays->SetText(VarToStr(Value)); }
-
 void TfrmDataTools::FormCreate(TObject*) {
     pgTooltype->SetActivePageIndex(0);
     dtpBackupDate->SetDateTime(Now());
@@ -133,7 +120,7 @@ void TfrmDataTools::FormCreate(TObject*) {
     edBackupDir->SetText(BackupDir);
     edResumeDir->SetText(BackupDir);
     // As stored: a value outside the edit's range is caught by the backup.
-    SetDaysValue(Variant(ReadSaveBackupDays()));
+    edtSaveBackupDays->SetValue(Variant(ReadSaveBackupDays()));
 }
 
 void TfrmDataTools::CreateDmoObjects() {
@@ -177,12 +164,12 @@ void TfrmDataTools::fxbtnBackupClick(TObject*) {
     // An empty field raises the variant's conversion error here: nothing is
     // done. Days outside the edit's range (a lone sign, a stored value) are
     // refused before anything is backed up, saved or deleted.
-    const double days = std::trunc(DaysValue().AsDouble());
+    const double days = std::trunc(edtSaveBackupDays->Value().AsDouble());
     if (!(days >= kMinDays && days <= kMaxDays)) {
         MessageDlg(kDaysRange, mtError, {mbOK}, 0);
         return;
     }
-    SetDaysValue(Variant(static_cast<int>(days)));
+    edtSaveBackupDays->SetValue(Variant(static_cast<int>(days)));
 
     // The folder's name as typed, for the check and for the file name alike.
     const std::string folder = edBackupDir->Text();
@@ -219,10 +206,10 @@ void TfrmDataTools::fxbtnBackupClick(TObject*) {
         }
     }
     WriteDataBackupDir(BackupDir);
-    WriteSaveBackupDays(static_cast<int>(DaysValue().AsInteger()));
+    WriteSaveBackupDays(static_cast<int>(edtSaveBackupDays->Value().AsInteger()));
     // Old backups go only after a backup that was written: backups failing
     // day after day must not take every backup there is with them.
-    if (backupSucceeded_) DeleteOldBackups(BackupDir, StrToInt(DaysText()), dtpBackupDate->DateTime());
+    if (backupSucceeded_) DeleteOldBackups(BackupDir, StrToInt(edtSaveBackupDays->Text()), dtpBackupDate->DateTime());
 }
 
 bool TfrmDataTools::RunDmoJob(const std::function<void()>& Call, const char* Done, const char* Failed) {

@@ -10,13 +10,13 @@
 #include <string>
 
 #include "base/DateTime.h"
-#include "base/Variant.h"
 #include "dbadmin/ServerObjects.h"
 #include "decorated/MyCoolGroupBox.h"
 #include "decorated/MyCoolLabel.h"
 #include "decorated/UGlassPanel.h"
 #include "decorated/fxLabel.h"
 #include "decorated/fxShapeBtn.h"
+#include "edit/DBCtrlsEx.h"
 #include "ui/Buttons.h"
 #include "ui/DateTimePicker.h"
 #include "ui/ExtCtrls.h"
@@ -25,9 +25,6 @@
 #include "ui/StdCtrls.h"
 
 namespace storvik {
-
-// The edit of the days to keep backups.
-using TSaveBackupDaysEdit = menvaro::TEdit;
 
 class TfrmDataTools : public menvaro::TForm {
     MENVARO_CLASS(TfrmDataTools, menvaro::TForm)
@@ -46,7 +43,7 @@ public:
     menvaro::TMyCoolLabel* MyCoolLabel1 = nullptr;
     menvaro::TDateTimePicker* dtpBackupDate = nullptr;
     menvaro::TMyCoolLabel* MyCoolLabel4 = nullptr;
-    TSaveBackupDaysEdit* edtSaveBackupDays = nullptr;
+    menvaro::TDBNumberEditEx* edtSaveBackupDays = nullptr;
     menvaro::TfxShapeBtn* fxbtnBackup = nullptr;
     menvaro::TfxShapeBtn* fxSbtnClose1 = nullptr;
     menvaro::TTabSheet* TabSheet5 = nullptr;
@@ -85,11 +82,6 @@ private:
     // Runs one call of the server objects under the hourglass and shows its
     // outcome in a message box; true when it succeeded.
     bool RunDmoJob(const std::function<void()>& Call, const char* Done, const char* Failed);
-
-    // The days edit's value (Null when empty), text, and value written.
-    menvaro::Variant DaysValue() const;
-    std::string DaysText() const;
-    void SetDaysValue(const menvaro::Variant& Value);
 
     // Set by DoBackup when the server reported the backup written.
     bool backupSucceeded_ = false;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "base/DateTime.h"
 #include "base/Files.h"
@@ -177,12 +178,21 @@ TEST_F(DataTools, OverwritingWithABackupThatFailsPutsTheOldOneBack) {
 }
 
 TEST_F(DataTools, DaysOutsideOneToTenThousandAreRefusedBeforeAnythingHappens) {
+    // A stored value is written to the edit as it is; a lone sign reads 0.
     Start("velkoranth", "\"SaveBackupDays\"=dword:00000000\r\n");
     PlantBackups();
     SetDate(kMay10);
-    for (const char* text : {"", "-", "+", "0", "0.5", "10001", "20000", "-3"}) {
-        SCOPED_TRACE(text);
-        if (*text) form_->edtSaveBackupDays->SetText(text);
+    const std::function<void()> ways[] = {
+        [] {},  // the stored 0
+        [this] { form_->edtSaveBackupDays->SetValue(Variant(20000)); },
+        [this] { form_->edtSaveBackupDays->SetValue(Variant(-3)); },
+        [this] { form_->edtSaveBackupDays->SetValue(Variant(0.5)); },
+        [this] { form_->edtSaveBackupDays->SetText("-"); },
+        [this] { form_->edtSaveBackupDays->SetText("+"); },
+    };
+    for (const auto& way : ways) {
+        way();
+        SCOPED_TRACE(form_->edtSaveBackupDays->Text());
         Press(&TfrmDataTools::fxbtnBackupClick, {"OK"});
         EXPECT_EQ(texts_, (std::vector<std::string>{"保留备份天数必须在1到10000之间！"}));
         EXPECT_FALSE(Exists("database20240510"));
@@ -191,11 +201,12 @@ TEST_F(DataTools, DaysOutsideOneToTenThousandAreRefusedBeforeAnythingHappens) {
     }
     // An empty field raises the conversion error: nothing is done either.
     form_->edtSaveBackupDays->SetText("");
+    EXPECT_TRUE(form_->edtSaveBackupDays->Value().IsNull());
     EXPECT_THROW(form_->fxbtnBackupClick(nullptr), EVariantTypeCastError);
     EXPECT_FALSE(Exists("database20240510"));
     EXPECT_EQ(Setting("SaveBackupDays"), "0");
-    // A fraction is cut to its whole days.
-    form_->edtSaveBackupDays->SetText("10000.9");
+    // Typed text is clamped by the edit, and a fraction cut to whole days.
+    form_->edtSaveBackupDays->SetText("20000.9");
     Press(&TfrmDataTools::fxbtnBackupClick, {"OK"});
     EXPECT_EQ(texts_, (std::vector<std::string>{"备份数据库成功!"}));
     EXPECT_EQ(form_->edtSaveBackupDays->Text(), "10000");
