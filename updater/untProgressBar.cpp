@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "classes/ClassBuilder.h"
-#include "ui/WindowManager.h"
+#include "ui/JobWindow.h"
 #include "untProgressBarForm.h"
 
 namespace pelgrane {
@@ -13,16 +13,7 @@ using namespace menvaro;
 namespace {
 
 // The single instance, and the windows it disabled.
-TfrmProgressBar* instance = nullptr;
-TTaskWindowList disabledWindows;
-
-// Frees a window still there when the program ends.
-struct Finalization {
-    ~Finalization() {
-        if (instance) instance->Free();
-        instance = nullptr;
-    }
-} finalization;
+TJobWindowSlot<TfrmProgressBar> slot;
 
 }  // namespace
 
@@ -43,20 +34,10 @@ void TfrmProgressBar::FormCreate(TObject*) {
 }
 
 void TfrmProgressBar::FormActivate(TObject*) {
-    // The job runs once, even when a box it shows activates the window again.
-    if (OnRun && !running_) {
-        running_ = true;
-        TNotifyEvent job = OnRun;
-        OnRun = nullptr;
-        try {
-            job(this);
-        } catch (...) {
-            // The window still closes; the caller of RunWithProgress gets the
-            // exception once it is gone.
-            JobError = std::current_exception();
-        }
-        running_ = false;
-    }
+    // The job runs once, even when a box it shows activates the window again;
+    // the window still closes when it raises, and the caller of
+    // RunWithProgress gets the exception once it is gone.
+    RunJobOnce(OnRun, this, JobError);
     PostMessage(Handle(), WM_CLOSE);
 }
 
@@ -66,61 +47,29 @@ void TfrmProgressBar::btnCancelClick(TObject*) { Cancelled = true; }
 
 bool ShowProgress() {
     HideProgress();
-    try {
-        instance = Create<TfrmProgressBar>(Application);
-        Application->ProcessMessages();
-        if (HWND capture = GetCapture()) SendMessage(capture, WM_CANCELMODE);
-        instance->SetCaption("");
-        instance->lblStatus->SetCaption("");
-        instance->Animate->SetActive(true);
-        disabledWindows = DisableTaskWindows(instance->Handle());
-        Application->ProcessMessages();
-        return true;
-    } catch (const std::exception&) {
-        EnableTaskWindows(disabledWindows);
-        disabledWindows.clear();
-        if (instance) instance->Free();
-        instance = nullptr;
-        ShowMessageBox("无法建立进度表.", "", MB_ICONERROR | MB_OK);
-        return false;
-    }
+    return slot.Open("无法建立进度表.", [](TfrmProgressBar& window) {
+        window.SetCaption("");
+        window.lblStatus->SetCaption("");
+        window.Animate->SetActive(true);
+    });
 }
 
 void SetProgressCaption(const std::string& Text) {
-    if (!instance) return;
-    instance->SetCaption(Text);
-    Application->ProcessMessages();
+    if (TfrmProgressBar* window = slot.Window()) {
+        window->SetCaption(Text);
+        Application->ProcessMessages();
+    }
 }
 
 void RunWithProgress(TNotifyEvent Job) {
-    if (!instance) return;
-    instance->OnRun = Job;
-    instance->JobError = nullptr;
-    instance->ShowModal();
-    if (std::exception_ptr error = instance->JobError) {
-        instance->JobError = nullptr;
-        std::rethrow_exception(error);
-    }
+    if (TfrmProgressBar* window = slot.Window()) window->OnRun = Job;
+    slot.Run(&TfrmProgressBar::JobError);
 }
 
 bool HideProgress() {
-    if (!instance) return false;
-    try {
-        EnableTaskWindows(disabledWindows);
-        disabledWindows.clear();
-        ReleaseCapture();
-        instance->Animate->SetActive(false);
-        TfrmProgressBar* window = instance;
-        instance = nullptr;
-        window->Free();
-        Application->ProcessMessages();
-        return true;
-    } catch (const std::exception&) {
-        instance = nullptr;
-        return false;
-    }
+    return slot.Close([](TfrmProgressBar& window) { window.Animate->SetActive(false); });
 }
 
-TfrmProgressBar* ProgressWindow() { return instance; }
+TfrmProgressBar* ProgressWindow() { return slot.Window(); }
 
 }  // namespace pelgrane

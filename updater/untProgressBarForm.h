@@ -34,9 +34,6 @@ public:
     void FormActivate(menvaro::TObject* Sender);
     void FormClose(menvaro::TObject* Sender, menvaro::TCloseAction& Action);
     void btnCancelClick(menvaro::TObject* Sender);
-
-private:
-    bool running_ = false;
 };
 
 // The window while it exists (for tests), or null.
