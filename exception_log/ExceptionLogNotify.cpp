@@ -30,6 +30,10 @@ TApplication::THandleExceptionHook& PreviousApplicationHook() {
     return *hook;
 }
 
+void HookApplication(TApplication& application) {
+    PreviousApplicationHook() = application.SetHandleExceptionHook(&Hooked_GUIHandleException);
+}
+
 bool IsMainThread() { return CurrentThreadId() == static_cast<std::uint64_t>(::getpid()); }
 
 // Admits the calling thread: false when it is inside a notification already
@@ -254,6 +258,8 @@ void InstallOstrelLog() {
     HookThreadsAndRaise();
     OstrelHooks().HookProcedure(ThreadExceptionSlot, &HookedThreadException, "thread wrapper");
     if (Application) PreviousApplicationHook() = Application->SetHandleExceptionHook(&Hooked_GUIHandleException);
+    // The application object made after the logger started gets the hook then.
+    OstrelHooks().HookProcedure(ApplicationCreatedSlot, &HookApplication, "TApplication.HandleException");
     // Last: from now on the hooks report.
     installed.store(true);
     TraceCall("InstallOstrelLog", {}, -2);
