@@ -136,6 +136,12 @@ bool ReportInReportThread(const std::exception_ptr& object, std::uintptr_t addre
         std::this_thread::sleep_for(10ms);
     }
     thread.join();
+    // What came while the report ran goes by the same rules, however short
+    // the report was.
+    try {
+        PumpPass(kept);
+    } catch (...) {
+    }
     for (const TMsg& m : kept) {
         if (m.message == WM_QUIT)
             PostQuitMessage(static_cast<int>(m.wParam));
