@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "base/ScopeGuard.h"
+#include "rtl/FatalSignals.h"
 #include "rtl/Memory.h"
 #include "rtl/Stack.h"
 
@@ -212,6 +213,13 @@ struct TThreadStartBlock {
 void* HookedThreadProc(void* parameter) {
     std::unique_ptr<TThreadStartBlock> block(static_cast<TThreadStartBlock*>(parameter));
     ThreadStackBase();
+    // A fault in the thread is handled on a stack of its own, switched off
+    // before the thread ends.
+    const bool alternate = FatalSignalHandlersInstalled();
+    if (alternate) EnsureAlternateSignalStack();
+    const ScopeGuard alternateOff([alternate] {
+        if (alternate) ReleaseAlternateSignalStack();
+    });
     TOstrelThreadsList& threads = OstrelThreadsList();
     {
         TOstrelThreadInfo info;

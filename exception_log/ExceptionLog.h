@@ -919,6 +919,44 @@ void InstallOstrelLog();
 void RemoveOstrelLog();
 bool OstrelLogInstalled();
 
+// ============================================================ activation
+//
+// The logger starts before the program's own modules (a constructor of
+// high priority in the object library menvaro_exception_log_startup, which a
+// program links to carry the logger) and stops after them (an exit handler
+// registered first). A program without its container leaves every handler
+// as it was. Started, it reports: exceptions at the catch points, what
+// reaches terminate (then the process ends with status 1), the fatal
+// signals (then the signal goes on to its previous disposition), and a
+// frozen main window when the options ask for the watchdog.
+
+// A fault or fatal signal, as the report names it.
+class EExternal : public Exception {
+public:
+    EExternal(std::string message, std::uintptr_t address);
+    std::uintptr_t ExceptionAddress() const { return address_; }
+
+private:
+    std::uintptr_t address_;
+};
+MENVARO_EXCEPTION(EAccessViolation, EExternal)  // SIGSEGV, SIGBUS
+MENVARO_EXCEPTION(EDivByZero, EExternal)        // SIGFPE of an integer division
+MENVARO_EXCEPTION(EInvalidOp, EExternal)        // any other SIGFPE
+MENVARO_EXCEPTION(EPrivilege, EExternal)        // SIGILL
+MENVARO_EXCEPTION(EExternalException, EExternal)  // SIGABRT
+// The watchdog's report; its message is FreezeMessage.
+MENVARO_EXCEPTION(EFrozenApplication, Exception)
+
+void InitializeLogger();
+void FinalizeLogger();
+bool LoggerActivated();
+// The watchdog runs while the logger's own options have FreezeCheck on:
+// it probes the main window every 50 ms through the main thread's event
+// loop while it does not answer, and reports after FreezeTimeout seconds.
+void StartFreezeThread();
+void StopFreezeThread();
+bool FreezeThreadRunning();
+
 }  // namespace menvaro
 
 // The mail: SMTP, the mail client, mailto, attachments, send events and the

@@ -30,6 +30,10 @@ TApplication::THandleExceptionHook& PreviousApplicationHook() {
     return *hook;
 }
 
+void HookApplication(TApplication& application) {
+    PreviousApplicationHook() = application.SetHandleExceptionHook(&Hooked_GUIHandleException);
+}
+
 bool IsMainThread() { return CurrentThreadId() == static_cast<std::uint64_t>(::getpid()); }
 
 // Admits the calling thread: false when it is inside a notification already
@@ -132,6 +136,12 @@ bool ReportInReportThread(const std::exception_ptr& object, std::uintptr_t addre
         std::this_thread::sleep_for(10ms);
     }
     thread.join();
+    // What came while the report ran goes by the same rules, however short
+    // the report was.
+    try {
+        PumpPass(kept);
+    } catch (...) {
+    }
     for (const TMsg& m : kept) {
         if (m.message == WM_QUIT)
             PostQuitMessage(static_cast<int>(m.wParam));
@@ -254,6 +264,8 @@ void InstallOstrelLog() {
     HookThreadsAndRaise();
     OstrelHooks().HookProcedure(ThreadExceptionSlot, &HookedThreadException, "thread wrapper");
     if (Application) PreviousApplicationHook() = Application->SetHandleExceptionHook(&Hooked_GUIHandleException);
+    // The application object made after the logger started gets the hook then.
+    OstrelHooks().HookProcedure(ApplicationCreatedSlot, &HookApplication, "TApplication.HandleException");
     // Last: from now on the hooks report.
     installed.store(true);
     TraceCall("InstallOstrelLog", {}, -2);

@@ -300,8 +300,9 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
             save.Duplicate = duplicate;
             save.RequestText = requestText;
             save.MailCopy = report;
-            if (options.SaveLog() && !SaveLogFile(save)) {
-                // Never silently lost: the report goes to standard error.
+            if (options.SaveLog() && !SaveLogFile(save) && LastWarningCode() == eeLogError) {
+                // Never silently lost: a report the log could not take goes
+                // to standard error (one an event chose not to save does not).
                 WriteAll(STDERR_FILENO, LastWarningMessage() + "\n" + report + "\r\n");
             }
             SetReportMailCopy(save.MailCopy);

@@ -14,6 +14,7 @@
 #include "ExceptionLog.h"
 #include "HookFunctions.h"
 #include "ui/Forms.h"
+#include "ui/WindowManager.h"
 
 using namespace menvaro;
 
@@ -81,6 +82,28 @@ int Run(const std::string& mode) {
         // The event raises, and hands it to the handler, inside the report.
         LoggerEvents().OnExceptionNotify = [](const TOstrelExceptionRecord&, bool&) { ToHandler(6); };
         ToHandler(7);
+    } else if (mode == "pump") {
+        // Input that arrives while the report is built: a click beeps, a
+        // key goes, a close stays for the program.
+        TCreateParams p;
+        p.Caption = "main";
+        p.Style = WS_OVERLAPPED | WS_CAPTION;
+        p.Bounds = TRect(10, 10, 200, 100);
+        const HWND window =
+            CreateWindowEx(p, [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProc(h, m, w, l); });
+        ShowWindow(window, SW_SHOW);
+        Application->ProcessMessages();
+        LoggerEvents().OnExceptionNotify = [window](const TOstrelExceptionRecord&, bool&) {
+            PostMessage(window, WM_LBUTTONDOWN, 0, 0);
+            PostMessage(window, WM_KEYDOWN, 'A', 0);
+            PostMessage(window, WM_CLOSE, 0, 0);
+        };
+        const int before = BeepCount();
+        ToHandler(10);
+        TMsg msg;
+        const bool close = PeekMessage(msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE);
+        const bool key = PeekMessage(msg, window, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE);
+        std::printf("beeps %d close %d key %d\n", BeepCount() - before, close, key);
     } else if (mode == "rethrow") {
         std::exception_ptr kept;
         try {

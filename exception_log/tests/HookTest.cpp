@@ -106,3 +106,10 @@ TEST(Hooks, AnExceptionRaisedInsideTheReportIsNotReportedAgain) {
     ASSERT_EQ(run.reports.size(), 1u);
     EXPECT_NE(run.reports[0].find(": Bad number 7.\r\n"), std::string::npos);
 }
+
+TEST(Hooks, WhileTheReportIsBuiltAClickBeepsAKeyGoesAndACloseStays) {
+    const TRun run = RunProgram("pump");
+    EXPECT_TRUE(ExitedWith(run.status, 0));
+    EXPECT_EQ(run.output, "beeps 1 close 1 key 0\n");
+    EXPECT_EQ(run.reports.size(), 1u);
+}

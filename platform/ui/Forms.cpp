@@ -38,6 +38,7 @@ const TIdentMap& ModalResultIdents() {
 }
 
 TApplication* Application = nullptr;
+constinit std::atomic<void (*)(TApplication&)> ApplicationCreatedSlot{nullptr};
 TScreen* Screen = nullptr;
 
 namespace {
@@ -598,6 +599,7 @@ MENVARO_CLASS_INFO(TApplication) {}
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     title_ = ChangeFileExt(ExtractFileName(ExeName()), "");
     SetExceptionHandler([this](TObject* sender) { HandleException(sender); });
+    if (auto created = ApplicationCreatedSlot.load()) created(*this);
 }
 
 TApplication::~TApplication() = default;

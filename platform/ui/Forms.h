@@ -22,6 +22,8 @@
 // OnCreate runs.
 #pragma once
 
+#include <atomic>
+
 #include <exception>
 #include <functional>
 #include <memory>
@@ -325,6 +327,9 @@ private:
 };
 
 extern TApplication* Application;
+// Called with each TApplication as it is made (the crash logger, which
+// starts before the application object exists, puts its exception hook in).
+extern std::atomic<void (*)(TApplication&)> ApplicationCreatedSlot;
 extern TScreen* Screen;
 
 // The windows of the task, disabled while a modal window shows.

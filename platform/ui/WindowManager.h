@@ -361,6 +361,13 @@ struct TMsg {
     TPoint pt;
 };
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// SendMessage that gives up after `timeoutMs` while the window's thread has
+// not taken the message (a message it is handling is waited for); with
+// SMTO_BLOCK the caller does not handle messages sent to it meanwhile.
+// False on time-out, for no window, or a window whose thread has ended.
+enum : UINT { SMTO_NORMAL = 0x0000, SMTO_BLOCK = 0x0001 };
+bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+                        LRESULT* result);
 // Posts to the window's thread (hwnd 0: to the calling thread).
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // hwnd 0 takes the messages of every window of the thread (and those posted

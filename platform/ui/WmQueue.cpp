@@ -165,6 +165,21 @@ LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // -------------------------------------------------------------- messages
 
+namespace {
+
+// Hands `s` to the window's thread; the caller holds the lock and waits for it.
+void QueueSentLocked(wm::ThreadState& target, wm::SentMessage& s, HWND hwnd, UINT msg, WPARAM wParam,
+                     LPARAM lParam) {
+    s.hwnd = hwnd;
+    s.msg = msg;
+    s.wParam = wParam;
+    s.lParam = lParam;
+    target.sent.push_back(&s);
+    wm::WakeLocked(&target);
+}
+
+}  // namespace
+
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     ThreadState& me = CurrentThread();
     Lock l(G().lock);
@@ -177,12 +192,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (target->gone) return 0;
     SentMessage s;
-    s.hwnd = hwnd;
-    s.msg = msg;
-    s.wParam = wParam;
-    s.lParam = lParam;
-    target->sent.push_back(&s);
-    WakeLocked(target);
+    QueueSentLocked(*target, s, hwnd, msg, wParam, lParam);
     while (!s.done) {
         if (!me.sent.empty()) {
             l.unlock();
@@ -200,6 +210,49 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     l.unlock();
     if (s.error) std::rethrow_exception(s.error);
     return s.result;
+}
+
+bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+                        LRESULT* result) {
+    ThreadState& me = CurrentThread();
+    Lock l(G().lock);
+    Window* w = FindLocked(hwnd);
+    if (!w) return false;
+    ThreadState* target = w->thread;
+    if (target == &me) {
+        l.unlock();
+        const LRESULT r = CallProc(hwnd, msg, wParam, lParam);
+        if (result) *result = r;
+        return true;
+    }
+    if (target->gone) return false;
+    SentMessage s;
+    QueueSentLocked(*target, s, hwnd, msg, wParam, lParam);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!s.done) {
+        if (!(flags & SMTO_BLOCK) && !me.sent.empty()) {
+            l.unlock();
+            ProcessIncomingSends(me);
+            l.lock();
+            continue;
+        }
+        auto& q = target->sent;
+        const auto queued = std::find(q.begin(), q.end(), &s);
+        if (queued != q.end() && (target->gone || std::chrono::steady_clock::now() >= deadline)) {
+            // Not taken in time: taken back.
+            q.erase(queued);
+            return false;
+        }
+        // Until the deadline, or a while when it has passed (a message being handled).
+        const auto now = std::chrono::steady_clock::now();
+        auto until = now + std::chrono::milliseconds(50);
+        if (deadline > now && deadline < until) until = deadline;
+        me.cv.wait_until(l, until);
+    }
+    l.unlock();
+    if (s.error) std::rethrow_exception(s.error);
+    if (result) *result = s.result;
+    return true;
 }
 
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,0 +1,87 @@
+// A program built like Pelgrane that carries the logger from its start-up
+// (menvaro_exception_log_startup) and does what its argument says; its log
+// goes to the folder named by HOOK_LOG_DIR. Built as a console program and
+// as one with windows.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "ExceptionLog.h"
+#include "HookFunctions.h"
+#include "ui/Forms.h"
+#include "ui/WindowManager.h"
+
+using namespace menvaro;
+
+namespace {
+
+// A write into a page that cannot be written: a real fault (a null pointer
+// would be caught by the undefined-behaviour sanitizer first).
+__attribute__((noinline)) void WriteNowhere() {
+    void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    *static_cast<volatile int*>(page) = 1;
+}
+
+// The main thread busy for `ms` without its event loop.
+__attribute__((noinline)) void BlockMainThread(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void Pump(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        Application->ProcessMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+int Freeze(int ms) {
+    TCreateParams p;
+    p.Caption = "main";
+    p.Style = WS_OVERLAPPED | WS_CAPTION;
+    p.Bounds = TRect(10, 10, 200, 100);
+    const HWND main = CreateWindowEx(p, [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProc(h, m, w, l); });
+    ShowWindow(main, SW_SHOW);
+    auto record = OstrelModulesList()->FindModuleInfo(LoggerModuleHandle());
+    record->Options->SetFreezeTimeout(1);
+    record->Options->SetFreezeCheck(true);
+    StartFreezeThread();
+    Pump(400);
+    BlockMainThread(ms);
+    Pump(1200);
+    StopFreezeThread();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    if (!LoggerActivated()) {
+        std::puts("not activated");
+        return 3;
+    }
+    if (const char* dir = std::getenv("HOOK_LOG_DIR"))
+        OstrelModulesList()->FindModuleInfo(LoggerModuleHandle())->Options->SetLogPath(dir);
+    const std::string mode = argv[1];
+    if (mode == "throw") hookfn::ThrowConvertError(9);
+    if (mode == "segv") WriteNowhere();
+    if (mode == "abort") std::abort();
+    if (mode == "wait") {
+        std::puts("ready");
+        std::fflush(stdout);
+        char c;
+        while (::read(0, &c, 1) != 0) {
+        }
+        return 0;
+    }
+    if (mode == "freeze") return Freeze(std::atoi(argv[2]));
+    if (mode == "nothing") return 0;
+    return 2;
+}

@@ -1,0 +1,152 @@
+// The logger carried from a program's start-up: what reaches terminate,
+// the fatal signals and a frozen main window each give one report in the
+// program's log; the program then ends as it would without the logger.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ExceptionLog.h"
+#include "HookFunctions.h"
+#include "base/Files.h"
+#include "testsupport/TempDir.h"
+
+extern char** environ;
+
+using namespace menvaro;
+
+namespace {
+
+// The address and thread sanitizers handle a fault themselves after the
+// logger: their own report follows, and they end the process with an exit
+// status of their own (1, 66) rather than by the signal.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizer = true;
+#else
+constexpr bool kSanitizer = false;
+#endif
+
+struct TRun {
+    int status = -1;
+    std::string output;
+    std::vector<std::string> reports;
+};
+
+// Runs the program with its log in a folder of its own; with `signal`,
+// sends it once it has said "ready".
+TRun RunProgram(const std::string& program, const std::vector<std::string>& args, int signal = 0) {
+    const test::TempDir dir{"activation"};
+    TRun run;
+    int out[2], in[2];
+    if (::pipe(out) != 0 || ::pipe(in) != 0) return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    std::vector<std::string> env{"HOOK_LOG_DIR=" + dir.path(), "MENVARO_UI=headless"};
+    for (char** e = environ; *e; ++e) env.emplace_back(*e);
+    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> a = args;
+    for (std::string& s : a) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+    if (spawned != 0) return run;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+        run.output.append(buffer, static_cast<std::size_t>(n));
+        if (signal && run.output.find("ready\n") != std::string::npos) {
+            ::kill(pid, signal);
+            signal = 0;
+        }
+    }
+    ::close(out[0]);
+    ::close(in[1]);
+    ::waitpid(pid, &run.status, 0);
+    const std::string log = dir.path() + ExtractFileName(program) + ".elf";
+    if (FileExists(log)) run.reports = TLogFile(log, false).Reports();
+    return run;
+}
+
+bool EndedBy(int status, int signal) { return WIFSIGNALED(status) && WTERMSIG(status) == signal; }
+
+bool EndedByFault(int status, int signal) {
+    return EndedBy(status, signal) || (kSanitizer && WIFEXITED(status) && WEXITSTATUS(status) != 0);
+}
+
+bool HasItem(const std::string& report, const std::string& item, const std::string& value) {
+    const std::size_t at = report.find("\r\n  " + item + " ");
+    if (at == std::string::npos) return false;
+    const std::size_t colon = report.find(": ", at);
+    const std::size_t end = report.find("\r\n", at + 2);
+    return colon < end && report.substr(colon + 2, end - colon - 2) == value;
+}
+
+
+}  // namespace
+
+TEST(Activation, AnUnhandledThrowGivesOneReportOfItsSiteAndStatusOne) {
+    const TRun run = RunProgram(CONSOLE_PROGRAM, {"throw"});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+    ASSERT_EQ(run.reports.size(), 1u) << run.output;
+    const std::string& r = run.reports[0];
+    EXPECT_TRUE(HasItem(r, "2.4", "EConvertError")) << r;
+    EXPECT_TRUE(HasItem(r, "2.5", "Bad number 9.")) << r;
+    EXPECT_TRUE(hookfn::NamesTheThrowSite(r)) << r;
+}
+
+TEST(Activation, AFaultGivesAReportWithTheRegistersThenEndsByTheSignal) {
+    const TRun run = RunProgram(CONSOLE_PROGRAM, {"segv"});
+    EXPECT_TRUE(EndedByFault(run.status, SIGSEGV)) << run.status;
+    ASSERT_EQ(run.reports.size(), 1u);
+    const std::string& r = run.reports[0];
+    EXPECT_TRUE(HasItem(r, "2.4", "EAccessViolation")) << r;
+    EXPECT_NE(r.find(". Write of address "), std::string::npos) << r;
+    EXPECT_NE(r.find("|WriteNowhere"), std::string::npos) << r;
+    EXPECT_EQ(r.find("RAX   : ????"), std::string::npos) << r;
+    EXPECT_NE(r.find("RIP   : "), std::string::npos) << r;
+}
+
+TEST(Activation, AbortAndASignalFromOutsideEachGiveAReport) {
+    const TRun aborted = RunProgram(CONSOLE_PROGRAM, {"abort"});
+    EXPECT_TRUE(EndedBy(aborted.status, SIGABRT)) << aborted.status;
+    ASSERT_EQ(aborted.reports.size(), 1u);
+    EXPECT_TRUE(HasItem(aborted.reports[0], "2.4", "EExternalException")) << aborted.reports[0];
+
+    const TRun sent = RunProgram(CONSOLE_PROGRAM, {"wait"}, SIGSEGV);
+    EXPECT_TRUE(EndedByFault(sent.status, SIGSEGV)) << sent.status;
+    EXPECT_EQ(sent.reports.size(), 1u);
+}
+
+TEST(Activation, AProgramWithoutItsContainerKeepsItsHandlers) {
+    const TRun run = RunProgram(PLAIN_PROGRAM, {"nothing"});
+    EXPECT_EQ(run.output, "not activated\n");
+}
+
+TEST(Activation, AFrozenMainWindowGivesOneReportOfTheMainThread) {
+    const TRun frozen = RunProgram(GUI_PROGRAM, {"freeze", "1500"});
+    EXPECT_TRUE(WIFEXITED(frozen.status) && WEXITSTATUS(frozen.status) == 0) << frozen.output;
+    ASSERT_EQ(frozen.reports.size(), 1u) << frozen.output;
+    const std::string& r = frozen.reports[0];
+    EXPECT_TRUE(HasItem(r, "2.4", "EFrozenApplication")) << r;
+    EXPECT_TRUE(HasItem(r, "2.5", "The application seems to be frozen.")) << r;
+    // The main thread's stack, not the watchdog's.
+    EXPECT_NE(r.find("|Freeze "), std::string::npos) << r;
+    EXPECT_EQ(r.find("FreezeExecute"), std::string::npos) << r;
+
+    const TRun brief = RunProgram(GUI_PROGRAM, {"freeze", "300"});
+    EXPECT_TRUE(WIFEXITED(brief.status) && WEXITSTATUS(brief.status) == 0);
+    EXPECT_TRUE(brief.reports.empty());
+}
