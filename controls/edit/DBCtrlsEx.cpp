@@ -220,7 +220,11 @@ void TEditImageEx::Assign(const TPersistent* source) {
 
 // ============================================================= edit core
 
-MENVARO_CLASS_INFO(TCustomDBEditEx) {}
+// The inherited ReadOnly is the edit's own: what the program sets, kept
+// apart from the inner window's read-only state (UpdateReadOnly).
+MENVARO_CLASS_INFO(TCustomDBEditEx) {
+    c.Prop("ReadOnly", &TCustomDBEditEx::ReadOnly, &TCustomDBEditEx::SetReadOnly).Default(false);
+}
 
 TCustomDBEditEx::TCustomDBEditEx(TComponent* owner) : TCustomMaskEdit(owner) {}
 
@@ -609,21 +613,6 @@ void TCustomDBEditEx::WndProc(TMessage& m) {
             // A single-line edit: Enter, Tab and line feed type nothing.
             if (m.WParam == 13 || m.WParam == 9 || m.WParam == 10) return;
             break;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN:
-        case WM_MBUTTONUP:
-        case WM_MBUTTONDBLCLK:
-            // The buttons and the image are no part of the text.
-            if (!MouseCapture() && InButtonsOrImage({GetXLParam(m.LParam), GetYLParam(m.LParam)})) {
-                TWinControl::Dispatch(m);
-                return;
-            }
-            break;
         default: break;
     }
     TCustomMaskEdit::WndProc(m);
@@ -650,6 +639,14 @@ bool TCustomDBEditEx::ForwardToMRUList(TMessage& m) {
 }
 
 void TCustomDBEditEx::Dispatch(TMessage& m) {
+    // A button press, release or double click (left, right, middle) that
+    // the buttons under the mouse did not take is no part of the text
+    // either: the inner window does not see it.
+    if (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_MBUTTONDBLCLK && !MouseCapture() &&
+        InButtonsOrImage({GetXLParam(m.LParam), GetYLParam(m.LParam)})) {
+        TWinControl::Dispatch(m);
+        return;
+    }
     switch (m.Msg) {
         case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL; return;
         case CM_WANTSPECIALKEY:

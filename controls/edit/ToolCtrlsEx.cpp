@@ -1174,8 +1174,15 @@ void TMRUListboxEx::Dispatch(TMessage& m) {
 void TMRUListboxEx::WndProc(TMessage& m) {
     TPopupListboxEx::WndProc(m);
     // Keys and the mouse scroll the rows: the bar follows.
-    if (!layout_ && HandleAllocated() && scrollBar_->Visible() && scrollBar_->Position() != TopIndex())
-        UpdateScrollBar();
+    if (layout_ || !HandleAllocated() || !scrollBar_->Visible()) return;
+    bool moved = false;
+    {
+        // Asking for the top row is a message of its own: it must not ask again.
+        layout_ = true;
+        ScopeGuard done([this] { layout_ = false; });
+        moved = scrollBar_->Position() != TopIndex();
+    }
+    if (moved) UpdateScrollBar();
 }
 
 // ================================================================ MRU list

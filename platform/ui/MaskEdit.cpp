@@ -4,12 +4,14 @@
 
 namespace menvaro {
 
-MENVARO_CLASS_INFO(TCustomMaskEdit) {
-    c.Prop("EditMask", &TCustomMaskEdit::EditMask, &TCustomMaskEdit::SetEditMask);
-    c.Prop("Text", &TCustomMaskEdit::Text, &TCustomMaskEdit::SetText);
-}
+// The mask is published by TMaskEdit alone: descendants of the custom
+// class decide themselves how their mask is streamed.
+MENVARO_CLASS_INFO(TCustomMaskEdit) {}
 
-MENVARO_CLASS_INFO(TMaskEdit) {}
+MENVARO_CLASS_INFO(TMaskEdit) {
+    c.Prop("EditMask", &TMaskEdit::EditMask, &TMaskEdit::SetEditMask);
+    c.Prop("Text", &TMaskEdit::Text, &TMaskEdit::SetText);
+}
 
 TCustomMaskEdit::TCustomMaskEdit(TComponent* owner) : TCustomEdit(owner) {}
 

@@ -294,6 +294,44 @@ TEST_F(DBEdit, ChineseTextAndTheCaret) {
     EXPECT_EQ(e->SelStart(), 0);
 }
 
+TEST_F(DBEdit, TheCaretStaysInTheTextAfterDeletions) {
+    TCustomDBEditEx* e = MakeEdit();
+    Focus(e);
+    auto caretIn = [&](const char* step) {
+        EXPECT_GE(e->SelStart(), 0) << step;
+        EXPECT_LE(e->SelStart(), static_cast<int>(e->EditText().size())) << step;
+    };
+    Type("ab备份");
+    Press(VK_HOME);
+    Press(VK_BACK);
+    EXPECT_EQ(e->SelStart(), 0);
+    caretIn("Backspace at the start");
+    Press(VK_END);
+    Press(VK_DELETE);
+    EXPECT_EQ(e->SelStart(), 8);
+    caretIn("Delete at the end");
+    Press(VK_BACK);
+    EXPECT_EQ(e->Text(), "ab备");
+    EXPECT_EQ(e->SelStart(), 5);  // a whole character went, not a byte of it
+    caretIn("Backspace of a Chinese character");
+    Press('A', {ssCtrl});
+    Press(VK_DELETE);
+    EXPECT_EQ(e->Text(), "");
+    EXPECT_EQ(e->SelStart(), 0);
+    Press(VK_BACK);
+    Press(VK_DELETE);
+    caretIn("deleting in an empty edit");
+    // A masked edit left with the caret near the start: two back, not below 0.
+    e->SetEditMaskExplicit("000;1;_");
+    Focus(e);
+    Type("123");
+    Press(VK_HOME);
+    Press(VK_RIGHT);
+    Focus(other);
+    EXPECT_EQ(e->SelStart(), 0);
+    caretIn("leaving a masked edit");
+}
+
 TEST_F(DBEdit, ButtonsLayOutAtTheFarSide) {
     TCustomDBEditEx* e = MakeEdit();
     // No visible button: the whole width is text, the height the client's.
@@ -351,6 +389,36 @@ TEST_F(DBEdit, AShortcutPressesItsButtonEvenWhenHidden) {
     Press(VK_F1 + 3);
     EXPECT_EQ(extraDowns, 1);
     EXPECT_EQ(downs, 1);
+}
+
+TEST_F(DBEdit, AClickOnAButtonPressesIt) {
+    TCustomDBEditEx* e = MakeEdit();
+    e->EditButton()->SetVisible(true);
+    TEditButtonEx* extra = e->EditButtons()->Add();
+    Pump();
+    Log log;
+    e->OnButtonDown = [&](TObject* sender, bool, bool&, bool&) {
+        log.push_back(sender == e->ButtonControl(0) ? "main down" : "? down");
+    };
+    e->OnButtonClick = [&](TObject* sender, bool&) {
+        log.push_back(sender == e->ButtonControl(0) ? "main click" : "? click");
+    };
+    extra->OnDown = [&](TObject*, bool, bool&, bool&) { log.push_back("extra down"); };
+    extra->OnClick = [&](TObject*, bool&) { log.push_back("extra click"); };
+    TEditButtonControlEx* main = e->ButtonControl(0);
+    ASSERT_NE(main, nullptr);
+    Click(main, main->Width() / 2, main->Height() / 2);
+    EXPECT_EQ(log, (Log{"main down", "main click"}));
+    // The press takes the focus into the edit; the text keeps its caret.
+    EXPECT_EQ(GetFocus(), e->WindowHandle());
+    log.clear();
+    TEditButtonControlEx* b = e->ButtonControl(1);
+    Click(b, b->Width() / 2, b->Height() / 2);
+    EXPECT_EQ(log, (Log{"extra down", "extra click"}));
+    // A click on the text presses no button.
+    log.clear();
+    Click(e, 3, e->ClientHeight() / 2);
+    EXPECT_TRUE(log.empty());
 }
 
 TEST_F(DBEdit, AButtonMenuIsNotReopenedByThePressThatClosedIt) {
@@ -424,6 +492,36 @@ TEST_F(DBEdit, TheMRUListDropsDownAndIsChosenFrom) {
     Type("!&(");
     EXPECT_EQ(e->Text(), "ab!&(");
     EXPECT_FALSE(mru->DroppedDown);  // nothing begins so
+    // With an entry that goes on matching, the list stays down under the
+    // same characters and its rows do not move: the characters whose codes
+    // are those of the list's keys (Page Up, Page Down, Up, Down) are
+    // typed, the keys themselves work the list.
+    mru->Items()->Add("ab!&(\"");
+    Press(VK_BACK);
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(e->Text(), "ab!&");
+    Type("(\"");
+    EXPECT_EQ(e->Text(), "ab!&(\"");
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(list->Items()->Count(), 1);
+    EXPECT_EQ(list->ItemIndex(), -1);
+    Press(VK_BACK);
+    Press(VK_BACK);
+    Press(VK_BACK);
+    Press(VK_BACK);
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(e->Text(), "ab");
+    Type("!");
+    EXPECT_EQ(e->Text(), "ab!");
+    EXPECT_EQ(list->ItemIndex(), -1);
+    Press(VK_DOWN);
+    EXPECT_EQ(list->ItemIndex(), 0);
+    EXPECT_EQ(e->Text(), "ab!");
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(mru->DroppedDown);
+    EXPECT_EQ(e->Text(), "ab!");
+    mru->Items()->Delete(mru->Items()->IndexOf("ab!&(\""));
+    Type("&(");
     // Down arrow to the first row, Enter takes it.
     Press(VK_BACK);
     Press(VK_BACK);

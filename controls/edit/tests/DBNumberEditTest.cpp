@@ -2,7 +2,10 @@
 // into, stepped, committed and dropping down the calculator.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "classes/FormReader.h"
+#include "classes/FormWriter.h"
 #include "edit/DBCtrlsEx.h"
 #include "testsupport/FormatSettingsScope.h"
 #include "testsupport/UiTest.h"
@@ -185,6 +188,78 @@ TEST_F(NumberEdit, TypingRulesAndFormats) {
     EXPECT_EQ(e->Text(), "1E300");
 }
 
+TEST_F(NumberEdit, AnyDoubleShowsAsATextOfBoundedLength) {
+    Locale('.', ',');
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    const double values[] = {std::numeric_limits<double>::max(),
+                             -std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::denorm_min(),
+                             -std::numeric_limits<double>::min(),
+                             1e18 - 1,
+                             1e18,
+                             1e19,
+                             123456789012345678.0,
+                             -0.0,
+                             0.5e-300};
+    // At most 18 integer digits with their separators, or the general
+    // format's 15 digits and exponent: never hundreds of digits.
+    for (const char* format : {"#,##0.00", "0", "0.00;(0.00);zero", "#,##0.00 元", "0.00E+00", "0%", "'x'#"}) {
+        e->SetDisplayFormat(format);
+        for (double x : values) {
+            e->SetValue(Variant(x));
+            EXPECT_LE(e->Text().size(), std::string(format).size() + 24) << format << " " << x << ": " << e->Text();
+        }
+    }
+    // In edit form too.
+    e->SetDisplayFormat("#,##0.00");
+    Focus(e);
+    for (double x : values) {
+        e->SetValue(Variant(x));
+        EXPECT_LE(e->Text().size(), 32u) << x << ": " << e->Text();
+    }
+}
+
+TEST_F(NumberEdit, TheCaretStaysInTheTextWhileSeparatorsComeAndGo) {
+    Locale('.', ',');
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    e->SetDisplayFormat("#,##0.00");
+    auto caretIn = [&](const std::string& step) {
+        EXPECT_GE(e->SelStart(), 0) << step;
+        EXPECT_LE(e->SelStart(), static_cast<int>(e->Text().size())) << step;
+    };
+    Retype(e, "1234567");
+    ASSERT_EQ(e->Text(), "1,234,567");
+    // Backspace from the end down to nothing: the caret follows the end.
+    for (const char* expected : {"123,456", "12,345", "1,234", "123", "12", "1", ""}) {
+        Press(VK_BACK);
+        EXPECT_EQ(e->Text(), expected);
+        EXPECT_EQ(e->SelStart(), static_cast<int>(e->Text().size())) << expected;
+    }
+    // Delete from the start: the separators that go leave the caret at 0.
+    Type("1234567");
+    Press(VK_HOME);
+    for (const char* expected : {"234,567", "34,567", "4,567", "567", "67", "7", ""}) {
+        Press(VK_DELETE);
+        EXPECT_EQ(e->Text(), expected);
+        EXPECT_EQ(e->SelStart(), 0) << expected;
+    }
+    // Deleting a separator, or a selection across one, in the middle.
+    Type("1234567");
+    e->SetSelStart(2);  // after "1,"
+    Press(VK_BACK);
+    caretIn("a separator deleted");
+    EXPECT_EQ(e->Value(), Variant(1234567.0));
+    e->SetSelStart(1);
+    e->SetSelLength(5);  // ",234,"
+    Press(VK_DELETE);
+    EXPECT_EQ(e->Text(), "1,567");
+    caretIn("a selection across separators deleted");
+    Press('A', {ssCtrl});
+    Press(VK_BACK);
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_TRUE(e->Value().IsNull());
+}
+
 TEST_F(NumberEdit, StepsPastesAndIncompleteText) {
     auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
     e->SetValue(Variant(4));
@@ -228,6 +303,90 @@ TEST_F(NumberEdit, StepsPastesAndIncompleteText) {
     EXPECT_EQ(errors.size(), 1u);
 }
 
+TEST_F(NumberEdit, ArrowsAndTheWheelStep) {
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    e->SetIncrement(2.5);
+    e->SetValue(Variant(10));
+    Focus(e);
+    Press(VK_UP);
+    EXPECT_EQ(e->Value(), Variant(12.5));
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    EXPECT_EQ(e->Value(), Variant(7.5));
+    // The wheel over the edit: up steps up, down steps down.
+    synthetic::MouseMove(Centre(e));
+    synthetic::Wheel(1);
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(10.0));
+    synthetic::Wheel(-1);
+    Pump();
+    synthetic::Wheel(-1);
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(5.0));
+    EXPECT_EQ(e->Text(), "5");
+    // A shift key held, or a read-only edit: the wheel goes on to the form.
+    synthetic::KeyDown(VK_SHIFT);
+    synthetic::Wheel(1);
+    Pump();
+    synthetic::KeyUp(VK_SHIFT);
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(5.0));
+    e->SetReadOnly(true);
+    synthetic::Wheel(1);
+    Press(VK_UP);
+    EXPECT_EQ(e->Value(), Variant(5.0));
+    e->SetReadOnly(false);
+    // The backup tool's edit, emptied: the wheel gives the increment, clamped at both ends.
+    TDBNumberEditEx* days = Days();
+    Retype(days, "");
+    synthetic::MouseMove(Centre(days));
+    synthetic::Wheel(-1);
+    Pump();
+    EXPECT_EQ(days->Value(), Variant(1.0));
+    synthetic::Wheel(-1);
+    Pump();
+    EXPECT_EQ(days->Value(), Variant(1.0));
+    days->SetValue(Variant(9999));
+    synthetic::Wheel(3);
+    Pump();
+    EXPECT_EQ(days->Value(), Variant(10000.0));
+    // Over an up-down button the wheel steps too.
+    days->EditButton()->SetStyle(ebsUpDownEx);
+    days->EditButton()->SetVisible(true);
+    Pump();
+    synthetic::MouseMove(Centre(days->ButtonControl(0)));
+    synthetic::Wheel(-1);
+    Pump();
+    EXPECT_EQ(days->Value(), Variant(9999.0));
+}
+
+TEST_F(NumberEdit, ClicksOnItsButtons) {
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    e->SetValue(Variant(4));
+    e->EditButton()->SetStyle(ebsUpDownEx);
+    e->EditButton()->SetVisible(true);
+    Pump();
+    TEditButtonControlEx* b = e->ButtonControl(0);
+    ASSERT_NE(b, nullptr);
+    // The upper half steps up, the lower half down.
+    Click(b, b->Width() / 2, 2);
+    EXPECT_EQ(e->Value(), Variant(5.0));
+    Click(b, b->Width() / 2, b->Height() - 3);
+    Click(b, b->Width() / 2, b->Height() - 3);
+    EXPECT_EQ(e->Value(), Variant(3.0));
+    EXPECT_EQ(GetFocus(), e->WindowHandle());
+    // The drop-down button: a click opens the calculator, the release of
+    // the same press leaves it open, a second click closes it.
+    e->EditButton()->SetStyle(ebsDropDownEx);
+    Pump();
+    Click(b, b->Width() / 2, b->Height() / 2);
+    ASSERT_TRUE(e->CalculatorOpen());
+    EXPECT_EQ(e->PopupCalculator()->DisplayText(), "3");
+    Click(b, b->Width() / 2, b->Height() / 2);
+    EXPECT_FALSE(e->CalculatorOpen());
+    EXPECT_EQ(e->Value(), Variant(3.0));
+}
+
 TEST_F(NumberEdit, TheCalculatorDropsDownAlsoWithoutAButton) {
     TDBNumberEditEx* e = Days();
     Focus(e);
@@ -268,6 +427,37 @@ TEST_F(NumberEdit, TheCalculatorDropsDownAlsoWithoutAButton) {
     EXPECT_FALSE(e->CalculatorOpen());
 }
 
+TEST_F(NumberEdit, AnAcceptedCalculatorValueIsCommittedWhenTheFocusLeaves) {
+    TDBNumberEditEx* e = Days();
+    Focus(e);
+    Press(VK_DOWN, {ssAlt});
+    ASSERT_TRUE(e->CalculatorOpen());
+    Type("20000*3=");
+    Press(VK_RETURN);
+    ASSERT_FALSE(e->CalculatorOpen());
+    // Clamped, shown in edit form and selected, the link told of the change ...
+    EXPECT_EQ(e->Value(), Variant(10000.0));
+    EXPECT_EQ(e->Text(), "10000");
+    EXPECT_EQ(e->SelLength(), 5);
+    EXPECT_TRUE(e->DataLink().IsModified());
+    EXPECT_EQ(e->DataLink().DataIndependentValue(), Variant(7.0));
+    // ... and committed as typed text is, when the focus leaves.
+    Focus(other);
+    EXPECT_EQ(e->DataLink().DataIndependentValue(), Variant(10000.0));
+    EXPECT_EQ(e->Value(), Variant(10000.0));
+    EXPECT_EQ(e->Text(), "10000");
+    // Escape after accepting takes back the accepted value with the rest.
+    Focus(e);
+    Press(VK_DOWN, {ssAlt});
+    Type("3=");
+    Press(VK_RETURN);
+    EXPECT_EQ(e->Value(), Variant(3.0));
+    Press(VK_ESCAPE);
+    EXPECT_EQ(e->Value(), Variant(10000.0));
+    Focus(other);
+    EXPECT_EQ(e->DataLink().DataIndependentValue(), Variant(10000.0));
+}
+
 TEST_F(NumberEdit, BoundToAFieldAndReadFromAForm) {
     auto* f = FormFromText<TForm>(
         "object frmDays: TForm\n"
@@ -287,6 +477,37 @@ TEST_F(NumberEdit, BoundToAFieldAndReadFromAForm) {
     EXPECT_EQ(e->MinValue(), 1);
     EXPECT_EQ(e->MaxValue(), 10000);
     EXPECT_EQ(e->Alignment(), taRightJustify);
+}
+
+TEST_F(NumberEdit, AnExplicitMaskAndReadOnlyAreStreamedOnce) {
+    auto* f = FormFromText<TForm>(
+        "object frmDays: TForm\n"
+        "  Left = 0\n  Top = 0\n  Width = 300\n  Height = 200\n"
+        "  object edtDays: TDBNumberEditEx\n"
+        "    Left = 8\n    Top = 8\n    Width = 80\n    Height = 21\n"
+        "    ReadOnly = True\n    EditMask = '9999;0;_'\n"
+        "  end\n"
+        "end\n",
+        "mask.form");
+    auto* e = Part<TDBNumberEditEx>(f, "edtDays");
+    ASSERT_NE(e, nullptr);
+    // Read through the defined property: flagged as set explicitly.
+    EXPECT_TRUE(e->EditMaskStored());
+    EXPECT_EQ(e->EditMask(), "9999;0;_");
+    EXPECT_TRUE(e->ReadOnly());
+    const std::string text = WriteComponentText(f);
+    EXPECT_EQ(text.find("EditMask"), text.rfind("EditMask")) << text;
+    EXPECT_NE(text.find("EditMask = '9999;0;_'"), std::string::npos) << text;
+    EXPECT_NE(text.find("ReadOnly = True"), std::string::npos) << text;
+    // The mask is no published property of the number edit; ReadOnly is the edit's own.
+    EXPECT_EQ(TCustomDBEditEx::StaticClass().FindProp("EditMask"), nullptr);
+    EXPECT_EQ(TDBNumberEditEx::StaticClass().FindProp("EditMask"), nullptr);
+    EXPECT_NE(TMaskEdit::StaticClass().FindProp("EditMask"), nullptr);
+    auto* plain = Put<TCustomDBEditEx>(20, 60, 80, 21);
+    TDBNumberEditEx::StaticClass().FindProp("ReadOnly")->SetOrd(static_cast<void*>(static_cast<TObject*>(e)), 0);
+    TCustomDBEditEx::StaticClass().FindProp("ReadOnly")->SetOrd(static_cast<void*>(static_cast<TObject*>(plain)), 1);
+    EXPECT_FALSE(e->ReadOnly());
+    EXPECT_TRUE(plain->ReadOnly());
 }
 
 }  // namespace
