@@ -743,6 +743,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
     p.Bounds = BoundsRect();
     p.Parent = parent_ ? parent_->handle_ : parentWindow_;
     p.UserData = this;
+    p.ClassName = ClassName();
     p.ClassStyle = CS_DBLCLKS;
 }
 
