@@ -3,8 +3,13 @@
 // run in the dialog's own thread, each when its queue has run dry.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <thread>
@@ -220,6 +225,47 @@ TEST_F(DialogWindowsTest, ExceptionDialogCollapsesExpandsSwitchesPagesAndKeepsIt
     EXPECT_EQ(ReadProfileString(file, "Coordinates", "Height", ""), "385");
     EXPECT_EQ(ReadProfileString(file, "Coordinates", "ColMod5", ""), "150");
     EXPECT_EQ(ReadProfileString(file, "Coordinates", "Col1", ""), "102");
+}
+
+TEST_F(DialogWindowsTest, ActivatingACallStackRowWithALineTellsTheSourceViewer) {
+    ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    int viewer = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    const std::string name = SourceViewerSocketName();
+    std::memcpy(a.sun_path, name.c_str(), name.size() + 1);
+    ASSERT_EQ(::bind(viewer, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    options.SetInitialTab(1);
+    KnownReport(DialogState());
+    Run([&] { ShowDialog(options); },
+        Steps{[&](TWinControl& d) { ClickOn(Part<TButton>(d, "Details")); },
+              [&](TWinControl& d) {
+                  auto* list = Part<TListView>(d, "List");
+                  if (!list) return;
+                  // The second row has no line: Enter sends nothing.
+                  TRect r = list->ItemRect(1);
+                  synthetic::Click(list->ClientToScreen({20, (r.Top + r.Bottom) / 2}));
+              },
+              [&](TWinControl& d) {
+                  // Keys go where the focus is once the click is handled.
+                  EXPECT_TRUE(Part<TListView>(d, "List")->Focused());
+                  synthetic::PressKey(VK_RETURN);
+                  synthetic::PressKey(VK_UP);
+              },
+              [&](TWinControl& d) {
+                  EXPECT_EQ(Part<TListView>(d, "List")->ItemIndex(), 0);
+                  synthetic::PressKey(VK_RETURN);
+              },
+              [&](TWinControl& d) {
+                  EXPECT_EQ(Part<TListView>(d, "List")->ItemIndex(), 0);
+                  synthetic::PressKey(VK_ESCAPE);
+              }});
+    char buf[4096];
+    ASSERT_EQ(::recv(viewer, buf, sizeof buf, 0), 2052);
+    EXPECT_STREQ(buf, "uDM");
+    EXPECT_EQ(std::string(buf + 2048, 4), std::string("\x78\0\0\0", 4));
+    EXPECT_LT(::recv(viewer, buf, sizeof buf, 0), 0);  // one record only
+    ::close(viewer);
 }
 
 TEST_F(DialogWindowsTest, TerminateShowsFromTheFourthErrorAndEscapeCloses) {
