@@ -358,6 +358,45 @@ bool TOstrelClientSMTP::SendCommand(std::string_view line, std::initializer_list
     return trace.Result(true);
 }
 
+bool TOstrelClientSMTP::SendData(std::string_view message, std::initializer_list<int> expected) {
+    TTraced trace("TOstrelClientSMTP.SendData", {message.size()});
+    const std::string text = SmtpDataText(message) + ".\r\n";
+    const bool whole = SendText(text) == static_cast<std::int64_t>(text.size());
+    bool accepted = false;
+    if (whole) {
+        AppendTranscript("<message of " + std::to_string(text.size()) + " bytes>\r\n.\r\n");
+        accepted = ReadReply(expected);
+    }
+    if (!whole || !accepted) RaiseError(Transcript());
+    return trace.Result(true);
+}
+
+std::string SmtpDataText(std::string_view message) {
+    std::string out;
+    out.reserve(message.size() + message.size() / 32 + 2);
+    bool lineStart = true;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        const char c = message[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < message.size() && message[i + 1] == '\n') ++i;
+            out += "\r\n";
+            lineStart = true;
+            continue;
+        }
+        if (lineStart && c == '.') out += '.';
+        out += c;
+        lineStart = false;
+    }
+    if (!lineStart) out += "\r\n";
+    return out;
+}
+
+std::string LocalHostName() {
+    char name[250] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
+}
+
 // =================================================================== DNS
 
 TMxLookupSettings& MxLookupSettings() {

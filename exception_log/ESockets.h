@@ -149,7 +149,21 @@ public:
     // `secret` line (the login and the password) is neither traced nor
     // written to the transcript as it is.
     bool SendCommand(std::string_view line, std::initializer_list<int> expected, bool secret = false);
+    // The message after DATA was accepted: every line end made CR LF, a
+    // line that begins with "." given another, then the line holding only
+    // "."; the reply must be one of `expected`. The transcript and the
+    // trace show only the message's size, never its text.
+    bool SendData(std::string_view message, std::initializer_list<int> expected);
 };
+
+// The message as it travels after DATA (RFC 5321 transparency): CR, LF and
+// CR LF each become CR LF, a line that begins with "." gets another one in
+// front, and the text ends with a line end; the closing "." is not added.
+std::string SmtpDataText(std::string_view message);
+
+// The computer's host name (as HELO and EHLO name it); "localhost" when the
+// system has none.
+std::string LocalHostName();
 
 // =================================================================== DNS
 

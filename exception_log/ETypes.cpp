@@ -242,10 +242,16 @@ bool InsideDevelopmentEnvironment() { return false; }
 
 std::string ReadRegistryString(HKEY rootKey, std::string_view subKey, std::string_view valueName) {
     try {
-        if (rootKey != HKEY_LOCAL_MACHINE) return {};
         if (!subKey.empty() && subKey.front() == '\\') subKey.remove_prefix(1);
+        std::string path(subKey);
+        // The classes' root is the machine's "SOFTWARE\Classes", as the
+        // system merges it.
+        if (rootKey == HKEY::HKEY_CLASSES_ROOT)
+            path = "SOFTWARE\\Classes\\" + path;
+        else if (rootKey != HKEY_LOCAL_MACHINE)
+            return {};
         const TRegistryData data = TRegistryStore().Load();
-        const TRegKey* key = data.FindKey(NormaliseKeyPath(subKey));
+        const TRegKey* key = data.FindKey(NormaliseKeyPath(path));
         if (!key) return {};
         const TRegValue* value = TRegistryData::FindValue(*key, valueName);
         if (!value) return {};

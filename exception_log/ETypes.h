@@ -117,8 +117,9 @@ bool InsideDevelopmentEnvironment();
 // A value of the settings store as the raw string the registry answers:
 // text as it is, a DWORD as its 4 bytes, other data as stored, less a
 // terminating NUL when it has one. One leading "\" of `subKey` is dropped.
-// Every failure (another root key, a missing key or value, a damaged
-// store) gives "".
+// HKEY_CLASSES_ROOT reads HKEY_LOCAL_MACHINE "SOFTWARE\Classes". Every
+// failure (another root key, a missing key or value, a damaged store)
+// gives "".
 std::string ReadRegistryString(HKEY rootKey, std::string_view subKey, std::string_view valueName);
 
 // The ANSI code page of the user's locale (LC_ALL, LC_CTYPE, LANG): its

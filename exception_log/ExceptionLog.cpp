@@ -402,9 +402,11 @@ void SetSmtpProgressWindowOpen(bool open) { Warning().smtpWindowOpen = open; }
 
 namespace {
 
-// The trace goes to the logger's authors by the mail client once the mail
-// part is there; until then the user is asked to send it by hand.
-bool SendTraceToAuthors(const std::string& /*body*/, const std::string& /*traceFile*/) { return false; }
+// The trace goes to the logger's authors by the mail client; when that
+// fails the user is asked to send it by hand.
+bool SendTraceToAuthors(const std::string& body, const std::string& traceFile) {
+    return SendEmailByMapi(kAuthorsMailAddress, kCriticalBugSubject, body, {traceFile});
+}
 
 }  // namespace
 
@@ -452,29 +454,39 @@ void ReportInternalError(std::string_view section, const void* address) noexcept
 
 // ---- restart
 
+int SpawnProcess(const std::vector<std::string>& arguments, const std::string& folder, bool searchPath, int& pid) {
+    if (arguments.empty()) return EINVAL;
+    std::vector<char*> argv;
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    // Its own process group, and no signal blocked that this thread blocks.
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
+    pid_t child = 0;
+    const int r = searchPath ? posix_spawnp(&child, argv[0], &actions, &attr, argv.data(), environ)
+                             : posix_spawn(&child, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    pid = r == 0 ? child : -1;
+    return r;
+}
+
 void RestartApplication(bool restart) {
     TraceCall("RestartApplication", {restart});
     if (restart) {
         const TStartInfo& start = StartInfo();
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(start.program.c_str()));
-        for (const std::string& p : start.parameters) argv.push_back(const_cast<char*>(p.c_str()));
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawnattr_t attr;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attr);
-        if (!start.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, start.folder.c_str());
-        // Its own process group, and no signal blocked that this thread blocks.
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setpgroup(&attr, 0);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
-        pid_t pid = 0;
-        const int r = posix_spawn(&pid, start.program.c_str(), &actions, &attr, argv.data(), environ);
-        posix_spawnattr_destroy(&attr);
-        posix_spawn_file_actions_destroy(&actions);
+        std::vector<std::string> argv{start.program};
+        argv.insert(argv.end(), start.parameters.begin(), start.parameters.end());
+        int pid = 0;
+        const int r = SpawnProcess(argv, start.folder, false, pid);
         if (r != 0) TraceCall("RestartApplication=", {SysErrorMessage(r)});
     }
     ::_exit(1);
@@ -633,6 +645,7 @@ struct TReportContext {
     std::condition_variable changed;
     bool inProgress = false;
     TOstrelExceptionRecord record;
+    std::uint64_t contextThread = 0;  // where queued calls run
     // The one slot: the call handed over, whether the faulting thread runs
     // it now, and tickets that tell a waiting caller its call has run.
     const std::function<void()>* queued = nullptr;
@@ -655,12 +668,13 @@ void RunSwallowed(const std::function<void()>& procedure) {
 
 }  // namespace
 
-void SetReportInProgress(const TOstrelExceptionRecord* record) {
+void SetReportInProgress(const TOstrelExceptionRecord* record, std::uint64_t contextThread) {
     TReportContext& c = Context();
     {
         std::lock_guard<std::mutex> guard(c.lock);
         c.inProgress = record != nullptr;
         c.record = record ? *record : TOstrelExceptionRecord{};
+        c.contextThread = contextThread != 0 ? contextThread : c.record.ThreadId;
     }
     c.changed.notify_all();
 }
@@ -669,7 +683,7 @@ void RunInReportContext(const std::function<void()>& procedure) {
     TReportContext& c = Context();
     std::unique_lock<std::mutex> lock(c.lock);
     const std::uint64_t me = CurrentThreadId();
-    if (c.inProgress && c.record.ThreadId != me) {
+    if (c.inProgress && c.contextThread != me) {
         c.changed.wait(lock, [&] { return !c.inProgress || (!c.queued && !c.running); });
         if (c.inProgress) {
             c.queued = &procedure;

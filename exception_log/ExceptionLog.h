@@ -10,14 +10,19 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "EDebugData.h"
 #include "ETypes.h"
+#include "base/DateTime.h"
+#include "base/FileLock.h"
 #include "classes/Messages.h"
 #include "rtl/Modules.h"
 
@@ -166,6 +171,11 @@ void ReportInternalError(std::string_view section, const void* address = nullptr
 // process then ends at once with exit status 1. The logger's own file
 // descriptors are all opened close-on-exec, so the new program gets none.
 [[noreturn]] void RestartApplication(bool restart);
+// Starts `arguments[0]` with its arguments in a new process group, no
+// signal blocked and this process's environment; a `folder` that is not
+// empty becomes its current folder; `searchPath` looks the program up in
+// PATH. 0 (and the child's id in `pid`) or the error number.
+int SpawnProcess(const std::vector<std::string>& arguments, const std::string& folder, bool searchPath, int& pid);
 
 // ---- host kind
 //
@@ -224,8 +234,10 @@ void CallExceptionNotify(const TOstrelExceptionRecord& record, bool& handle);
 void CallCustomAction(const TOstrelExceptionRecord& record, TOstrelAction action, bool& execute);
 void CallErrorNotify(const TOstrelExceptionRecord& record, TOstrelAction action, bool& retry);
 
-// The report in progress (none: nullptr); its thread is the faulting one.
-void SetReportInProgress(const TOstrelExceptionRecord* record);
+// The report in progress (none: nullptr). Its queued calls run in the
+// faulting thread, or in `contextThread` when given (a faulting thread
+// that is stopped cannot run them).
+void SetReportInProgress(const TOstrelExceptionRecord* record, std::uint64_t contextThread = 0);
 // Runs `procedure` where the report's user code must run: a caller other
 // than the faulting thread hands it to that thread (one at a time) and
 // waits until it has run; otherwise it runs here. What it raises is
@@ -410,4 +422,505 @@ std::uint32_t GetFunctionSize(std::uintptr_t start, std::uintptr_t codeEnd);
 // entry) when its code and slot can be read; else the address itself.
 std::uintptr_t FollowImportThunk(std::uintptr_t address);
 
+// ============================================================ call stack
+//
+// A report's call stack is not walked from frame to frame: every 8-byte
+// slot of the faulting thread's stack is read, and a value is kept when the
+// bytes before it are a call instruction, so that it is a return address.
+// The stack is a copy taken where the exception was raised (a handler runs
+// on a stack already unwound), read with the code it points into through
+// IOstrelMemory, which tests fill with images of their own.
+
+// What the scan reads. A read answers false when any byte of the range
+// cannot be read; the buffer is then not to be used.
+class IOstrelMemory {
+public:
+    virtual ~IOstrelMemory() = default;
+    virtual bool Read(std::uintptr_t address, void* buffer, std::size_t size) const = 0;
+    // False where no code can be (a return address points into code):
+    // such a stack value is passed over unread.
+    virtual bool IsCode(std::uintptr_t /*address*/) const { return true; }
+};
+
+// This process's memory through the probe: whatever is readable.
+class TProcessMemory final : public IOstrelMemory {
+public:
+    bool Read(std::uintptr_t address, void* buffer, std::size_t size) const override;
+};
+
+// The readable segments of the modules loaded when it was made, through
+// the probe: code, import slots and constants. Everything else (stacks, the
+// heap) reads as unreadable, so that a stack value pointing there costs no
+// read at all. Each block of a segment is read once and kept, as a scan
+// reads the same code again and again: an object serves one scan, in one
+// thread.
+class TModulesMemory final : public IOstrelMemory {
+public:
+    TModulesMemory();
+    bool Read(std::uintptr_t address, void* buffer, std::size_t size) const override;
+    // In an executable segment.
+    bool IsCode(std::uintptr_t address) const override;
+
+private:
+    using TRanges = std::vector<std::pair<std::uintptr_t, std::uintptr_t>>;  // [start, end), by start
+    static constexpr std::uintptr_t kBlockSize = std::uintptr_t{16} << 10;
+    struct TBlock {
+        std::uintptr_t start = 0;
+        std::string bytes;  // empty for one that cannot be read
+    };
+    TRanges ranges_, code_;
+    mutable std::map<std::uintptr_t, TBlock> blocks_;
+};
+
+// A copy of a stack from `Start` up, with the addresses it had.
+struct TStackSnapshot {
+    std::uintptr_t Start = 0;
+    std::string Bytes;
+
+    std::uintptr_t Top() const { return Start + Bytes.size(); }
+    bool Empty() const { return Bytes.empty(); }
+};
+
+// The most a snapshot copies: of a deeper stack, its innermost part.
+inline constexpr std::size_t kStackSnapshotLimit = std::size_t{512} << 10;
+
+// Copies [from, top) through the probe, at most `limit` bytes from `from`
+// up; of a range that cannot all be read, the readable pages from `from`
+// on. Empty when `from` itself cannot be read or the range is empty.
+TStackSnapshot TakeStackSnapshot(std::uintptr_t from, std::uintptr_t top, std::size_t limit = kStackSnapshotLimit);
+// The calling thread's stack from its caller's return address up to the
+// stack's base.
+TStackSnapshot TakeCurrentStackSnapshot(std::size_t limit = kStackSnapshotLimit);
+
+// A stack copy over other memory: a read inside the copy comes from it, a
+// read that touches the copy's range but runs past it fails, and any other
+// read goes to `other`. So the live stack is never read.
+class TSnapshotMemory final : public IOstrelMemory {
+public:
+    TSnapshotMemory(const TStackSnapshot& stack, const IOstrelMemory& other) : stack_(stack), other_(other) {}
+    bool Read(std::uintptr_t address, void* buffer, std::size_t size) const override;
+    // A stack holds no code.
+    bool IsCode(std::uintptr_t address) const override;
+
+private:
+    const TStackSnapshot& stack_;
+    const IOstrelMemory& other_;
+};
+
+// FollowImportThunk on the code that `memory` holds.
+std::uintptr_t FollowImportThunk(std::uintptr_t address, const IOstrelMemory& memory);
+
+// An address turned into module, unit, class, procedure and line; empty:
+// GetAddressInfo of the process-wide modules list.
+using TOstrelAddressResolver = std::function<TOstrelDebugInfo(std::uintptr_t)>;
+
+// The entries of a call stack, innermost first; each entry its own copy
+// (the module record is shared).
+class TOstrelStackList {
+public:
+    int Count() const { return static_cast<int>(entries_.size()); }
+    const TOstrelDebugInfo& operator[](int i) const { return entries_.at(static_cast<std::size_t>(i)); }
+    void Add(const TOstrelDebugInfo& info) { entries_.push_back(info); }
+    void Delete(int i) { entries_.erase(entries_.begin() + i); }
+    void Clear() { entries_.clear(); }
+    const std::vector<TOstrelDebugInfo>& Entries() const { return entries_; }
+
+private:
+    std::vector<TOstrelDebugInfo> entries_;
+};
+
+// The slots of a scan are this wide and this far apart.
+inline constexpr std::size_t kStackSlotSize = 8;
+// Readability is tested once for a window of this many bytes.
+inline constexpr std::size_t kStackScanWindow = 400;
+
+// When `address` is not 0 its entry comes first. Then every slot from
+// `first` (rounded up to a slot) that lies wholly below `top` is read, and
+// its value v is kept when the bytes before v are one of these calls, tested
+// in this order (the entry is at the call's first byte; a REX prefix 40..47
+// before FF belongs to the call):
+//   E8 rel32            direct: the callee (v + rel32, through an import
+//                       thunk) unless it begins with E8, then the call; a
+//                       callee that cannot be read adds nothing
+//   FF D0..D7           call reg
+//   FF 10..13, 16..17   call [reg]
+//   FF 50..53, 55..57   call [reg + disp8]
+//   FF 90..93, 95..97   call [reg + disp32]
+//   FF 14 sib           call [base + index*scale] (sib base not 5)
+//   FF 54 sib disp8     call [sib + disp8]
+//   FF 94 sib disp32    call [sib + disp32]
+//   FF 14 sib disp32    call [index*scale + disp32] (sib base 5)
+//   FF 15 disp32        call [rip + disp32], when the 8 bytes at v + disp32
+//                       can be read
+std::unique_ptr<TOstrelStackList> GetCallStack(std::uintptr_t address, const IOstrelMemory& memory,
+                                               std::uintptr_t first, std::uintptr_t top,
+                                               const TOstrelAddressResolver& resolve = {});
+// The scan of a whole stack copy, the rest of memory read from the loaded
+// modules.
+std::unique_ptr<TOstrelStackList> GetCallStack(std::uintptr_t address, const TStackSnapshot& stack,
+                                               const TOstrelAddressResolver& resolve = {});
+
+// A thread started while the logger watches threads.
+struct TOstrelThreadInfo {
+    std::uint64_t ThreadId = 0;       // the system's thread id
+    std::uintptr_t ThreadHandle = 0;  // its pthread_t
+    std::uintptr_t StartAddress = 0;
+    std::uintptr_t Parameter = 0;
+    TStackSnapshot CreationStack;  // the creating thread's stack when it started the thread
+    bool ReportThread = false;     // the logger's own report thread
+};
+
+// The threads started while the logger watches threads, with their
+// creation stacks. Every operation but DeleteCurrentThread wants the
+// caller to hold the list's lock.
+class TOstrelThreadsList {
+public:
+    void Lock() { lock_.lock(); }
+    void Unlock() { lock_.unlock(); }
+    [[nodiscard]] std::unique_lock<std::mutex> Locked() { return std::unique_lock<std::mutex>(lock_); }
+
+    int Count() const { return static_cast<int>(threads_.size()); }
+    int Add(TOstrelThreadInfo info);
+    // -1 when absent.
+    int FindThreadId(std::uint64_t threadId) const;
+    int FindThreadHandle(std::uintptr_t handle) const;
+    TOstrelThreadInfo& Get(int i) { return threads_.at(static_cast<std::size_t>(i)); }
+    void Delete(int i);
+    // The calling thread's entry, under the lock.
+    void DeleteCurrentThread();
+    void Clear();
+
+private:
+    std::mutex lock_;
+    std::vector<TOstrelThreadInfo> threads_;
+};
+
+TOstrelThreadsList& OstrelThreadsList();
+
+// After the scan: when the thread is listed with a creation stack and is
+// not the report thread, the scan of that stack is appended. The copy is
+// taken under the list's lock and scanned after it.
+void AppendCreationStack(TOstrelStackList& stack, std::uint64_t threadId, TOstrelThreadsList& threads,
+                         const TOstrelAddressResolver& resolve = {});
+// Entries 0 and 1 of one address: entry 0 goes. Otherwise, when the
+// reported address was moved back from a return point to its call, entry 0
+// goes when a later entry has its address.
+void RemoveDuplicateTop(TOstrelStackList& stack, bool addressFromReturnPoint);
+// The length of the call instruction that ends at `returnPoint` (5 for a
+// direct call, 6 for one through the global offset table, ...); 0 when the
+// bytes before it are no call.
+std::size_t CallLengthBefore(const IOstrelMemory& memory, std::uintptr_t returnPoint);
+
+// =========================================================== report text
+//
+// Every reported exception becomes one plain-text report: a header of
+// numbered, aligned items, the call-stack and modules tables and the CPU
+// section. The log reader splits reports at the header line and finds items
+// by their numbers, so the layout is a file format: every line ends in
+// CR LF. The captions are the options' texts.
+
+// The registers of x86-64 as the CPU section shows them.
+struct TOstrelRegisters {
+    std::uint64_t Rax = 0, Rbx = 0, Rcx = 0, Rdx = 0, Rsi = 0, Rdi = 0, Rbp = 0, Rsp = 0;
+    std::uint64_t R8 = 0, R9 = 0, R10 = 0, R11 = 0, R12 = 0, R13 = 0, R14 = 0, R15 = 0;
+    std::uint64_t Rip = 0, EFlags = 0;
+};
+
+// What a report says of the machine, the program and the clock, asked each
+// time a report is made.
+class IOstrelSystemValues {
+public:
+    virtual ~IOstrelSystemValues() = default;
+    virtual TDateTime Now() const = 0;
+    // The offset of the local time from UTC at `local`, in minutes east.
+    virtual int UtcOffsetMinutes(TDateTime local) const = 0;
+    virtual TDateTime StartDate() const = 0;
+    virtual std::vector<std::string> Parameters() const = 0;
+    virtual bool IsGUI() const = 0;
+    // The foreground window's class and text; empty when there is none.
+    virtual std::string ForegroundWindowClass() const = 0;
+    virtual std::string ForegroundWindowText() const = 0;
+    virtual std::string ComputerName() const = 0;
+    virtual std::string UserName() const = 0;
+    // In bytes; false when the system does not tell.
+    virtual bool Memory(std::uint64_t& total, std::uint64_t& available) const = 0;
+    // The file system that holds the logger's module file: its size and
+    // what is free to the caller.
+    virtual bool Disk(std::uint64_t& total, std::uint64_t& available) const = 0;
+    virtual std::string SystemName() const = 0;
+    virtual std::string SystemBuild() const = 0;
+    virtual std::string SystemUpdate() const = 0;
+    virtual std::string Language() const = 0;
+};
+
+// Linux's: host and user names, the system and the language are taken when
+// the logger is loaded, so a report never waits on a name service; the
+// start date is that moment too; memory (/proc/meminfo) and disk (statvfs)
+// are asked each time; the system is /etc/os-release's name, the kernel's
+// release as its build and the kernel's version as its update; the
+// language that of LC_ALL, LC_MESSAGES or LANG.
+const IOstrelSystemValues& LinuxSystemValues();
+
+// A date-time as the report and the report mail show it:
+// "Tue, 5 Mar 2024 09:07:03 +0800", the zone being the real offset at that
+// moment (daylight saving and half hours included).
+std::string DateText(TDateTime local, int utcOffsetMinutes);
+
+// The focused control of the calling thread and its text (at most 255
+// bytes); the text is one "*" a character when the control is a password
+// edit (an edit with a password character, or any window with the password
+// style), whatever its class.
+struct TFocusedControl {
+    std::string ClassName;
+    std::string Text;
+};
+TFocusedControl GetFocusedControl();
+
+// One exception on its way into a report.
+struct TOstrelReportContext {
+    std::exception_ptr ExceptionObject;
+    std::uintptr_t ExceptionAddress = 0;
+    TDateTime ExceptionDate = 0;
+    // Of an exception published by another module; empty: none.
+    std::string ClassNameOverride;
+    std::string MessageOverride;
+    std::optional<TOstrelRegisters> Registers;
+    // Where the dump's stack column starts.
+    std::uintptr_t StackPointer = 0;
+    std::string FocusedControlClass;
+    std::string FocusedControlText;
+
+    // The current options (texts, ReportItems); nullptr: the defaults.
+    const TOstrelModuleOptions* Options = nullptr;
+    const TOstrelStackList* Stack = nullptr;
+    // The modules in handle order; the program is the one of kind program.
+    std::vector<std::shared_ptr<const TOstrelModuleInfo>> Modules;
+    // Where the dump reads (the stack copy over the modules); nullptr: this
+    // process's memory.
+    const IOstrelMemory* Memory = nullptr;
+    // nullptr: Linux's.
+    const IOstrelSystemValues* System = nullptr;
+
+    // Filled by the report: the tables, the values of items 2.3, 2.2, 2.4
+    // and 2.5 (for the dialog and the duplicate test) and the dialog's
+    // message (text 3 and two CR LF).
+    std::string TablesText;
+    std::string ModuleName;
+    std::string AddressText;
+    std::string TypeText;
+    std::string MessageText;
+    std::string DialogMessage;
+};
+
+// The item-section builder of the header.
+class TLogItem {
+public:
+    TLogItem() { Clear(); }
+    void Clear();
+    void AddSection(std::string_view title);
+    // The number counts also when the item is not shown.
+    void AddItem(std::string_view caption, std::string_view value, bool shown);
+    // Drops the sections without items, aligns each section's ": " and
+    // makes its dash line as long as its longest item line.
+    std::string Finish() const;
+
+private:
+    std::string text_;
+    std::int32_t section_ = 0;
+    std::int32_t item_ = 0;
+};
+
+// Every character below 32 as a blank.
+std::string BlankControlCharacters(std::string_view s);
+
+// The parts of a report; each also fills the context's outputs.
+std::string BuildReportHeader(TOstrelReportContext& context);
+std::string BuildCpuText(const TOstrelReportContext& context);
+std::string BuildCallStackTable(const TOstrelModuleOptions& options, const TOstrelStackList& stack);
+std::string BuildModulesTable(const TOstrelModuleOptions& options,
+                              const std::vector<std::shared_ptr<const TOstrelModuleInfo>>& modules);
+// Header, CR LF, tables, CR LF CR LF, CPU text; kept as the last report.
+std::string BuildReport(TOstrelReportContext& context);
+// Of an exception published by another module: header, CR LF, the
+// context's tables as they are, CR LF CR LF and the last report's CPU text.
+std::string BuildNestedReport(TOstrelReportContext& context);
+
+// The last report's texts; MailCopy is the copy to be mailed, which the log
+// may replace (with the request added, or the whole log).
+struct TOstrelReportTexts {
+    std::string Header, Cpu, Report, MailCopy;
+};
+TOstrelReportTexts LastReportTexts();
+void SetReportMailCopy(const std::string& text);
+
+void CopyReportToClipboard(const std::string& text);
+
+// ============================================================= crash log
+//
+// The reports of a program, oldest first, in one ".elf" file, capped at
+// MaxLogReports. A report starts with "OstrelLog " at the file's start or
+// after CR LF and ends at the next four CR LF; what lies between reports is
+// dropped. The file is changed under an exclusive lock on a lock file
+// beside it (its name + ".lock"), read under that lock and replaced whole
+// (a temporary file of mode 0600, synced, renamed over it): a crash or a
+// full disk while saving keeps the reports logged before, and two programs
+// saving at once keep each other's.
+
+inline constexpr const char* kLogReportStart = "OstrelLog ";
+inline constexpr const char* kLogReportEnd = "\r\n\r\n\r\n\r\n";
+
+std::string LogLockFileName(const std::string& logFile);
+
+class TLogFile {
+public:
+    // Loads the log when it exists. With `forUpdate` it first takes the
+    // lock, held until the object goes. Raises EOstrelLogError when the
+    // lock cannot be made or had in time, the path is not a regular file,
+    // or the file cannot be read.
+    TLogFile(const std::string& fileName, bool forUpdate);
+    ~TLogFile();
+    TLogFile(const TLogFile&) = delete;
+    TLogFile& operator=(const TLogFile&) = delete;
+
+    const std::string& FileName() const { return fileName_; }
+    const std::vector<std::string>& Reports() const { return reports_; }
+    // Splits a log's text: each report through the first three CR LF of
+    // its terminator; an unterminated last one is dropped.
+    void Load(std::string_view text);
+    // Drops the oldest reports until `maximum` - 1 remain (`maximum` at
+    // least 1), then appends the report with four CR LF.
+    void Add(const std::string& report, int maximum);
+    // True when a logged report matches every key: its line
+    // CR LF + "  " + key + " " holds, after its first ": ", the value.
+    bool IsDuplicate(const std::vector<std::string>& keys, const std::vector<std::string>& values) const;
+    // Every report followed by CR LF.
+    std::string Text() const;
+    // Replaces the file with Text(); only for a log opened for update.
+    void Save();
+
+private:
+    std::string fileName_;
+    std::unique_ptr<TFileLock> lock_;
+    std::vector<std::string> reports_;
+};
+
+// The user's request text as the log takes it: line breaks as CR LF, other
+// control characters as blanks, at most two empty lines in a row, and a
+// line that starts with "OstrelLog " moved one blank in, so that no text can
+// end or start a report.
+std::string LogRequestText(std::string_view text);
+
+// One save of a report to the log.
+struct TOstrelLogSave {
+    const TOstrelModuleOptions* Options = nullptr;
+    TOstrelExceptionRecord Record;  // what the events are told
+    std::string Report;
+    // Found in the log already (the duplicate test): not added again.
+    bool Duplicate = false;
+    std::string RequestText;
+    // The copy to be mailed: replaced by the report with the request, or by
+    // the whole log when SendWholeLog is on.
+    std::string MailCopy;
+};
+// Adds the report (with the request, when the options ask for one and the
+// user gave it) to OutputLogFile and saves the log, with the custom-action
+// and error events around it; a failure is the last warning (eeLogError,
+// section "Log"). Run when SaveLog is on. True when saved.
+bool SaveLogFile(TOstrelLogSave& save);
+
+// The duplicate test of the dialog: with DialogFlags bit 0, whether the log
+// holds a report of the same address, module, type and message (items 2.2
+// to 2.5); false without the bit, or when the log cannot be read.
+bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context);
+
+// ============================================================== pipeline
+//
+// A notified exception becomes a stored report: options of the module that
+// raised it, filters, call stack, report text, the user's events, show or
+// write, log, clipboard, mail, terminate. The dialog, the screenshot and the
+// mail are steps of their own (ExceptionLogSteps.cpp) that later parts of
+// the logger fill; until then each records its warning.
+
+// What the notification hands the report: the faulting thread's registers
+// and stack copy as they were at the throw, and what the windows showed
+// before any window of the logger was (taken in the faulting thread).
+struct TOstrelNotifyParams {
+    std::optional<TOstrelRegisters> Registers;
+    TStackSnapshot Stack;  // from the stack pointer of the throw up
+    std::uint64_t ThreadId = 0;
+    std::string ControlClass, ControlText;
+    std::string WindowClass, WindowText;
+    // The faulting thread is stopped (a fatal signal, a freeze): calls the
+    // report would queue to it run in the reporting thread instead.
+    bool CallsRunHere = false;
+};
+
+// The options of the report being made: the raising module's, copied in.
+TOstrelModuleOptions& CurrentOstrelLogOptions();
+// Reports built since start-up.
+int OstrelReportsCount();
+
+// False when a report was made (or a filter stopped it), true when the
+// exception-notify event took the exception. `addressIsReturnPoint`: the
+// address is where the throwing call returns to, and is moved back by the
+// length of that call.
+bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
+                          TOstrelNotifyParams& params);
+
+// The steps later parts fill. Each answers true when it did its work.
+bool ShowExceptionDialog(TOstrelReportContext& context);
+bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot);
+// Takes the screenshot into `file`; false when there is none.
+bool TakeScreenshot(const std::string& file);
+// Where a report's temporary files go: a folder of the process's own,
+// made with mkdtemp (mode 0700) on first use.
+std::string ReportTemporaryFolder();
+
+// ========================================================== notification
+//
+// Every exception that reaches a catch point of the platform (the
+// application's exception handler, the thread wrapper, terminate) comes
+// here, one at a time: a thread that finds another's notification running
+// waits for it; an exception raised inside a notification (in the
+// notifying thread or the report thread) is not reported. In the main
+// thread of a program with windows the report is built by a report thread
+// while the main thread repaints its windows and runs the calls the report
+// queues for it.
+
+// Inside a catch block: reports the current exception from its throw
+// record. False when it was reported (or was nested, or EAbort), true when
+// the caller's own handling should go on (the logger is inactive or the
+// exception-notify event took it).
+bool ExceptionManager(std::exception_ptr exception = std::current_exception());
+// The notification itself.
+bool ExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
+                  TOstrelNotifyParams params);
+// The application's exception handler as the logger replaces it.
+void Hooked_GUIHandleException(TObject* sender, std::exception_ptr error);
+// The thread wrapper's report of an exception that escaped a thread.
+void HookedThreadException();
+
+// Admission for the roads other than the catch points (fatal signals, the
+// freeze watchdog): waits at most `timeoutMs` (-1: no limit) for another
+// notification to end; false when it did not get in. A notification held
+// by `stoppedThread` (stopped inside it) is not waited for.
+bool AdmitNotification(int timeoutMs, std::uint64_t stoppedThread = 0);
+void EndNotification();
+
+// The report thread's id while one runs; 0 otherwise.
+std::uint64_t ReportThreadId();
+// The thread inside a notification; 0 when none.
+std::uint64_t NotifyingThreadId();
+
+// Installs the hooks of raise, thread creation, the thread wrapper's report
+// and the application's exception handler, and makes the modules list;
+// RemoveOstrelLog undoes it all. The automatic start-up calls these.
+void InstallOstrelLog();
+void RemoveOstrelLog();
+bool OstrelLogInstalled();
+
 }  // namespace menvaro
+
+// The mail: SMTP, the mail client, mailto, attachments, send events and the
+// screenshot.
+#include "ExceptionLogMail.h"

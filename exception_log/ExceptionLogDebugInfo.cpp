@@ -96,12 +96,14 @@ std::uint32_t GetFunctionSize(std::uintptr_t start, std::uintptr_t codeEnd) {
     return 1;
 }
 
-std::uintptr_t FollowImportThunk(std::uintptr_t address) {
+std::uintptr_t FollowImportThunk(std::uintptr_t address) { return FollowImportThunk(address, TProcessMemory()); }
+
+std::uintptr_t FollowImportThunk(std::uintptr_t address, const IOstrelMemory& memory) {
     std::uint8_t code[11];
     std::size_t have = sizeof code;
-    if (!ReadMemory(address, code, have)) {
+    if (!memory.Read(address, code, have)) {
         have = 6;
-        if (!ReadMemory(address, code, have)) return address;
+        if (!memory.Read(address, code, have)) return address;
     }
     std::size_t at = 0;
     if (have >= 10 && code[0] == 0xF3 && code[1] == 0x0F && code[2] == 0x1E && code[3] == 0xFA) at = 4;  // endbr64
@@ -111,7 +113,7 @@ std::uintptr_t FollowImportThunk(std::uintptr_t address) {
     std::memcpy(&rel, code + at + 2, 4);
     const std::uintptr_t slot = address + at + 6 + static_cast<std::intptr_t>(rel);
     std::uintptr_t target = 0;
-    return ReadValue(slot, target) ? target : address;
+    return memory.Read(slot, &target, sizeof target) ? target : address;
 }
 
 bool LoadExportedFunctions(const TLoadedModule& module, TOstrelFunctionsList& list) {
@@ -412,7 +414,11 @@ std::shared_ptr<TOstrelModuleInfo> TOstrelModulesList::FindModuleInfo(std::uintp
 }
 
 std::shared_ptr<TOstrelModuleInfo> TOstrelModulesList::FindModuleInfoOfAddress(std::uintptr_t address) {
-    for (const TLoadedModule& m : LoadedModules())
+    // A call stack looks many addresses up: the list of modules is kept
+    // while none is loaded or unloaded.
+    // Held for the loop: the list kept may be replaced meanwhile.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules)
         if (m.Contains(address)) return Find(m);
     return nullptr;
 }

@@ -752,6 +752,24 @@ void ShowDialog(const TOstrelModuleOptions& options, const TOstrelExceptionRecor
     if (previous && IsWindow(previous)) SetForegroundWindow(previous);
 }
 
+bool ShowExceptionDialog(TOstrelReportContext& context) {
+    const TOstrelModuleOptions& options = context.Options ? *context.Options : CurrentOstrelLogOptions();
+    TOstrelDialogState& s = DialogState();
+    const TOstrelReportTexts texts = LastReportTexts();
+    s.DialogMessage = context.DialogMessage;
+    s.GeneralText = texts.Header;
+    s.CPUText = texts.Cpu;
+    s.CallStack = context.Stack ? context.Stack->Entries() : std::vector<TOstrelDebugInfo>{};
+    s.Modules = context.Modules;
+    s.ErrorCount = OstrelReportsCount();
+    TOstrelExceptionRecord record;
+    record.ExceptionObject = context.ExceptionObject;
+    record.ExceptionAddress = context.ExceptionAddress;
+    record.ThreadId = CurrentThreadId();
+    ShowDialog(options, &record);
+    return s.Painted;
+}
+
 void ShowRequestDialog(const TOstrelModuleOptions& options) {
     TraceCall("ShowRequestDialog");
     RunDialog(Create<TRequestDialog>(options));

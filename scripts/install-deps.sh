@@ -29,6 +29,11 @@ packages=(
   python3
   # the DNS stub that the logger's mail-exchanger lookup is tested against
   python3-dnslib
+  # the mail server, PNG checker and sendmail-compatible client that the
+  # logger's report mail and screenshot are tested against
+  python3-aiosmtpd pngcheck msmtp
+  # named time zones (daylight saving, half hours) for the report's dates
+  tzdata
 )
 
 missing=()

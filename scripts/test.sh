@@ -25,7 +25,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== thread sanitizer build (threaded tests only)"
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMENVARO_TSAN=ON -DMENVARO_BENCH=OFF
 cmake --build build/tsan -j "$jobs" --target menvaro_threaded_tests
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp" \
   ctest --test-dir build/tsan -L threaded -j "$jobs" --timeout 600
 
 echo "== all tests passed"

@@ -132,7 +132,11 @@ MENVARO_CLASS_INFO(TfxCustomBitBtn) {
     c.Prop("Layout", &B::Layout, &B::SetLayout).Default(blGlyphLeft);
     c.Prop("Margin", &B::Margin, &B::SetMargin).Default(-1);
     c.Prop("ModalResult", &B::ModalResult, &B::SetModalResult).Idents(ModalResultIdents()).Default(mrNone);
-    c.Prop("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(1);
+    // A fresh button's 0 counts as one image, as the default 1 does: not
+    // stored, or a form file would never read back as it was written.
+    c.Prop("NumGlyphs", &B::NumGlyphs, &B::SetNumGlyphs).Default(1).Stored([](const B& b) {
+        return b.NumGlyphs() != 0;
+    });
     c.Prop("Offsets", &B::Offsets);
     c.Prop("Options", &B::Options, &B::SetOptions).Default(TfxButtonOptions{});
     c.Prop("ShadeColors", &B::ShadeColors);
@@ -182,6 +186,8 @@ void TfxCustomBitBtn::SetGroupIndex(int v) {
 }
 
 void TfxCustomBitBtn::SetDefault(bool v) {
+    // A default button's face has a dark rim.
+    if (v != default_) Invalidate();
     default_ = v;
     if (!HandleAllocated()) return;
     // Every button of the form works out again which one Enter clicks.

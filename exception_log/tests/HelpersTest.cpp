@@ -7,33 +7,13 @@
 #include <string>
 
 #include "ETypes.h"
+#include "EnvVar.h"
 #include "testsupport/TempDir.h"
 
 using namespace menvaro;
+using menvaro::test::EnvVar;
 
 namespace {
-
-// Sets an environment variable for a scope and puts the old value back.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvVar() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 std::string Compressed(const std::string& data) {
     uLongf size = compressBound(data.size());

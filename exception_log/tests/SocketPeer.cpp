@@ -16,11 +16,13 @@ extern char** environ;
 
 namespace menvaro::test {
 
-TSocketPeer::TSocketPeer(const std::string& kind, const std::string& setup) {
+TSocketPeer::TSocketPeer(const std::string& kind, const std::string& setup) : TSocketPeer(PEER_SCRIPT, kind, setup) {}
+
+TSocketPeer::TSocketPeer(const std::string& peerScript, const std::string& kind, const std::string& setup) {
     logPath_ = dir_.Write("peer.log", "");
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    std::string program = PEER_PYTHON, script = PEER_SCRIPT, k = kind, s = setup, log = logPath_;
+    std::string program = PEER_PYTHON, script = peerScript, k = kind, s = setup, log = logPath_;
     char* argv[] = {program.data(), script.data(), k.data(), s.data(), log.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -16,6 +16,8 @@ public:
     // `kind` "tcp" or "dns"; `setup` the JSON of the script or the stub's
     // behaviours. Waits until the peer listens.
     TSocketPeer(const std::string& kind, const std::string& setup);
+    // The same with a peer script of another kind (smtp_peer.py).
+    TSocketPeer(const std::string& script, const std::string& kind, const std::string& setup);
     // Ends the peer if it still runs.
     ~TSocketPeer();
     TSocketPeer(const TSocketPeer&) = delete;

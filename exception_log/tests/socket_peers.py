@@ -9,6 +9,7 @@ socket_peers.py tcp SCRIPT LOG
       ["line"]                   read one line (up to CR LF)
       ["lines", N]               read N lines
       ["bytes", N]               read N bytes
+      ["until", TEXT]            read until TEXT has come (and what came with it)
       ["close"]                  close at once (a reset when unread data waits)
     After the script it reads until the client closes. Everything received
     goes to LOG as it comes.
@@ -92,6 +93,11 @@ def tcp(script, log_path):
                     if not until(lambda p: b"\r\n" in p):
                         return
                     pending = pending.split(b"\r\n", 1)[1]
+            elif kind == "until":
+                mark = step[1].encode("latin-1")
+                if not until(lambda p: mark in p):
+                    return
+                pending = pending.split(mark, 1)[1]
             elif kind == "bytes":
                 if not until(lambda p: len(p) >= step[1]):
                     return

@@ -110,9 +110,9 @@ std::int64_t FileSize(const std::string& path) {
     return st.st_size;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+namespace {
+
+std::string ReadOpenFile(int fd, const std::string& path) {
     // Straight into a buffer of the file's size; a file that grows meanwhile
     // is read on to its end.
     struct stat st;
@@ -140,6 +140,28 @@ std::string ReadFileBytes(const std::string& path) {
     return data;
 }
 
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+    return ReadOpenFile(fd, path);
+}
+
+std::string ReadRegularFileBytes(const std::string& path) {
+    auto refuse = [&] { return EFOpenError("Cannot open file \"" + path + "\". It is not a regular file."); };
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) throw refuse();
+    // Without waiting, should a FIFO have taken its place since.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw refuse();
+    }
+    return ReadOpenFile(fd, path);
+}
+
 namespace {
 
 // A temporary file of WriteFileAtomic: "." + name + "." + digits + ".tmp".
@@ -154,25 +176,43 @@ bool IsAtomicWriteTemporary(std::string_view name) {
     return std::all_of(name.begin() + std::ptrdiff_t(dot) + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-}  // namespace
+// One of `fileName`: "." + fileName + "." + digits + ".tmp".
+bool IsAtomicWriteTemporaryOf(std::string_view name, std::string_view fileName) {
+    const std::string prefix = "." + std::string(fileName) + ".";
+    if (!name.starts_with(prefix) || !IsAtomicWriteTemporary(name)) return false;
+    name.remove_prefix(prefix.size());
+    return name.find('.') == name.size() - kTempSuffix.size();
+}
 
-int DeleteAtomicWriteLeftovers(const std::string& folder) {
+int DeleteLeftovers(const std::string& folder, std::string_view fileName) {
+    const std::string dir = folder.empty() ? std::string("./") : IncludeTrailingPathDelimiter(folder);
     int deleted = 0;
     TSearchRec rec;
-    for (int r = FindFirst(IncludeTrailingPathDelimiter(folder) + ".*", faHidden, rec); r == 0; r = FindNext(rec))
-        if (!(rec.Attr & faDirectory) && IsAtomicWriteTemporary(rec.Name) &&
-            DeleteFile(IncludeTrailingPathDelimiter(folder) + rec.Name))
+    for (int r = FindFirst(dir + ".*", faHidden, rec); r == 0; r = FindNext(rec))
+        if (!(rec.Attr & faDirectory) &&
+            (fileName.empty() ? IsAtomicWriteTemporary(rec.Name) : IsAtomicWriteTemporaryOf(rec.Name, fileName)) &&
+            DeleteFile(dir + rec.Name))
             ++deleted;
     FindClose(rec);
     return deleted;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view data) { TFileReplacement(path, data).Commit(); }
+}  // namespace
 
-TFileReplacement::TFileReplacement(const std::string& path, std::string_view data) : path_(path) {
+int DeleteAtomicWriteLeftovers(const std::string& folder) { return DeleteLeftovers(folder, {}); }
+
+int DeleteAtomicWriteLeftovers(const std::string& folder, std::string_view fileName) {
+    return fileName.empty() ? 0 : DeleteLeftovers(folder, fileName);
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view data, unsigned mode) {
+    TFileReplacement(path, data, mode).Commit();
+}
+
+TFileReplacement::TFileReplacement(const std::string& path, std::string_view data, unsigned mode) : path_(path) {
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     temp_ = ExtractFilePath(path) + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) + std::string(kTempSuffix);
-    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd_ < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(errno));
     std::size_t done = 0;
     while (done < data.size()) {

@@ -47,14 +47,21 @@ std::int64_t FileSize(const std::string& path);  // -1 when missing
 
 // Whole-file reads and writes. ReadFileBytes raises EFOpenError/EReadError.
 std::string ReadFileBytes(const std::string& path);
+// The same for a regular file only: a FIFO, a device or a folder is refused
+// (EFOpenError) before anything is read, and opening never waits.
+std::string ReadRegularFileBytes(const std::string& path);
 // Writes `data` to a temporary file beside `path`, flushes it and renames it
 // over `path`: readers see the old content or the new, never a part.
 // Raises EFCreateError/EWriteError and leaves no temporary file behind.
-void WriteFileAtomic(const std::string& path, std::string_view data);
+// The file is made with `mode` (less the umask), kept by the rename.
+void WriteFileAtomic(const std::string& path, std::string_view data, unsigned mode = 0666);
 // Deletes the temporary files of WriteFileAtomic that a program ended in the
 // middle of a write left in `folder`; answers how many. Only for a folder no
 // other program writes to at the same time (one held under a lock).
 int DeleteAtomicWriteLeftovers(const std::string& folder);
+// Only those of the one file `fileName` of `folder` ("" is the current
+// folder): for a writer that holds that file's lock.
+int DeleteAtomicWriteLeftovers(const std::string& folder, std::string_view fileName);
 
 // WriteFileAtomic in two steps, for a writer of a series of files that can
 // go on with the next while the disk takes this one: the constructor writes
@@ -63,7 +70,7 @@ int DeleteAtomicWriteLeftovers(const std::string& folder);
 // with the object. Raises as WriteFileAtomic does.
 class TFileReplacement {
 public:
-    TFileReplacement(const std::string& path, std::string_view data);
+    TFileReplacement(const std::string& path, std::string_view data, unsigned mode = 0666);
     TFileReplacement(TFileReplacement&& o) noexcept;
     TFileReplacement& operator=(TFileReplacement&&) = delete;
     TFileReplacement(const TFileReplacement&) = delete;

@@ -14,10 +14,17 @@ namespace menvaro {
 std::string IntToStr(std::int64_t v) { return std::to_string(v); }
 
 std::string IntToHex(std::uint64_t v, int digits) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%0*llX", digits < 0 ? 0 : (digits > 16 ? 16 : digits),
-                  static_cast<unsigned long long>(v));
-    return buf;
+    // By hand: a crash report prints thousands of these.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char buf[16];
+    int n = 0;
+    do {
+        buf[15 - n++] = kDigits[v & 0xF];
+        v >>= 4;
+    } while (v != 0);
+    const int wanted = digits < 0 ? 0 : (digits > 16 ? 16 : digits);
+    while (n < wanted) buf[15 - n++] = '0';
+    return std::string(buf + 16 - n, static_cast<std::size_t>(n));
 }
 
 bool TryStrToInt64(std::string_view text, std::int64_t& result) {

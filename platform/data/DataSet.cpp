@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 
 namespace menvaro {
@@ -159,6 +160,16 @@ int TDataSet::MoveBy(int distance) {
         Notify(TDataEvent::deDataSetScroll);
     }
     return moved;
+}
+
+std::string ExtractFieldName(std::string_view fields, std::size_t& pos) {
+    std::size_t end = std::min(pos, fields.size());
+    const std::size_t begin = end;
+    while (end < fields.size() && fields[end] != ';') ++end;
+    std::string name = Trim(fields.substr(begin, end - begin));
+    if (end < fields.size()) ++end;
+    pos = end;
+    return name;
 }
 
 TField& TDataSet::FieldByName(std::string_view name) const {

@@ -158,4 +158,9 @@ private:
     std::vector<TDataSetObserver*> observers_;
 };
 
+// The next name of a list of field names separated by ";", from `pos`
+// (0-based), trimmed; `pos` moves past the separator. A caller walks the
+// list while `pos` is below its length.
+std::string ExtractFieldName(std::string_view fields, std::size_t& pos);
+
 }  // namespace menvaro

@@ -3,6 +3,9 @@
 #include <elf.h>
 #include <link.h>
 
+#include <cstddef>
+#include <mutex>
+
 #include "ElfFile.h"
 #include "Memory.h"
 #include "base/Files.h"
@@ -26,7 +29,14 @@ namespace {
 struct TWalk {
     std::vector<TLoadedModule> modules;
     bool first = true;
+    std::uint64_t generation = 0;
 };
+
+// The loader's loads and unloads so far; both only grow.
+std::uint64_t GenerationOf(const dl_phdr_info* info, std::size_t size) {
+    if (size < offsetof(dl_phdr_info, dlpi_subs) + sizeof info->dlpi_subs) return 0;
+    return static_cast<std::uint64_t>(info->dlpi_adds) + static_cast<std::uint64_t>(info->dlpi_subs);
+}
 
 void AddModule(TWalk& w, const dl_phdr_info* info) {
     const bool program = w.first;
@@ -63,31 +73,75 @@ void AddModule(TWalk& w, const dl_phdr_info* info) {
 
 }  // namespace
 
-std::vector<TLoadedModule> LoadedModules() {
+namespace {
+
+TWalk Walk() {
     TWalk walk;
     dl_iterate_phdr(
-        [](dl_phdr_info* info, std::size_t, void* data) {
+        [](dl_phdr_info* info, std::size_t size, void* data) {
+            auto& w = *static_cast<TWalk*>(data);
+            // Read under the loader's lock with the list itself.
+            if (w.first) w.generation = GenerationOf(info, size);
             // Nothing may leave through the loader's frames.
             try {
-                AddModule(*static_cast<TWalk*>(data), info);
+                AddModule(w, info);
             } catch (...) {
             }
             return 0;
         },
         &walk);
-    return walk.modules;
+    return walk;
+}
+
+}  // namespace
+
+std::vector<TLoadedModule> LoadedModules() { return Walk().modules; }
+
+std::uint64_t ModulesGeneration() {
+    std::uint64_t generation = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t size, void* data) {
+            *static_cast<std::uint64_t*>(data) = GenerationOf(info, size);
+            return 1;
+        },
+        &generation);
+    return generation;
+}
+
+std::shared_ptr<const std::vector<TLoadedModule>> CurrentModules() {
+    struct TKept {
+        std::mutex lock;
+        std::shared_ptr<const std::vector<TLoadedModule>> modules;
+        std::uint64_t generation = 0;
+    };
+    static TKept* kept = new TKept;
+    const std::uint64_t now = ModulesGeneration();
+    {
+        const std::lock_guard<std::mutex> guard(kept->lock);
+        if (kept->modules && kept->generation == now && now != 0) return kept->modules;
+    }
+    TWalk walk = Walk();
+    auto modules = std::make_shared<const std::vector<TLoadedModule>>(std::move(walk.modules));
+    const std::lock_guard<std::mutex> guard(kept->lock);
+    kept->modules = modules;
+    kept->generation = walk.generation;
+    return modules;
 }
 
 std::uintptr_t ModuleOfAddress(std::uintptr_t address) {
-    for (const TLoadedModule& m : LoadedModules())
+    // Held for the loop: the list kept may be replaced meanwhile.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules)
         if (m.Contains(address)) return m.Handle;
     return 0;
 }
 
 bool FindLoadedModule(std::uintptr_t handle, TLoadedModule& module) {
-    for (TLoadedModule& m : LoadedModules()) {
+    // Held for the loop: the list kept may be replaced meanwhile.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules) {
         if (m.Handle == handle) {
-            module = std::move(m);
+            module = m;
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ struct TLoadedModule {
 
 // In the loader's order: the program first.
 std::vector<TLoadedModule> LoadedModules();
+// The same list, kept and listed again only when the loader has loaded or
+// unloaded a module since: for callers that look up many addresses.
+std::shared_ptr<const std::vector<TLoadedModule>> CurrentModules();
+// Changes whenever the loader loads or unloads a module.
+std::uint64_t ModulesGeneration();
 
 // The handle of the module whose segments hold `address`; 0 for none.
 std::uintptr_t ModuleOfAddress(std::uintptr_t address);

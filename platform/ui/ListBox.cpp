@@ -487,7 +487,7 @@ void TCustomListBox::PaintItem(int index, TRect rect) {
     TCanvas& c = *canvas_;
     TOwnerDrawState state;
     if (index == itemIndex_) state += odSelected;
-    if (Focused() && index == std::max(0, itemIndex_)) state += odFocused;
+    if (ShowsFocus() && index == std::max(0, itemIndex_)) state += odFocused;
     if (!Enabled()) state += odDisabled;
     TCanvasStateSaver saved(c);
     c.Font().Assign(*Font());
@@ -500,7 +500,7 @@ void TCustomListBox::PaintItem(int index, TRect rect) {
         c.Font().SetColor(clGrayText);
     }
     DrawItem(index, rect, state);
-    if (state.Contains(odFocused)) c.DrawFocusRect(rect);
+    if (state.Contains(odFocused)) c.DrawFocusRect(ItemFocusRect(index, rect));
 }
 
 void TCustomListBox::DrawItem(int index, const TRect& rect, TOwnerDrawState state) {

@@ -78,6 +78,11 @@ protected:
     // highlight colours for a selected item): OnDrawItem for the owner-draw
     // styles when it is set, else the text two pixels in.
     virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+    // Whether the items show the focus: the list has it (a drop-down list
+    // that never takes the focus may show it all the same).
+    virtual bool ShowsFocus() const { return Focused(); }
+    // Where the focus rectangle of a focused item goes.
+    virtual TRect ItemFocusRect(int, const TRect& itemRect) const { return itemRect; }
 
 private:
     LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) const;

@@ -132,8 +132,12 @@ TComponent* FindScriptComponent(const std::string& name) {
     };
     auto dot = name.find('.');
     if (dot != std::string::npos) {
-        TCustomForm* f = formNamed(name.substr(0, dot));
-        return f ? f->FindComponent(name.substr(dot + 1)) : nullptr;
+        // Form.Component, and on through what each component owns (an
+        // edit's drop-down).
+        TComponent* c = formNamed(name.substr(0, dot));
+        for (const std::string& part : SplitString(name.substr(dot + 1), '.'))
+            if (c) c = c->FindComponent(part);
+        return c;
     }
     // The active form first, then the shown forms from the top down.
     std::vector<TCustomForm*> order;
@@ -318,10 +322,13 @@ private:
             if (got != want)
                 Fail(cmd, "expected " + cmd.args[0] + " " + what + " \"" + want + "\", found \"" + got + "\"");
         } else if (v == "screenshot") {
-            TCustomForm* f = FormOf(ControlNamed(cmd, cmd.args[0]));
-            if (!f || !f->HandleAllocated() || !f->Showing()) Fail(cmd, cmd.args[0] + " has no window on the screen");
-            UpdateWindow(f->WindowHandle());
-            const TBitmap* surface = GetWindowSurface(f->WindowHandle());
+            TControl* c = ControlNamed(cmd, cmd.args[0]);
+            // A drop-down is a window of its own; anything else shows in its form.
+            auto* w = dynamic_cast<TWinControl*>(c);
+            if (!w || !w->HandleAllocated() || GetParent(w->WindowHandle()) != 0) w = FormOf(c);
+            if (!w || !w->HandleAllocated() || !w->Showing()) Fail(cmd, cmd.args[0] + " has no window on the screen");
+            UpdateWindow(w->WindowHandle());
+            const TBitmap* surface = GetWindowSurface(w->WindowHandle());
             if (!surface) Fail(cmd, cmd.args[0] + " has no window on the screen");
             SavePNGFile(*surface, cmd.args[1]);
         } else if (v == "close") {

@@ -169,6 +169,14 @@ void PresentWindows();
 // What the desktop shows of a top-level window; false when the backend
 // cannot say.
 bool ReadBackWindow(HWND hwnd, TBitmap& out);
+// The screen as this program shows it: the primary monitor in the desktop
+// colour, every shown top-level window of every thread composed at its
+// place (its window region respected, bottom first) from its surface as
+// last painted, and, with `withCursor`, the mouse cursor (an arrow, its
+// hot spot at the cursor position; none while the position is unknown or
+// the cursor is crNone). A decorated window's frame belongs to the desktop
+// and is not part of its surface. `out` becomes the monitor's size.
+void CaptureScreen(TBitmap& out, bool withCursor);
 
 // Keyboard focus, activation and capture, per thread.
 HWND SetFocus(HWND hwnd);

@@ -1,7 +1,8 @@
-// The desktop around the windows: its monitors and their work areas, and
-// the caret of each user-interface thread.
+// The desktop around the windows: its monitors and their work areas, the
+// caret of each user-interface thread, and the capture of the screen.
 #include <algorithm>
 #include <climits>
+#include <iterator>
 
 #include "ui/WmInternal.h"
 
@@ -244,6 +245,57 @@ bool GetCaretShownRect(HWND hwnd, TRect& r) {
     if (!hwnd || c.owner != hwnd || c.hidden > 0 || !c.on) return false;
     r = c.rect;
     return true;
+}
+
+}  // namespace menvaro
+
+// ------------------------------------------------------------- capture
+
+namespace menvaro {
+
+namespace {
+
+// The arrow drawn for the cursor: X black, . white, blank see-through.
+const char* const kArrowCursor[] = {
+    "X           ", "XX          ", "X.X         ", "X..X        ", "X...X       ", "X....X      ",
+    "X.....X     ", "X......X    ", "X.......X   ", "X........X  ", "X.........X ", "X......XXXXX",
+    "X...X..X    ", "X..XX..X    ", "X.X  X..X   ", "XX   X..X   ", "X     X..X  ", "      X..X  ",
+    "       XX   ",
+};
+
+}  // namespace
+
+void CaptureScreen(TBitmap& out, bool withCursor) {
+    const TRect screen = GetScreenRect();
+    out.SetSize(std::max(0, screen.Width()), std::max(0, screen.Height()));
+    if (out.Empty()) return;
+    out.Fill(GetSysColor(COLOR_BACKGROUND));
+    const TSurfaceView target = out.Surface();
+    Lock l(G().lock);
+    for (HWND h : G().topLevels) {
+        const Window* w = FindLocked(h);
+        if (!w || w->messageOnly || !w->surface || w->surface->Empty()) continue;
+        TRegion shown = VisibleRegionLocked(w, false, false);
+        shown.Intersect(w->surfaceRect);
+        shown.Intersect(screen);
+        const TSurfaceView source = w->surface->Surface();
+        for (const TRect& r : shown.Rects()) {
+            for (int y = r.Top; y < r.Bottom; ++y) {
+                const std::uint32_t* from = source.Row(y - w->surfaceRect.Top) + (r.Left - w->surfaceRect.Left);
+                std::copy(from, from + r.Width(), target.Row(y - screen.Top) + (r.Left - screen.Left));
+            }
+        }
+    }
+    const TPoint at = G().cursor;
+    if (!withCursor || G().cursorShape == crNone || (at.X == -1 && at.Y == -1)) return;
+    for (int dy = 0; dy < int(std::size(kArrowCursor)); ++dy) {
+        for (int dx = 0; kArrowCursor[dy][dx]; ++dx) {
+            const char c = kArrowCursor[dy][dx];
+            const int x = at.X + dx - screen.Left, y = at.Y + dy - screen.Top;
+            if (c == ' ' || x < 0 || y < 0 || x >= target.Width || y >= target.Height) continue;
+            target.At(x, y) = c == 'X' ? 0x000000 : 0xFFFFFF;
+        }
+    }
 }
 
 }  // namespace menvaro

@@ -1,12 +1,18 @@
-// The form of the cool controls as the backup tool's windows use them
+// The form of the decorated controls as the backup tool's windows use them
 // (forms/CoolControls.form): a glass panel with a stretched wallpaper and a
-// white title panel, cool labels, and two pages with a cool group box each,
-// the second one see-through to the wallpaper.
+// white title panel with the extruded title label, cool labels, and two
+// pages with a cool group box each, the second one see-through to the
+// wallpaper, each with two of the tool's round shaped buttons.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "decorated/MyCoolGroupBox.h"
 #include "decorated/MyCoolLabel.h"
 #include "decorated/UGlassPanel.h"
+#include "decorated/fxLabel.h"
+#include "decorated/fxShapeBtn.h"
 #include "ui/Forms.h"
 #include "ui/PageControl.h"
 
@@ -31,6 +37,20 @@ public:
     TMyCoolLabel* MyCoolLabel4 = nullptr;
     TMyCoolLabel* lblResumeDate = nullptr;
     TMyCoolLabel* MyCoolLabel3 = nullptr;
+    TfxLabel* lblName = nullptr;
+    TfxShapeBtn* fxbtnBackup = nullptr;
+    TfxShapeBtn* fxSbtnClose1 = nullptr;
+    TfxShapeBtn* fxbtnResume = nullptr;
+    TfxShapeBtn* fxSbtnClose2 = nullptr;
+
+    // The names of the buttons clicked, in order.
+    std::vector<std::string> clicked;
+    void fxbtnBackupClick(TObject* sender) { Clicked(sender); }
+    void fxbtnResumeClick(TObject* sender) { Clicked(sender); }
+    void fxSbtnClose1Click(TObject* sender) { Clicked(sender); }
+
+private:
+    void Clicked(TObject* sender);
 };
 
 }  // namespace menvaro

@@ -11,6 +11,7 @@
 #include "decorated/MyCoolGroupBox.h"
 #include "decorated/MyCoolLabel.h"
 #include "decorated/UGlassPanel.h"
+#include "decorated/fxShapeBtn.h"
 #include "testsupport/UiTest.h"
 #include "ui/ExtCtrls.h"
 
@@ -561,6 +562,51 @@ TEST_F(CoolForm, TheFirstPageShowsTheBoxWithItsShadowedCaption) {
     EXPECT_GT(white, 10);
     EXPECT_GT(CountPixels(f->lblBackupDate, {0, 0, f->lblBackupDate->Width(), f->lblBackupDate->Height()}, clNavy), 10)
         << "the box's font";
+}
+
+TEST_F(CoolForm, TheToolsRoundButtonsClickTheirHandlersAndTheTitleIsExtruded) {
+    auto* f = Create<TCoolControlsForm>(Application);
+    // The title as the login dialog has it.
+    EXPECT_EQ(f->lblName->TextOptions()->Style(), fxlsLowered);
+    EXPECT_EQ(f->lblName->TextOptions()->ExtrudeEffects()->Depth(), 2);
+    EXPECT_TRUE(f->lblName->Transparent());
+    // The four buttons: 120 x 50 round rectangles, bias 25, highlight shading.
+    for (TfxShapeBtn* b : {f->fxbtnBackup, f->fxSbtnClose1, f->fxbtnResume, f->fxSbtnClose2}) {
+        EXPECT_EQ(b->Shape(), bsRoundRect) << b->Name();
+        EXPECT_EQ(b->RoundRectBias(), 25) << b->Name();
+        EXPECT_EQ(b->ShadeStyle(), fbsHighlight) << b->Name();
+        EXPECT_EQ(b->BoundsRect().Width(), 120) << b->Name();
+        EXPECT_EQ(b->BoundsRect().Height(), 50) << b->Name();
+    }
+    EXPECT_EQ(f->fxbtnBackup->Caption(), "开始备份");
+    EXPECT_EQ(f->fxSbtnClose1->Caption(), "退出");
+    EXPECT_EQ(f->fxbtnResume->Caption(), "开始恢复");
+    EXPECT_EQ(f->fxSbtnClose2->Caption(), "退出");
+    f->Show();
+    Pump();
+    // The second page shows: its buttons are round, lit at the top left and
+    // carry their captions.
+    TfxShapeBtn* resume = f->fxbtnResume;
+    EXPECT_EQ(resume->Region(), CreateRoundRectRgn(0, 0, 119, 49, 25, 25));
+    EXPECT_EQ(SurfacePixel(resume, 60, 0), Rgb(clBtnHighlight));
+    EXPECT_EQ(SurfacePixel(resume, 60, 48), clBlack);
+    EXPECT_GT(CountPixels(resume, {20, 10, 100, 40}, clNavy), 20) << "the caption, in the box's font";
+    // The group box's wallpaper shows beside the rounded corners.
+    EXPECT_NE(SurfacePixel(resume, 0, 0), Rgb(clBtnFace));
+    ClickNamed("fxbtnResume");
+    Pump();
+    ClickNamed("fxSbtnClose2");
+    Pump();
+    f->pgTooltype->SetActivePage(f->TabSheet4);
+    Pump();
+    ClickNamed("fxbtnBackup");
+    Pump();
+    ClickNamed("fxSbtnClose1");
+    Pump();
+    // A click beside the rounded corner is the group box's.
+    synthetic::Click(f->fxbtnBackup->ClientToScreen({1, 1}));
+    Pump();
+    EXPECT_EQ(f->clicked, (std::vector<std::string>{"fxbtnResume", "fxSbtnClose2", "fxbtnBackup", "fxSbtnClose1"}));
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ struct Page {
 const unsigned kWhite = 0xFFFFFF, kBlack = 0x000000, kGrey = 0x808080, kFace = 0xC0C0C0;
 
 TEST(DecoratedGallery, ScriptDrivesTheControlsUnderSdlAndTheScreenshotsShowThem) {
-    for (const char* shot : {"decorated-captions.png", "decorated-buttons.png"}) DeleteFile(shot);
+    for (const char* shot : {"decorated-captions.png", "decorated-buttons.png", "decorated-shapes.png",
+                             "decorated-tool-backup.png", "decorated-tool-restore.png"})
+        DeleteFile(shot);
     const test::TempDir dir("decorated_gallery");
     const std::string err = dir.path() + "gallery_err.txt";
     const std::string cmd = std::string("env -u DISPLAY -u WAYLAND_DISPLAY MENVARO_UI=sdl SDL_VIDEODRIVER=offscreen ") +
@@ -112,6 +114,76 @@ TEST(DecoratedGallery, ScriptDrivesTheControlsUnderSdlAndTheScreenshotsShowThem)
     // Flat with the mouse on it: framed; toggled down: sunken.
     EXPECT_EQ(buttons.At(228, 130), kGrey);
     EXPECT_EQ(buttons.At(336, 130), kBlack);
+
+    test::PngImage shapesPng;
+    ASSERT_TRUE(test::ReadPngFile("decorated-shapes.png", shapesPng));
+    ASSERT_EQ(shapesPng.w, 560);
+    const Page shapes{shapesPng};
+    const unsigned kSky = 0xA6CAF0;
+    // The shapes are their windows: the face inside, the page beside it.
+    // Triangles up and turned right, a star with the page between its legs.
+    EXPECT_EQ(shapes.At(151, 32), kSky);
+    EXPECT_EQ(shapes.At(126, 6), kFace);
+    EXPECT_EQ(shapes.At(134, 70), kSky);
+    EXPECT_EQ(shapes.At(174, 53), kFace);
+    EXPECT_EQ(shapes.At(390, 24), kSky);
+    EXPECT_EQ(shapes.At(390, 41), kFace);
+    EXPECT_EQ(shapes.At(4, 4), kFace) << "a round rectangle's corner";
+    // A rectangle's bevel: light on top, black below.
+    EXPECT_EQ(shapes.At(314, 4), kWhite);
+    EXPECT_EQ(shapes.At(314, 43), kBlack);
+    // Thirty-six buttons of the face colour.
+    EXPECT_GT(shapes.Count(0, 0, 552, 190, kSky), 36 * 600);
+    // Highlight shading lights the top, flat shading draws no edge while the
+    // mouse is elsewhere; the latched button is dithered; the default one
+    // has the focus line at its tip; the red one keys out blue instead.
+    EXPECT_EQ(shapes.At(134, 196), kWhite);
+    EXPECT_EQ(shapes.At(224, 196), kFace);
+    EXPECT_EQ(shapes.At(288, 218), kWhite);
+    EXPECT_EQ(shapes.At(289, 218), kFace);
+    EXPECT_EQ(shapes.At(405, 196), kBlack);
+    EXPECT_GT(shapes.Count(454, 196, 538, 240, 0xFF0000), 300);
+    // The imager shows the picture with its key colour; the image buttons
+    // leave the key out, the raised one with its shadow band, the latched
+    // one dithered in yellow, the tinted one in its colour.
+    EXPECT_EQ(shapes.At(5, 259), 0xFF00FFu);
+    EXPECT_EQ(shapes.At(120, 282), 0x0000D0u) << "flipped, stretched and tinted";
+    EXPECT_EQ(shapes.At(185, 259), kFace);
+    EXPECT_EQ(shapes.At(216, 282), 0x000080u);
+    EXPECT_EQ(shapes.At(199, 282), 0xFFFF00u);
+    EXPECT_EQ(shapes.At(316, 286), kBlack);
+    EXPECT_EQ(shapes.At(345, 282), 0xFFFF00u);
+    EXPECT_EQ(shapes.At(346, 282), kFace);
+    EXPECT_EQ(shapes.At(434, 282), 0x3F0024u);
+
+    // The backup tool's window, on either page: the title, and the round
+    // buttons lit at the top, dark below, with their captions.
+    for (const char* shot : {"decorated-tool-backup.png", "decorated-tool-restore.png"}) {
+        test::PngImage png;
+        ASSERT_TRUE(test::ReadPngFile(shot, png)) << shot;
+        const Page tool{png};
+        EXPECT_GT(tool.Count(10, 10, 400, 70, 0x0000FF), 500) << shot;
+        EXPECT_EQ(tool.At(500, 40), kWhite) << shot;
+        for (const int left : {94, 314}) {
+            EXPECT_EQ(tool.At(left + 60, 244), kWhite) << shot << " " << left;
+            EXPECT_EQ(tool.At(left + 60, 291), kGrey) << shot << " " << left;
+            EXPECT_EQ(tool.At(left + 60, 292), kBlack) << shot << " " << left;
+            EXPECT_EQ(tool.At(left + 118, 268), kBlack) << shot << " " << left;
+            EXPECT_EQ(tool.At(left + 4, 268), kFace) << shot << " " << left;
+        }
+        EXPECT_GT(tool.Count(114, 254, 194, 284, 0x000080), 100) << shot;
+    }
+    test::PngImage backupPng, restorePng;
+    ASSERT_TRUE(test::ReadPngFile("decorated-tool-backup.png", backupPng));
+    ASSERT_TRUE(test::ReadPngFile("decorated-tool-restore.png", restorePng));
+    // Beside a button's rounded corner: the white box of the first page, the
+    // wallpaper seen through the second.
+    EXPECT_EQ(Page{backupPng}.At(94, 292 + 1), kWhite);
+    EXPECT_EQ(Page{backupPng}.At(213, 268), kWhite);
+    const unsigned wall = Page{restorePng}.At(213, 268);
+    EXPECT_NE(wall, kWhite);
+    EXPECT_NE(wall, kFace);
+    EXPECT_GT(wall & 0xFF, (wall >> 16) & 0xFF) << "the wallpaper's blue";
 }
 
 }  // namespace

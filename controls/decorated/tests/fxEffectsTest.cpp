@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "FxPixels.h"
 #include "decorated/fxBitmap.h"
 #include "gfx/Canvas.h"
 #include "testsupport/ErrorMessage.h"
@@ -18,30 +19,9 @@ using namespace menvaro;
 
 namespace {
 
-using Pixels = std::vector<std::uint32_t>;  // 0x00RRGGBB, row by row
-
-TOwned<TfxBitmap> Picture(int w, int h, const Pixels& px) {
-    TOwned<TfxBitmap> b(Create<TfxBitmap>());
-    b->SetSize(w, h);
-    std::uint8_t* const* rows = b->RowTable();
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = px[std::size_t(y * w + x)];
-            rows[y][3 * x] = std::uint8_t(p), rows[y][3 * x + 1] = std::uint8_t(p >> 8);
-            rows[y][3 * x + 2] = std::uint8_t(p >> 16);
-        }
-    return b;
-}
-
-Pixels Read(const TfxBitmap& b) {
-    Pixels out;
-    const std::uint8_t* const* rows = b.RowTable();
-    for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x)
-            out.push_back(std::uint32_t(rows[y][3 * x + 2]) << 16 | std::uint32_t(rows[y][3 * x + 1]) << 8 |
-                          rows[y][3 * x]);
-    return out;
-}
+using fxtest::Picture;
+using fxtest::Pixels;
+using fxtest::Read;
 
 constexpr std::uint32_t Rgb(int r, int g, int b) { return std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b; }
 constexpr std::uint32_t Gray(int v) { return Rgb(v, v, v); }

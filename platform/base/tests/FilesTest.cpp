@@ -183,3 +183,26 @@ TEST(Files, LeftoversOfInterruptedAtomicWritesAreDeletedAndNothingElse) {
                                         ".x.1.tmp.bak", "dish01.xml", "dish01.xml.123.tmp"}));
     EXPECT_EQ(DeleteAtomicWriteLeftovers(t.path() + "missing"), 0);
 }
+
+TEST(Files, OneFilesLeftoversARegularFileOnlyAndTheModeOfANewFile) {
+    TempDir t;
+    for (const char* name : {".log.elf.123.tmp", ".log.elf.45.tmp", ".other.elf.123.tmp", ".log.elf.x.123.tmp",
+                             ".alog.elf.1.tmp"})
+        WriteFileAtomic(t.path() + name, "x");
+    EXPECT_EQ(DeleteAtomicWriteLeftovers(t.path(), "log.elf"), 2);
+    EXPECT_EQ(DeleteAtomicWriteLeftovers(t.path(), ""), 0);
+    EXPECT_EQ(Search(t.path() + ".*", faHidden),
+              (std::vector<std::string>{".alog.elf.1.tmp", ".log.elf.x.123.tmp", ".other.elf.123.tmp"}));
+
+    const std::string f = t.path() + "private";
+    WriteFileAtomic(f, "secret", 0600);
+    struct stat st;
+    ASSERT_EQ(::stat(f.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ReadRegularFileBytes(f), "secret");
+    const std::string fifo = t.path() + "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& other : {fifo, t.path(), std::string("/dev/null")})
+        EXPECT_THROW(ReadRegularFileBytes(other), EFOpenError) << other;
+    EXPECT_THROW(ReadRegularFileBytes(t.path() + "missing"), EFOpenError);
+}

@@ -11,6 +11,11 @@ using namespace menvaro;
 TEST(NumberText, IntegerTextBothWays) {
     EXPECT_EQ(IntToStr(-42), "-42");
     EXPECT_EQ(IntToHex(0x12CD, 4), "12CD");
+    EXPECT_EQ(IntToHex(0, 0), "0");
+    EXPECT_EQ(IntToHex(0xABC, 1), "ABC");
+    EXPECT_EQ(IntToHex(5, 8), "00000005");
+    EXPECT_EQ(IntToHex(0xFFFFFFFFFFFFFFFF, 20), "FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(IntToHex(0x1F, -3), "1F");
     struct Case {
         const char* text;
         bool ok;
