@@ -17,6 +17,7 @@
 
 #include "ESockets.h"
 #include "ExceptionLog.h"
+#include "ExceptionLogMail.h"
 #include "EConsts.h"
 #include "gfx/Color.h"
 #include "gfx/Types.h"
@@ -203,15 +204,19 @@ public:
     virtual TOstrelClientSocket::TProgressEvent ProgressHook() = 0;
     // Closes the window and waits until its thread has ended.
     virtual void Finished() = 0;
+    // A window shows (or showed).
+    virtual bool Shown() const = 0;
 };
 // Starts the progress window in a thread of its own when ShowSendProgress
 // is on, SendMode is not 0 and the program is a windowed one; otherwise (or
 // when the window does not come up within `startLimitMs`) the answer does
 // nothing.
 std::unique_ptr<TOstrelSendProgress> StartSmtpProgress(const TOstrelModuleOptions& options, unsigned startLimitMs = 5000);
-// The progress window's messages: close (WM_USER + 1234), status text and
-// position (both for the window only).
-inline constexpr UINT kSmtpCloseMessage = WM_USER + 1234;
+// The progress window's close message (WM_USER + 1234).
+inline constexpr UINT kSmtpCloseMessage = kSmtpProgressCloseMessage;
+// The progress window as the SMTP sender drives it (TSmtpProgress), or
+// nullptr when no window shows (the sending then runs without one).
+std::unique_ptr<TSmtpProgress> CreateSmtpProgressWindow(const TOstrelModuleOptions& options);
 // The status line: text 54, recipient number and count, and the text.
 std::string SmtpStatusLine(const TOstrelModuleOptions& options, int number, int count, const std::string& text);
 

@@ -625,6 +625,7 @@ public:
         std::unique_lock l(lock_);
         readyChanged_.wait_until(l, until, [this] { return ready_ || failed_; });
         if (!ready_) window_ = 0;
+        shown_ = ready_;
     }
     ~TSMTPThread() override { Finished(); }
 
@@ -647,6 +648,7 @@ public:
             if (total > 0) Position(static_cast<int>(position * 100 / total));
         };
     }
+    bool Shown() const override { return shown_; }
     void Finished() override {
         if (finished_) return;
         finished_ = true;
@@ -702,6 +704,7 @@ private:
     bool failed_ = false;
     bool closeAsked_ = false;
     bool finished_ = false;
+    bool shown_ = false;
     int number_ = 1;
     int count_ = 1;
 };
@@ -714,6 +717,31 @@ public:
     void Position(int) override {}
     TOstrelClientSocket::TProgressEvent ProgressHook() override { return {}; }
     void Finished() override {}
+    bool Shown() const override { return false; }
+};
+
+// The window behind the SMTP sender's progress interface.
+class TSmtpProgressWindow final : public TSmtpProgress {
+public:
+    TSmtpProgressWindow(const TOstrelModuleOptions& options, std::unique_ptr<TOstrelSendProgress> window)
+        : options_(options), window_(std::move(window)) {}
+    void SetRecipientCount(int count) override {
+        count_ = count;
+        window_->SetRecipient(number_, count_);
+    }
+    void SetRecipientNumber(int number) override {
+        number_ = number;
+        window_->SetRecipient(number_, count_);
+    }
+    void SetStatus(int textIndex) override { window_->Status(options_.GetText(textIndex)); }
+    void SetPosition(int percent) override { window_->Position(percent); }
+    void Close() override { window_->Finished(); }
+
+private:
+    const TOstrelModuleOptions& options_;
+    std::unique_ptr<TOstrelSendProgress> window_;
+    int number_ = 1;
+    int count_ = 1;
 };
 
 // Runs a dialog and frees it, also when it raises.
@@ -779,6 +807,12 @@ std::unique_ptr<TOstrelSendProgress> StartSmtpProgress(const TOstrelModuleOption
     if (!options.ShowSendProgress() || options.SendMode() == 0 || !IsGUIApplication())
         return std::make_unique<TNoSendProgress>();
     return std::make_unique<TSMTPThread>(options, startLimitMs);
+}
+
+std::unique_ptr<TSmtpProgress> CreateSmtpProgressWindow(const TOstrelModuleOptions& options) {
+    std::unique_ptr<TOstrelSendProgress> window = StartSmtpProgress(options);
+    if (!window->Shown()) return nullptr;
+    return std::make_unique<TSmtpProgressWindow>(options, std::move(window));
 }
 
 }  // namespace menvaro

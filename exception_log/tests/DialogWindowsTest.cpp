@@ -392,6 +392,19 @@ TEST_F(DialogWindowsTest, SmtpProgressWindowShowsStatusAndPositionAndCloses) {
     EXPECT_FALSE(IsWindow(window));
     p->Status("late");  // harmless once closed
 
+    // Driven as the SMTP sender drives it.
+    std::unique_ptr<TSmtpProgress> sender = CreateSmtpProgressWindow(options);
+    ASSERT_NE(sender, nullptr);
+    for (HWND h : GetTopLevelWindows(false))
+        if (GetClassName(h) == "#32770" && GetWindowText(h) == "SMTP.") window = h;
+    sender->SetRecipientCount(2);
+    sender->SetRecipientNumber(2);
+    sender->SetStatus(kSmtpConnectingText);
+    EXPECT_EQ(dynamic_cast<TLabel*>(FindControl(window)->FindComponent("Status"))->Caption(),
+              "Message 2/2: " + options.GetText(kSmtpConnectingText));
+    sender->Close();
+    EXPECT_FALSE(IsWindow(window));
+
     // Without ShowSendProgress no window comes, and every call does nothing.
     options.SetShowSendProgress(false);
     std::size_t before = GetTopLevelWindows(false).size();
@@ -401,6 +414,7 @@ TEST_F(DialogWindowsTest, SmtpProgressWindowShowsStatusAndPositionAndCloses) {
     p->Status("x");
     p->Position(5);
     p->Finished();
+    EXPECT_EQ(CreateSmtpProgressWindow(options), nullptr);
 }
 
 }  // namespace
