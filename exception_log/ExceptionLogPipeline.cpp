@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "ExceptionLog.h"
+#include "ExceptionLogDialog.h"
 #include "base/Files.h"
 #include "base/ScopeGuard.h"
 #include "base/Strings.h"
@@ -257,7 +258,15 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 screenshot = IncludeTrailingPathDelimiter(ReportTemporaryFolder()) + "Screenshot.png";
                 withScreenshot = TakeScreenshot(screenshot);
             }
-            // 8. Shown or written.
+            // 8. Shown or written. The dialog starts from the options' choices.
+            TOstrelDialogState& dialog = DialogState();
+            dialog.SendChecked = sendChosen;
+            dialog.ScreenshotChecked = screenshotChosen;
+            dialog.ClipboardChecked = false;
+            dialog.AlreadyReported = duplicate;
+            dialog.TerminateRequested = false;
+            dialog.RequestText.clear();
+            bool dialogShown = false;
             if (options.ShowReport()) {
                 step = 12;
                 bool success = true;
@@ -278,7 +287,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                         }
                     } else {
                         try {
-                            success = ShowExceptionDialog(context);
+                            success = dialogShown = ShowExceptionDialog(context);
                         } catch (...) {
                             ReportWarningFromException(eeShowError, "GUI");
                             success = false;
@@ -290,6 +299,14 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                     bool execute = true;
                     CallCustomAction(exception, atShownReport, execute);
                 }
+            }
+            // 9. The user's answers: the steps asked for, clipboard, mail, screenshot.
+            if (dialogShown) {
+                if (RequestDialogWanted(options)) ShowRequestDialog(options);
+                requestText = dialog.RequestText;
+                sendChosen = dialog.SendChecked;
+                withScreenshot = withScreenshot && dialog.ScreenshotChecked;
+                if (dialog.ClipboardChecked) CopyReportToClipboard(report);
             }
             // 10. Log, clipboard, mail.
             step = 15;
@@ -310,6 +327,8 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
             if (options.SendMode() != 0 && !duplicate && sendChosen)
                 SendReport(options, exception, save.MailCopy, withScreenshot);
             sendChosen = false;
+            // 11. The terminate button: the program ends (or starts again).
+            if (dialogShown && dialog.TerminateRequested) RestartApplication(options.RestartOnTerminate());
         }
         step = 17;
         stack.reset();

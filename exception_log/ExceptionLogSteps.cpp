@@ -1,13 +1,9 @@
-// The steps of the pipeline that the dialog, the screenshot and the mail
-// parts of the logger fill. Until then each records its warning, so that
+// The steps of the pipeline that the screenshot and the mail parts of the
+// logger fill (the dialog's is in ExceptionLogDialogWindows.cpp). Until then each records its warning, so that
 // the road of a report is whole.
 #include "ExceptionLog.h"
 
 namespace menvaro {
-
-bool ShowExceptionDialog(TOstrelReportContext& /*context*/) {
-    throw Exception("The exception dialog is not available");
-}
 
 bool SendReportMail(const TOstrelModuleOptions& options, const std::string& /*mailCopy*/, bool /*withScreenshot*/) {
     if (options.SendMode() == 2 || options.SendMode() == 3)

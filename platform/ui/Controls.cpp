@@ -743,6 +743,7 @@ void TWinControl::CreateParams(TCreateParams& p) {
     p.Bounds = BoundsRect();
     p.Parent = parent_ ? parent_->handle_ : parentWindow_;
     p.UserData = this;
+    p.ClassName = ClassName();
     p.ClassStyle = CS_DBLCLKS;
 }
 
@@ -910,7 +911,16 @@ bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 
 bool TWinControl::CanFocus() const {
     TCustomForm* form = GetParentForm(this);
-    if (!form) return false;
+    if (!form) {
+        // A control of a captioned top-level window that is not a form (a
+        // dialog of its own) takes the focus as well; one of a drop-down not.
+        const TControl* top = this;
+        while (top->Parent()) top = top->Parent();
+        auto* root = dynamic_cast<const TWinControl*>(top);
+        if (!root || !root->HandleAllocated() ||
+            (GetWindowLong(root->WindowHandle(), GWL_STYLE) & WS_CAPTION) != WS_CAPTION)
+            return false;
+    }
     // The form itself may still be hidden: its active control is chosen before it shows.
     for (const TControl* c = this; c && c != form; c = c->Parent())
         if (!c->Visible() || !c->Enabled()) return false;

@@ -12,6 +12,7 @@
 
 #include "gfx/Bitmap.h"
 #include "ui/Backend.h"
+#include "ui/BackendProxy.h"
 #include "ui/WindowManager.h"
 
 namespace menvaro {
@@ -352,6 +353,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TBackend> CreateSdlBackend() { return std::make_unique<TSdlBackend>(); }
+// SDL's video belongs to the thread that started it; windows of other
+// threads reach it through the proxy.
+std::unique_ptr<TBackend> CreateSdlBackend() { return MakeThreadBoundBackend(std::make_unique<TSdlBackend>()); }
 
 }  // namespace menvaro

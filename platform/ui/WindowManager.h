@@ -45,6 +45,12 @@ struct TCreateParams {
     // A window that only receives messages (timers, notices): never shown,
     // needs no backend.
     bool MessageOnly = false;
+    // The window's class name (GetClassName); a control's is its class's.
+    std::string ClassName;
+    // A top-level window with a caption whose caption and frame the program
+    // paints itself (WM_NCPAINT, WM_NCACTIVATE): the backend window has no
+    // decoration and the surface covers the whole window.
+    bool PaintsOwnFrame = false;
 };
 
 // Creates a window and sends it WM_CREATE; the procedure answers every
@@ -72,6 +78,8 @@ std::vector<HWND> GetTopLevelWindows(bool callingThreadOnly = true);
 
 enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
 std::uint32_t GetWindowLong(HWND hwnd, int index);
+// The class name given at creation ("" for a handle that names no window).
+std::string GetClassName(HWND hwnd);
 std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value);
 std::string GetWindowText(HWND hwnd);
 void SetWindowText(HWND hwnd, const std::string& text);
@@ -173,6 +181,9 @@ void CaptureScreen(TBitmap& out, bool withCursor);
 // Keyboard focus, activation and capture, per thread.
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();
+// The window with the keyboard focus in the thread `threadId` (as
+// GetWindowThreadId answers it); 0 when it has none.
+HWND GetThreadFocus(std::uintptr_t threadId);
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 HWND GetForegroundWindow();
@@ -361,12 +372,14 @@ struct TMsg {
     TPoint pt;
 };
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-// SendMessage that gives up after `timeoutMs` while the window's thread has
-// not taken the message (a message it is handling is waited for); with
-// SMTO_BLOCK the caller does not handle messages sent to it meanwhile.
-// False on time-out, for no window, or a window whose thread has ended.
-enum : UINT { SMTO_NORMAL = 0x0000, SMTO_BLOCK = 0x0001 };
-bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+// SendMessage that gives up after `timeoutMs` (the calling thread still
+// answers what is sent to it while it waits): false when the time ran out,
+// the window is gone or its thread ended; else the answer in `result`. A
+// message its window's thread has begun to handle is answered there, and
+// the answer is dropped. With SMTO_ABORTIFHUNG a thread that has not
+// looked at its queue for 5 seconds is not waited for.
+enum : UINT { SMTO_NORMAL = 0x0, SMTO_BLOCK = 0x1, SMTO_ABORTIFHUNG = 0x2 };
+bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, unsigned timeoutMs,
                         LRESULT* result);
 // Posts to the window's thread (hwnd 0: to the calling thread).
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);

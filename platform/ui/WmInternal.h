@@ -59,6 +59,8 @@ struct Window {
     bool ncPaint = false;
     bool painted = false;  // BeginPaint ran since the last WM_PAINT was handed out
     bool messageOnly = false;
+    bool ownFrame = false;  // caption and frame painted by the program
+    std::string className;
     bool destroying = false;
     TWindowProc proc;
     void* userData = nullptr;
@@ -91,6 +93,9 @@ struct SentMessage {
     LPARAM lParam = 0;
     LRESULT result = 0;
     bool done = false;
+    // The sender stopped waiting (SendMessageTimeout) while the message was
+    // handled: whoever handles it frees it.
+    bool abandoned = false;
     std::exception_ptr error;
 };
 
@@ -139,6 +144,7 @@ struct ThreadState {
     std::vector<Timer> timers;
     bool quit = false;
     int quitCode = 0;
+    std::uint64_t lastLook = 0;  // real time the thread last looked at its queue
     HWND focus = 0;
     HWND active = 0;
     Caret caret;

@@ -58,6 +58,7 @@ void ProcessIncomingSends(ThreadState& ts) {
         SentMessage* s;
         {
             Lock l(G().lock);
+            ts.lastLook = RealNowMs();
             if (ts.sent.empty()) return;
             s = ts.sent.front();
             ts.sent.pop_front();
@@ -70,6 +71,10 @@ void ProcessIncomingSends(ThreadState& ts) {
             error = std::current_exception();
         }
         Lock l(G().lock);
+        if (s->abandoned) {
+            delete s;  // its sender no longer waits
+            continue;
+        }
         s->result = result;
         s->error = error;
         s->done = true;
@@ -130,6 +135,7 @@ ThreadState& CurrentThread() {
     auto ts = std::make_unique<ThreadState>();
     ts->id = std::this_thread::get_id();
     ts->number = G().nextThreadNumber++;
+    ts->lastLook = RealNowMs();
     holder.ts = ts.get();
     G().threads.push_back(ts.get());
     AllThreads().push_back(std::move(ts));
@@ -165,21 +171,6 @@ LRESULT CallProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // -------------------------------------------------------------- messages
 
-namespace {
-
-// Hands `s` to the window's thread; the caller holds the lock and waits for it.
-void QueueSentLocked(wm::ThreadState& target, wm::SentMessage& s, HWND hwnd, UINT msg, WPARAM wParam,
-                     LPARAM lParam) {
-    s.hwnd = hwnd;
-    s.msg = msg;
-    s.wParam = wParam;
-    s.lParam = lParam;
-    target.sent.push_back(&s);
-    wm::WakeLocked(&target);
-}
-
-}  // namespace
-
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     ThreadState& me = CurrentThread();
     Lock l(G().lock);
@@ -192,7 +183,12 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (target->gone) return 0;
     SentMessage s;
-    QueueSentLocked(*target, s, hwnd, msg, wParam, lParam);
+    s.hwnd = hwnd;
+    s.msg = msg;
+    s.wParam = wParam;
+    s.lParam = lParam;
+    target->sent.push_back(&s);
+    WakeLocked(target);
     while (!s.done) {
         if (!me.sent.empty()) {
             l.unlock();
@@ -212,7 +208,7 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return s.result;
 }
 
-bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeoutMs,
+bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, unsigned timeoutMs,
                         LRESULT* result) {
     ThreadState& me = CurrentThread();
     Lock l(G().lock);
@@ -221,37 +217,47 @@ bool SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT 
     ThreadState* target = w->thread;
     if (target == &me) {
         l.unlock();
-        const LRESULT r = CallProc(hwnd, msg, wParam, lParam);
+        LRESULT r = CallProc(hwnd, msg, wParam, lParam);
         if (result) *result = r;
         return true;
     }
     if (target->gone) return false;
-    SentMessage s;
-    QueueSentLocked(*target, s, hwnd, msg, wParam, lParam);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!s.done) {
-        if (!(flags & SMTO_BLOCK) && !me.sent.empty()) {
+    const std::uint64_t start = RealNowMs();
+    // Hung: messages wait for a thread that has not looked at them for 5 seconds.
+    bool waiting = !target->sent.empty() || !target->posted.empty() || !target->input.empty();
+    if ((flags & SMTO_ABORTIFHUNG) && waiting && start > target->lastLook + 5000) return false;
+    // On the heap: a sender that gives up leaves it to the handler.
+    auto* s = new SentMessage;
+    s->hwnd = hwnd;
+    s->msg = msg;
+    s->wParam = wParam;
+    s->lParam = lParam;
+    target->sent.push_back(s);
+    WakeLocked(target);
+    while (!s->done) {
+        if (!me.sent.empty() && !(flags & SMTO_BLOCK)) {
             l.unlock();
             ProcessIncomingSends(me);
             l.lock();
             continue;
         }
+        std::uint64_t now = RealNowMs();
         auto& q = target->sent;
-        const auto queued = std::find(q.begin(), q.end(), &s);
-        if (queued != q.end() && (target->gone || std::chrono::steady_clock::now() >= deadline)) {
-            // Not taken in time: taken back.
-            q.erase(queued);
+        auto queued = std::find(q.begin(), q.end(), s);
+        if (target->gone || now >= start + timeoutMs) {
+            if (s->done) break;
+            if (queued != q.end())
+                q.erase(queued), delete s;  // never handed out
+            else
+                s->abandoned = true;  // being handled: the handler frees it
             return false;
         }
-        // Until the deadline, or a while when it has passed (a message being handled).
-        const auto now = std::chrono::steady_clock::now();
-        auto until = now + std::chrono::milliseconds(50);
-        if (deadline > now && deadline < until) until = deadline;
-        me.cv.wait_until(l, until);
+        me.cv.wait_for(l, std::chrono::milliseconds(std::min<std::uint64_t>(50, start + timeoutMs - now)));
     }
+    std::unique_ptr<SentMessage> answered(s);
     l.unlock();
-    if (s.error) std::rethrow_exception(s.error);
-    if (result) *result = s.result;
+    if (answered->error) std::rethrow_exception(answered->error);
+    if (result) *result = answered->result;
     return true;
 }
 
@@ -499,6 +505,13 @@ HWND GetFocus() {
     ThreadState& ts = CurrentThread();
     Lock l(G().lock);
     return ts.focus;
+}
+
+HWND GetThreadFocus(std::uintptr_t threadId) {
+    Lock l(G().lock);
+    for (ThreadState* ts : G().threads)
+        if (ts->number == threadId && !ts->gone) return ts->focus;
+    return 0;
 }
 
 HWND SetFocus(HWND hwnd) {

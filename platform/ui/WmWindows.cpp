@@ -247,7 +247,9 @@ TRect BorderInsets(std::uint32_t style, std::uint32_t exStyle, bool topLevel) {
 
 namespace {
 
-bool Decorated(const Window* w) { return w->TopLevel() && !w->messageOnly && (w->style & WS_CAPTION) == WS_CAPTION; }
+bool Decorated(const Window* w) {
+    return w->TopLevel() && !w->messageOnly && !w->ownFrame && (w->style & WS_CAPTION) == WS_CAPTION;
+}
 
 void UpdateSurfaceLocked(Window* w) {
     if (!w->TopLevel() || w->messageOnly) {
@@ -328,6 +330,8 @@ void InvalidateUnderLocked(Window* w) {
 void DrawDefaultFrame(HWND hwnd) {
     std::uint32_t style, ex;
     TRect wr;
+    bool ownCaption = false, active = false;
+    std::string title;
     {
         Lock l(G().lock);
         Window* w = FindLocked(hwnd);
@@ -335,10 +339,36 @@ void DrawDefaultFrame(HWND hwnd) {
         style = w->style;
         ex = w->exStyle;
         wr = Bounds(0, 0, w->rect.Width(), w->rect.Height());
+        ownCaption = w->ownFrame && (style & WS_CAPTION) == WS_CAPTION;
+        active = w->thread && w->thread->active == hwnd;
+        title = w->text;
     }
     HDC dc = GetWindowDC(hwnd);
     if (!dc) return;
     TRect r = wr;
+    if (ownCaption) {
+        // A plain frame and caption band; a program that paints its own
+        // frame answers WM_NCPAINT itself.
+        TRect in = BorderInsets(style, ex, true);
+        dc->DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+        dc->Brush().SetColor(clBtnFace);
+        dc->Brush().SetStyle(bsSolid);
+        while (r.Left < in.Left) {
+            dc->FrameRect(r);
+            r = InflateRect(r, -1, -1);
+        }
+        TRect band{in.Left, in.Left, wr.Right - in.Right, in.Top - 1};
+        dc->Brush().SetColor(active ? clActiveCaption : clInactiveCaption);
+        dc->FillRect(band);
+        dc->Brush().SetStyle(bsClear);
+        dc->Font().SetColor(active ? clCaptionText : clInactiveCaptionText);
+        dc->Font().SetStyle(fsBold);
+        TRect text = band;
+        text.Left += 4;
+        dc->DrawText(title, text, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        ReleaseDC(hwnd, dc);
+        return;
+    }
     if (style & WS_THICKFRAME) {
         dc->DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
         dc->Brush().SetColor(clBtnFace);
@@ -420,6 +450,8 @@ HWND CreateWindowEx(const TCreateParams& params, TWindowProc proc) {
         w->userData = params.UserData;
         w->thread = &CurrentThread();
         w->messageOnly = params.MessageOnly && !params.Parent;
+        w->ownFrame = params.PaintsOwnFrame && !params.Parent;
+        w->className = params.ClassName;
         if (parent)
             parent->children.push_back(handle);
         else
@@ -640,6 +672,12 @@ std::uint32_t GetWindowLong(HWND hwnd, int index) {
     Window* w = FindLocked(hwnd);
     if (!w) return 0;
     return index == GWL_EXSTYLE ? w->exStyle : w->style;
+}
+
+std::string GetClassName(HWND hwnd) {
+    Lock l(G().lock);
+    Window* w = FindLocked(hwnd);
+    return w ? w->className : std::string();
 }
 
 std::uint32_t SetWindowLong(HWND hwnd, int index, std::uint32_t value) {
@@ -1129,6 +1167,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_NCPAINT: DrawDefaultFrame(hwnd); return 0;
+        case WM_NCACTIVATE: {
+            bool own;
+            {
+                Lock l(G().lock);
+                Window* w = FindLocked(hwnd);
+                own = w && w->ownFrame;
+            }
+            if (own) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+            return 1;
+        }
         case WM_PAINT: {
             TPaintStruct ps;
             BeginPaint(hwnd, ps);
