@@ -610,7 +610,7 @@ bool ReadHead(TCursor& c, TOstrelData& data, std::string& damage) {
 
 }  // namespace
 
-bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string& damage) {
+bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string& damage, std::size_t keep) {
     TCursor c(section);
     std::uint32_t magic = 0;
     if (!c.UInt32(magic, "the magic") || magic != kOstrelDataMagic) {
@@ -620,11 +620,12 @@ bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string&
     if (!ReadHead(c, data, damage)) return false;
     const std::string_view rest = section.substr(c.Position());
     if (data.Version < kCompressedSinceVersion) {
-        data.Payload = std::string(rest);
+        data.Payload = std::string(rest.substr(0, keep));
+        data.PayloadSize = rest.size();
         return true;
     }
     try {
-        data.Payload = DecompressBuffer(rest.data(), rest.size());
+        data.Payload = DecompressBuffer(rest.data(), rest.size(), kMaxDecompressedSize, keep, &data.PayloadSize);
     } catch (const EOstrelLogError& e) {
         damage = e.what();
         return false;
@@ -632,16 +633,17 @@ bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string&
     return true;
 }
 
-bool ReadOstrelTrailerBlock(std::string_view block, TOstrelData& data, std::string& damage) {
+bool ReadOstrelTrailerBlock(std::string_view block, TOstrelData& data, std::string& damage, std::size_t keep) {
     TCursor c(block);
     if (!ReadHead(c, data, damage)) return false;
-    data.Payload = std::string(block.substr(c.Position()));
+    data.Payload = std::string(block.substr(c.Position(), keep));
+    data.PayloadSize = block.size() - c.Position();
     return true;
 }
 
-bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& damage) {
+bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& damage, std::size_t keep) {
     if (const TElfSection* s = file.FindSection(kOstrelSectionName)) {
-        if (!ReadOstrelSection(file.ReadSection(*s), data, damage)) {
+        if (!ReadOstrelSection(file.ReadSection(*s), data, damage, keep)) {
             damage = "its " + std::string(kOstrelSectionName) + " section is damaged: " + damage;
             return false;
         }
@@ -659,14 +661,14 @@ bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& d
         damage = "its trailer's length (" + std::to_string(length) + ") runs past the bytes behind the image";
         return false;
     }
-    if (!ReadOstrelTrailerBlock(file.ReadBytes(size - 8 - length, length), data, damage)) {
+    if (!ReadOstrelTrailerBlock(file.ReadBytes(size - 8 - length, length), data, damage, keep)) {
         damage = "its trailer is damaged: " + damage;
         return false;
     }
     return true;
 }
 
-bool SplitOstrelPayload(const TOstrelData& data, TOstrelModuleOptions& options, std::string& debugData,
+bool SplitOstrelOptions(const TOstrelData& data, TOstrelModuleOptions& options, std::size_t& debugAt,
                         std::string& damage) {
     TMemoryStream stream(data.Payload);
     options.LoadFromStream(stream, data.Version);
@@ -676,14 +678,36 @@ bool SplitOstrelPayload(const TOstrelData& data, TOstrelModuleOptions& options, 
         damage = "the options stream runs to the end of the payload";
         return false;
     }
-    if (n < 0 || static_cast<std::uint64_t>(n) != data.Payload.size() - at - 4) {
+    if (n < 0 || static_cast<std::uint64_t>(n) != data.PayloadSize - at - 4) {
         damage = "the debug data's length (" + std::to_string(n) + " at byte " + std::to_string(at) +
                  ") is not what the payload holds after the options";
         return false;
     }
-    debugData = data.Payload.substr(at + 4);
-    if (!CheckDebugData(debugData, data.Version, damage)) return false;
+    debugAt = static_cast<std::size_t>(at + 4);
     return true;
+}
+
+bool TakeDebugData(TOstrelData& data, std::size_t debugAt, std::string& debugData, std::string& damage) {
+    if (data.Payload.size() != data.PayloadSize || debugAt > data.Payload.size()) {
+        damage = "the payload is not whole";
+        return false;
+    }
+    // In place: the payload is the largest thing the logger holds.
+    data.Payload.erase(0, debugAt);
+    debugData = std::move(data.Payload);
+    data.Payload.clear();
+    return CheckDebugData(debugData, data.Version, damage);
+}
+
+bool SplitOstrelPayload(const TOstrelData& data, TOstrelModuleOptions& options, std::string& debugData,
+                        std::string& damage) {
+    // The payload given is the whole one.
+    TOstrelData whole;
+    whole.Version = data.Version;
+    whole.Payload = data.Payload;
+    whole.PayloadSize = data.Payload.size();
+    std::size_t at = 0;
+    return SplitOstrelOptions(whole, options, at, damage) && TakeDebugData(whole, at, debugData, damage);
 }
 
 }  // namespace menvaro

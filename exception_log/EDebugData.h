@@ -88,28 +88,42 @@ std::string BuildOstrelTrailer(std::uint16_t version, double buildDate, std::str
 // ---- reading
 
 // What a container holds: the version, the build date and the payload
-// (options stream, debug data length, debug data), inflated.
+// (options stream, debug data length, debug data), inflated; read with a
+// limit, only the payload's first bytes are kept.
 struct TOstrelData {
     std::uint16_t Version = 0;
     double BuildDate = 0;
     std::string Payload;
+    std::size_t PayloadSize = 0;  // of the whole payload
 };
+inline constexpr std::size_t kWholePayload = SIZE_MAX;
 
 // From the bytes of an "OLDATA" section. False, with what is damaged in
 // `damage`, when they are no container this logger reads.
-bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string& damage);
+bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string& damage,
+                       std::size_t keep = kWholePayload);
 // From the block of a trailer (the bytes before its length and magic).
-bool ReadOstrelTrailerBlock(std::string_view block, TOstrelData& data, std::string& damage);
+bool ReadOstrelTrailerBlock(std::string_view block, TOstrelData& data, std::string& damage,
+                            std::size_t keep = kWholePayload);
 
 // The container of a module file: its section, else the trailer behind its
 // ELF image. False for none; `damage` is set when there is one that cannot
 // be read. Raises EElfError when the file cannot be read.
-bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& damage);
+bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& damage,
+                         std::size_t keep = kWholePayload);
 // Reads the payload's options stream into `options` (with the container's
 // version), then takes the debug data behind it and checks it. False, with
 // `damage` set, when the parts do not add up to the payload.
 bool SplitOstrelPayload(const TOstrelData& data, TOstrelModuleOptions& options, std::string& debugData,
                         std::string& damage);
+// The first half of that: reads the options stream (from a payload kept in
+// part, as long as its part holds the stream) and checks the debug data's
+// length against the whole payload; `debugAt` is where the debug data starts.
+bool SplitOstrelOptions(const TOstrelData& data, TOstrelModuleOptions& options, std::size_t& debugAt,
+                        std::string& damage);
+// The second half: takes the debug data out of a whole payload (which is
+// left empty) and checks it.
+bool TakeDebugData(TOstrelData& data, std::size_t debugAt, std::string& debugData, std::string& damage);
 
 // Walks the whole debug data once; false, with what is damaged and where,
 // when any count, length or record runs past what holds it.

@@ -340,7 +340,8 @@ int GetUserDefaultCharset() { return CharsetOfCodePage(UserDefaultAnsiCodePage()
 
 std::size_t DecompressStep(std::size_t inputLength) { return (inputLength + 255) & ~std::size_t{255}; }
 
-std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput) {
+std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput, std::size_t keep,
+                             std::size_t* total) {
     const std::size_t step = DecompressStep(inputLength);
     if (step == 0 || inputLength > UINT_MAX) throw EOstrelLogError("The compressed data is empty or too large.");
     z_stream z{};
@@ -348,22 +349,27 @@ std::string DecompressBuffer(const void* input, std::size_t inputLength, std::si
     if (inflateInit_(&z, "1.1.4", static_cast<int>(sizeof(z_stream))) != Z_OK)
         throw EOstrelLogError("The compressed data cannot be inflated: zlib does not start.");
     ScopeGuard end([&z] { inflateEnd(&z); });
-    std::string out(std::min(step, maxOutput), '\0');
+    std::string out(std::min({step, maxOutput, keep}), '\0');
+    // What lies past the bytes kept is inflated here and dropped.
+    char scratch[16384];
     z.next_in = const_cast<Bytef*>(static_cast<const Bytef*>(input));
     z.avail_in = static_cast<uInt>(inputLength);
-    std::size_t produced = 0;
+    std::size_t produced = 0;  // into `out`
+    std::size_t inflated = 0;  // in all
     for (;;) {
-        if (produced == out.size()) {
-            if (out.size() >= maxOutput)
-                throw EOstrelLogError("The compressed data inflates to more than " + std::to_string(maxOutput) +
-                                      " bytes.");
-            out.resize(std::min(out.size() + step, maxOutput));
-        }
-        z.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
-        z.avail_out = static_cast<uInt>(std::min<std::size_t>(out.size() - produced, UINT_MAX));
+        if (inflated >= maxOutput)
+            throw EOstrelLogError("The compressed data inflates to more than " + std::to_string(maxOutput) + " bytes.");
+        if (produced == out.size() && out.size() < keep) out.resize(std::min({out.size() + step, maxOutput, keep}));
+        const bool kept = produced < out.size();
+        char* const into = kept ? out.data() + produced : scratch;
+        const std::size_t room = std::min(kept ? out.size() - produced : sizeof scratch, maxOutput - inflated);
+        z.next_out = reinterpret_cast<Bytef*>(into);
+        z.avail_out = static_cast<uInt>(std::min<std::size_t>(room, UINT_MAX));
         const uInt inBefore = z.avail_in, outBefore = z.avail_out;
         const int r = inflate(&z, Z_NO_FLUSH);
-        produced += outBefore - z.avail_out;
+        const std::size_t n = outBefore - z.avail_out;
+        inflated += n;
+        if (kept) produced += n;
         if (r == Z_STREAM_END) break;
         if (r != Z_OK && r != Z_BUF_ERROR)
             throw EOstrelLogError(std::string("The compressed data is damaged: ") + (z.msg ? z.msg : "zlib error") +
@@ -372,6 +378,7 @@ std::string DecompressBuffer(const void* input, std::size_t inputLength, std::si
             throw EOstrelLogError("The compressed data ends before its end mark.");
     }
     out.resize(produced);
+    if (total) *total = inflated;
     return out;
 }
 

@@ -137,7 +137,10 @@ int GetUserDefaultCharset();
 // damaged or ends early, when inflating makes no progress, or when the
 // output would exceed `maxOutput`.
 inline constexpr std::size_t kMaxDecompressedSize = std::size_t{256} << 20;
-std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput = kMaxDecompressedSize);
+// Only the first `keep` bytes are returned (the rest is inflated and
+// dropped); `total`, when given, receives the length of the whole.
+std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput = kMaxDecompressedSize,
+                             std::size_t keep = SIZE_MAX, std::size_t* total = nullptr);
 std::size_t DecompressStep(std::size_t inputLength);
 
 // ============================================================ stored data

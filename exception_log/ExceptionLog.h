@@ -300,7 +300,11 @@ public:
 
     std::uintptr_t Handle() const { return Image.Handle; }
     std::uintptr_t CodeStart() const { return Image.Handle + 0x1000; }
-    bool HasDebugData() const { return !DebugData.empty(); }
+    // The debug data is read at the first lookup (start-up keeps only the
+    // options and the container's head): this reads it, once.
+    bool HasDebugData() const { return LoadDebugDataOnce() && !DebugData.empty(); }
+    // True once the debug data has been read (or found unusable).
+    bool DebugDataLoaded() const { return debugLoaded_.load(std::memory_order_acquire); }
 
     TLoadedModule Image;      // its segments as loaded; Image.Path is its file
     std::string Description;  // none here: an ELF file has no version block
@@ -311,9 +315,21 @@ public:
     std::uint16_t DebugVersion = 454;
     double BuildDate = 0;
     TOwned<TOstrelModuleOptions> Options;
-    std::string DebugData;
-    TUnitIndex UnitIndex;  // the units of DebugData by code range
+    // The container's head, read when the record is made: whether it
+    // announces debug data, and where that starts in its payload.
+    bool CarriesDebugData = false;
+    std::size_t DebugDataAt = 0;
+    mutable std::string DebugData;
+    mutable TUnitIndex UnitIndex;  // the units of DebugData by code range
     std::atomic<bool> Unloaded{false};
+
+private:
+    // False when it could not be read now (its lock stayed held).
+    bool LoadDebugDataOnce() const;
+    void LoadDebugData() const;
+
+    mutable std::recursive_timed_mutex debugLock_;
+    mutable std::atomic<bool> debugLoaded_{false};
 };
 
 // What an address lookup found.

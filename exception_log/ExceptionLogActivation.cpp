@@ -225,7 +225,7 @@ void InitializeLogger() {
     StartupFolder();
     CreateOstrelModulesList();
     auto record = LoggerRecord();
-    if (!record || !record->HasDebugData()) {
+    if (!record || !record->CarriesDebugData) {
         // No container: every handler stays as it was.
         DestroyOstrelModulesList();
         TraceCall("InitializeLogger", {}, -2);

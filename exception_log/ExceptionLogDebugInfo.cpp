@@ -3,6 +3,7 @@
 #include <elf.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "EConsts.h"
@@ -266,6 +267,13 @@ bool IsOstrelLogModule_Old(std::uintptr_t module) {
     return result;
 }
 
+namespace {
+
+// What start-up inflates of a container: enough for the options stream.
+constexpr std::size_t kOptionsPrefix = std::size_t{1} << 20;
+
+}  // namespace
+
 bool LoadDebugInformation(TOstrelModuleInfo& record) {
     TraceCall("LoadDebugInformation", {record.Image.Path}, 2);
     bool result = false;
@@ -273,15 +281,21 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
     try {
         const TElfFile file(record.Image.Path);
         TOstrelData data;
-        if (FileIsLoadedImage(record.Image, file) && ReadOstrelContainer(file, data, damage)) {
-            std::string debugData;
-            if (SplitOstrelPayload(data, *record.Options, debugData, damage)) {
+        if (FileIsLoadedImage(record.Image, file) && ReadOstrelContainer(file, data, damage, kOptionsPrefix)) {
+            std::size_t at = 0;
+            bool split = SplitOstrelOptions(data, *record.Options, at, damage);
+            // Options longer than the part kept: read again, whole.
+            if (!split && data.Payload.size() < data.PayloadSize) {
+                damage.clear();
+                split = ReadOstrelContainer(file, data, damage) && SplitOstrelOptions(data, *record.Options, at, damage);
+            }
+            if (split) {
                 record.DebugVersion = data.Version;
                 record.BuildDate = data.BuildDate;
-                record.DebugData = std::move(debugData);
-                record.UnitIndex = IndexUnits(record.DebugData, record.DebugVersion);
+                record.DebugDataAt = at;
+                record.CarriesDebugData = data.PayloadSize > at;
                 result = true;
-            } else {
+            } else if (!damage.empty()) {
                 damage = "its container is damaged: " + damage;
             }
         }
@@ -291,8 +305,8 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
     if (!result) {
         record.DebugVersion = kDebugDataVersion;
         record.BuildDate = 0;
-        record.DebugData.clear();
-        record.UnitIndex.clear();
+        record.CarriesDebugData = false;
+        record.DebugDataAt = 0;
         if (!damage.empty()) {
             record.Options->SetDefaults();
             ReportWarning(eeLogError,
@@ -303,6 +317,49 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
     if (record.Handle() != LoggerModuleHandle()) ReadModuleBlock(record.Handle(), *record.Options);
     TraceCall("LoadDebugInformation=", {result}, -2);
     return result;
+}
+
+bool TOstrelModuleInfo::LoadDebugDataOnce() const {
+    if (debugLoaded_.load(std::memory_order_acquire)) return true;
+    // A report from a fatal signal may find the lock held by the thread it
+    // stopped: it goes on without line names then.
+    std::unique_lock<std::recursive_timed_mutex> guard(debugLock_, std::defer_lock);
+    if (!guard.try_lock_for(std::chrono::seconds(5))) return false;
+    if (debugLoaded_.load(std::memory_order_acquire)) return true;
+    try {
+        if (CarriesDebugData) LoadDebugData();
+    } catch (...) {
+        DebugData.clear();
+        UnitIndex.clear();
+        TraceCall("LoadDebugData failed", {Image.Path});
+    }
+    debugLoaded_.store(true, std::memory_order_release);
+    return true;
+}
+
+void TOstrelModuleInfo::LoadDebugData() const {
+    TraceCall("LoadDebugData", {Image.Path}, 2);
+    std::string damage;
+    try {
+        const TElfFile file(Image.Path);
+        TOstrelData data;
+        if (FileIsLoadedImage(Image, file) && ReadOstrelContainer(file, data, damage)) {
+            std::string debugData;
+            if (data.Version != DebugVersion || data.PayloadSize <= DebugDataAt) {
+                damage = "its container has changed since the module was loaded";
+            } else if (TakeDebugData(data, DebugDataAt, debugData, damage)) {
+                DebugData = std::move(debugData);
+                UnitIndex = IndexUnits(DebugData, DebugVersion);
+            } else {
+                damage = "its container is damaged: " + damage;
+            }
+        }
+    } catch (const EElfError& e) {
+        TraceCall("LoadDebugData", {std::string(e.what())});
+    }
+    if (DebugData.empty() && !damage.empty())
+        ReportWarning(eeLogError, "The debug information of \"" + Image.Path + "\" is not used: " + damage + ".");
+    TraceCall("LoadDebugData=", {!DebugData.empty()}, -2);
 }
 
 // ---- module records

@@ -152,6 +152,24 @@ TEST(AddressInfo, TheProgramCarriesItsContainerAtFixedAddresses) {
     EXPECT_EQ(OstrelModulesList(), nullptr);
 }
 
+TEST(AddressInfo, TheDebugDataIsReadAtTheFirstLookupOnly) {
+    TOstrelModulesList list;
+    const std::shared_ptr<TOstrelModuleInfo> own = list.FindModuleInfo(LoggerModuleHandle());
+    ASSERT_TRUE(own);
+    // Made: the options and the container's head, not the line tables.
+    EXPECT_TRUE(own->CarriesDebugData);
+    EXPECT_FALSE(own->DebugDataLoaded());
+    EXPECT_TRUE(own->DebugData.empty());
+    EXPECT_TRUE(own->UnitIndex.empty());
+    EXPECT_EQ(own->DebugVersion, 454);
+    const TOstrelDebugInfo info = list.GetAddressInfo(Address(&known::Plain));
+    EXPECT_EQ(info.EntryKind, ekLineInfo);
+    EXPECT_EQ(info.ProcedureName, "Plain");
+    EXPECT_TRUE(own->DebugDataLoaded());
+    EXPECT_FALSE(own->DebugData.empty());
+    EXPECT_FALSE(own->UnitIndex.empty());
+}
+
 TEST(ModulesList, ALoadedLibraryIsListedWithItsKindAndExports) {
     TOstrelModulesList list;
     EXPECT_EQ(list.Get(0)->ModuleKind, mkProgram);
