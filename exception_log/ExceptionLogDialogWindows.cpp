@@ -13,6 +13,7 @@
 #include "gfx/Bitmap.h"
 #include "ui/CheckBox.h"
 #include "ui/ExtCtrls.h"
+#include "ui/Forms.h"
 #include "ui/ImgList.h"
 #include "ui/ListView.h"
 #include "ui/Memo.h"
@@ -91,7 +92,15 @@ public:
         Started();
         while (!ended_ && IsWindow(h)) {
             TMsg m;
-            if (!GetMessage(m, 0, 0, 0)) {
+            if (!PeekMessage(m, 0, 0, 0, PM_REMOVE)) {
+                // The main thread's loop is held while the report runs: a UI
+                // script driving the program goes on from here.
+                bool done = true;
+                if (DrivenByScript() && Application && Application->IdleHook) Application->IdleHook(done);
+                if (done) WaitMessage();
+                continue;
+            }
+            if (m.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(m.wParam));  // for the loop outside
                 break;
             }
@@ -106,6 +115,8 @@ public:
     bool Ended() const { return ended_; }
 
 protected:
+    // The report's own dialogs; the progress window runs beside the report thread.
+    virtual bool DrivenByScript() const { return true; }
     virtual void Started() {}
     virtual void Closing() {}
     virtual void Command(int id) {
@@ -599,6 +610,7 @@ public:
     int Position() const { return bar_->Position(); }
 
 protected:
+    bool DrivenByScript() const override { return false; }
     void Command(int) override {}  // only the sender closes it
     void Dispatch(TMessage& m) override {
         switch (m.Msg) {

@@ -139,14 +139,15 @@ TComponent* FindScriptComponent(const std::string& name) {
             if (c) c = c->FindComponent(part);
         return c;
     }
-    // The active form first, then the shown forms from the top down.
-    std::vector<TCustomForm*> order;
+    // The active form first, then the shown windows from the top down (also
+    // the dialogs that are not forms), then every form.
+    std::vector<TComponent*> order;
     if (Screen->ActiveForm()) order.push_back(Screen->ActiveForm());
     std::vector<HWND> tops = GetTopLevelWindows(true);
     for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-        if (auto* f = dynamic_cast<TCustomForm*>(FindControl(*it)); f && f->Visible()) order.push_back(f);
+        if (TWinControl* w = FindControl(*it); w && w->Visible()) order.push_back(w);
     for (int i = 0; i < Screen->FormCount(); ++i) order.push_back(Screen->Forms(i));
-    for (TCustomForm* f : order)
+    for (TComponent* f : order)
         if (TComponent* c = f->FindComponent(name)) return c;
     return formNamed(name);
 }
@@ -273,9 +274,10 @@ private:
         SetTimer(wakeWindow_, 1, 10);
     }
 
-    static TCustomForm* FormOf(TControl* c) {
-        if (auto* f = dynamic_cast<TCustomForm*>(c)) return f;
-        return GetParentForm(c);
+    // The form, or the top-level window of a dialog that is not one.
+    static TWinControl* FormOf(TControl* c) {
+        while (c && c->Parent()) c = c->Parent();
+        return dynamic_cast<TWinControl*>(c);
     }
 
     void Run(const TUiScriptCommand& cmd) {
@@ -332,7 +334,7 @@ private:
             if (!surface) Fail(cmd, cmd.args[0] + " has no window on the screen");
             SavePNGFile(*surface, cmd.args[1]);
         } else if (v == "close") {
-            TCustomForm* f = FormOf(ControlNamed(cmd, cmd.args[0]));
+            TWinControl* f = FormOf(ControlNamed(cmd, cmd.args[0]));
             if (!f || !f->HandleAllocated()) Fail(cmd, cmd.args[0] + " has no window");
             synthetic::CloseWindow(f->WindowHandle());
         }

@@ -1,0 +1,55 @@
+// An unhandled exception in a program built like Pelgrane with the report
+// shown, under SDL's offscreen driver: a UI script expands the exception
+// dialog, turns its pages, closes it, answers the request dialog and ends
+// the program; the screenshots of both dialogs are written on the way.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Child.h"
+#include "ExceptionLog.h"
+#include "HookFunctions.h"
+#include "base/Files.h"
+#include "testsupport/TempDir.h"
+
+using namespace menvaro;
+
+TEST(DialogProgram, AUiScriptDrivesTheDialogsOfAnUnhandledException) {
+    const test::TempDir dir{"dialog-program"};
+    const std::string shots = MENVARO_SCREENSHOT_DIR;
+    ForceDirectories(shots);
+    const std::string collapsed = shots + "/program-exception-dialog-collapsed.png";
+    const std::string expanded = shots + "/program-exception-dialog-expanded.png";
+    const std::string request = shots + "/program-request-dialog.png";
+    for (const std::string& f : {collapsed, expanded, request}) DeleteFile(f);
+    const std::string script = dir.Write("run.script",
+                                         "click Boom\n"
+                                         "expect Tabs visible false\n"
+                                         "screenshot Details \"" + collapsed + "\"\n"
+                                         "click Details\n"
+                                         "expect Details text \"<< &Details\"\n"
+                                         "expect Tabs visible true\n"
+                                         "screenshot Tabs \"" + expanded + "\"\n"
+                                         "type Tabs \"\"\n"
+                                         "press right\n"
+                                         "press right\n"
+                                         "click OK\n"
+                                         "type Request \"Pressed build\"\n"
+                                         "screenshot Request \"" + request + "\"\n"
+                                         "click OK\n"
+                                         "close Main\n");
+    test::TChildRun child;
+    child.env = {"HOOK_LOG_DIR=" + dir.path(), "XDG_CONFIG_HOME=" + dir.path(), "MENVARO_UI=sdl",
+                 "SDL_VIDEODRIVER=offscreen", "MENVARO_UI_SCRIPT=" + script};
+    const test::TChildResult run = test::RunChild(DIALOG_PROGRAM, child);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.err.find("ui script"), std::string::npos) << run.err;
+    for (const std::string& f : {collapsed, expanded, request}) EXPECT_TRUE(FileExists(f)) << f;
+    // One report, of the throw, with the answer of the request dialog.
+    const std::string log = dir.path() + "exception_log_dialog_program.elf";
+    ASSERT_TRUE(FileExists(log)) << run.err;
+    const std::vector<std::string> reports = TLogFile(log, false).Reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(hookfn::NamesTheThrowSite(reports[0])) << reports[0];
+    EXPECT_NE(reports[0].find("Pressed build"), std::string::npos) << reports[0];
+}
