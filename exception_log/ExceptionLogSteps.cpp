@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "ExceptionLog.h"
+#include "ExceptionLogDialog.h"
 #include "ExceptionLogMail.h"
 #include "base/Files.h"
 
@@ -12,17 +13,22 @@ namespace menvaro {
 // folder: the copy of the log (unless the report goes in the text) and the
 // screenshot when one was taken.
 bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot) {
-    if (!IsSmtpSendMode(options)) {
-        ReportWarning(eeEmailMAPIError, "[MAPI] Sending through the mail client is not available.");
-        return false;
-    }
     const std::string folder = IncludeTrailingPathDelimiter(ReportTemporaryFolder());
     std::vector<std::string> attachments;
     if (!options.LogInBody()) attachments.push_back(folder + ExtractFileName(options.OutputLogFile()));
     if (withScreenshot) attachments.push_back(folder + "Screenshot.png");
-    return SendEmailBySmtp(options.SendMode() == 3, options.SenderAddress(), options.SmtpHost(), options.SmtpPort(),
-                           options.SmtpUser(), options.SmtpPassword(), options.MailTo(), options.MailSubject(),
-                           options.MailBody() + BodyAddition(options, mailCopy), attachments);
+    const std::string body = options.MailBody() + BodyAddition(options, mailCopy);
+    if (IsSmtpSendMode(options)) {
+        // The progress window, when one shows, closes as it goes.
+        const std::unique_ptr<TSmtpProgress> progress = CreateSmtpProgressWindow(options);
+        return SendEmailBySmtp(options.SendMode() == 3, options.SenderAddress(), options.SmtpHost(),
+                               options.SmtpPort(), options.SmtpUser(), options.SmtpPassword(), options.MailTo(),
+                               options.MailSubject(), body, attachments, progress.get());
+    }
+    // The mail client, and when it cannot take the message, the mailto handler.
+    if (SendEmailByMapi(options.MailTo(), options.MailSubject(), body, attachments)) return true;
+    return SendEmailByShell(options.MailTo(), options.MailSubject(), options.MailBody(), LastReportTexts().Report,
+                            DialogState().RequestText);
 }
 
 bool TakeScreenshot(const std::string& file) {
