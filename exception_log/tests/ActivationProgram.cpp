@@ -1,7 +1,8 @@
 // A program built like Pelgrane that carries the logger from its start-up
 // (menvaro_exception_log_startup) and does what its argument says; its log
 // goes to the folder named by HOOK_LOG_DIR. Built as a console program and
-// as one with windows.
+// as one with windows. "mail PORT" shows a window, has reports mailed by
+// SMTP to 127.0.0.1:PORT with the screenshot and no dialog, and throws.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -41,13 +42,18 @@ void Pump(int ms) {
     }
 }
 
-int Freeze(int ms) {
+HWND ShowMainWindow() {
     TCreateParams p;
     p.Caption = "main";
     p.Style = WS_OVERLAPPED | WS_CAPTION;
     p.Bounds = TRect(10, 10, 200, 100);
     const HWND main = CreateWindowEx(p, [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProc(h, m, w, l); });
     ShowWindow(main, SW_SHOW);
+    return main;
+}
+
+int Freeze(int ms) {
+    ShowMainWindow();
     auto record = OstrelModulesList()->FindModuleInfo(LoggerModuleHandle());
     record->Options->SetFreezeTimeout(1);
     record->Options->SetFreezeCheck(true);
@@ -57,6 +63,20 @@ int Freeze(int ms) {
     Pump(1200);
     StopFreezeThread();
     return 0;
+}
+
+void MailReports(const char* port) {
+    TOstrelModuleOptions& o = *OstrelModulesList()->FindModuleInfo(LoggerModuleHandle())->Options;
+    auto update = o.Updating();
+    o.SetShowReport(false);
+    o.SetSendMode(2);
+    o.SetSmtpHost("127.0.0.1");
+    o.SetSmtpPort(static_cast<std::uint16_t>(std::atoi(port)));
+    o.SetSenderAddress("crash@menvaro.local");
+    o.SetMailTo("support@menvaro.test");
+    o.SetMailSubject("Pelgrane error report");
+    o.SetMailBody("An error report.");
+    o.SetAttachScreenshot(true);
 }
 
 }  // namespace
@@ -82,6 +102,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "freeze") return Freeze(std::atoi(argv[2]));
+    if (mode == "mail" && argc > 2) {
+        MailReports(argv[2]);
+        ShowMainWindow();
+        Pump(100);
+        hookfn::ThrowConvertError(9);
+    }
     if (mode == "nothing") return 0;
     return 2;
 }

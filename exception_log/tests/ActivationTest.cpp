@@ -13,7 +13,9 @@
 
 #include "ExceptionLog.h"
 #include "HookFunctions.h"
+#include "SocketPeer.h"
 #include "base/Files.h"
+#include "testsupport/PngFile.h"
 #include "testsupport/TempDir.h"
 
 extern char** environ;
@@ -149,4 +151,35 @@ TEST(Activation, AFrozenMainWindowGivesOneReportOfTheMainThread) {
     const TRun brief = RunProgram(GUI_PROGRAM, {"freeze", "300"});
     EXPECT_TRUE(WIFEXITED(brief.status) && WEXITSTATUS(brief.status) == 0);
     EXPECT_TRUE(brief.reports.empty());
+}
+
+// Options that mail by SMTP to a local server: the report of an unhandled
+// exception arrives with the log's copy and a screenshot that decodes.
+TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
+    test::TSocketPeer server(SMTP_PEER_SCRIPT, "smtp", "{}");
+    const TRun run = RunProgram(GUI_PROGRAM, {"mail", std::to_string(server.Port())});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+    ASSERT_EQ(run.reports.size(), 1u) << run.output;
+    const std::vector<test::TReceived> got = test::ReceivedMail(server);
+    ASSERT_EQ(got.size(), 1u) << server.Log();
+    const test::TReceived& m = got[0];
+    EXPECT_EQ(m.Defects, 0);
+    EXPECT_EQ(m.From, "crash@menvaro.local");
+    EXPECT_EQ(m.Rcpt, std::vector<std::string>{"support@menvaro.test"});
+    EXPECT_EQ(m.Headers.at("Subject"), "Pelgrane error report");
+    EXPECT_EQ(m.Text.substr(0, 16), "An error report.");
+    ASSERT_EQ(m.Attachments.size(), 2u);
+    EXPECT_EQ(m.Attachments[0].Name, "exception_log_activation_gui.elf");
+    const std::string& log = m.Attachments[0].Data;
+    EXPECT_TRUE(HasItem(log, "2.4", "EConvertError")) << log;
+    EXPECT_TRUE(HasItem(log, "2.5", "Bad number 9.")) << log;
+    EXPECT_EQ(m.Attachments[1].Name, "Screenshot.png");
+    EXPECT_EQ(m.Attachments[1].Type, "image/png");
+    const test::TempDir dir{"mailed"};
+    const std::string png = dir.Write("Screenshot.png", m.Attachments[1].Data);
+    test::PngImage image;
+    ASSERT_TRUE(test::ReadPngFile(png, image));
+    // The desktop holds the program's window at (10, 10, 200, 100).
+    EXPECT_GE(image.w, 200);
+    EXPECT_GE(image.h, 100);
 }

@@ -18,48 +18,12 @@
 using namespace menvaro;
 using menvaro::test::TempDir;
 using menvaro::test::TSocketPeer;
+using menvaro::test::TReceived;
+using menvaro::test::ReceivedMail;
 
 namespace {
 
-std::string Unhex(const std::string& hex) {
-    std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return out;
-}
-
 std::string Lf(const std::string& text) { return ReplaceAll(text, "\r\n", "\n"); }
-
-struct TAttachment {
-    std::string Name, Type, Data;
-};
-
-// One message as the mail server's parser read it.
-struct TReceived {
-    std::string From, Login;
-    std::vector<std::string> Rcpt;
-    int Defects = -1;
-    std::map<std::string, std::string> Headers;
-    std::string Text;
-    std::vector<TAttachment> Attachments;
-};
-
-std::vector<TReceived> Received(const TSocketPeer& server) {
-    std::vector<TReceived> messages;
-    for (const std::string& line : SplitString(server.Log(), '\n')) {
-        const std::vector<std::string> w = SplitString(line, ' ');
-        if (w[0] == "message") messages.emplace_back();
-        if (messages.empty() || w.size() < 2) continue;
-        TReceived& m = messages.back();
-        if (w[0] == "from") m.From = w[1];
-        if (w[0] == "rcpt") m.Rcpt.push_back(w[1]);
-        if (w[0] == "login") m.Login = w[1];
-        if (w[0] == "defects") m.Defects = std::stoi(w[1]);
-        if (w[0] == "header" && w.size() == 3) m.Headers[w[1]] = Unhex(w[2]);
-        if (w[0] == "text") m.Text = Unhex(w[1]);
-        if (w[0] == "attachment" && w.size() == 4) m.Attachments.push_back({Unhex(w[1]), w[2], Unhex(w[3])});
-    }
-    return messages;
-}
 
 TSocketPeer MailServer(const std::string& setup = "{}") { return TSocketPeer(SMTP_PEER_SCRIPT, "smtp", setup); }
 
@@ -119,7 +83,7 @@ TEST_F(SmtpPeer, EachOfTwoRecipientsGetsASessionAndAMessageThatParsesWithoutDefe
                                     "first@menvaro.test; second@menvaro.test", c.subject, c.body,
                                     {log_, "", dir_.path() + "missing.png", png_}, &progress));
         EXPECT_EQ(LastWarningCode(), eeNone) << LastWarningMessage();
-        const std::vector<TReceived> got = Received(server);
+        const std::vector<TReceived> got = ReceivedMail(server);
         ASSERT_EQ(got.size(), 2u);
         const char* recipients[] = {"first@menvaro.test", "second@menvaro.test"};
         for (int i = 0; i < 2; ++i) {
@@ -158,7 +122,7 @@ TEST_F(SmtpPeer, A550ToOneRecipientFailsThatSessionAndTheNextIsStillServed) {
     TSocketPeer server = MailServer(R"({"reject_rcpt": ["gone@menvaro.test"]})");
     EXPECT_TRUE(SendEmailBySmtp(false, "crash@menvaro.local", "127.0.0.1", server.Port(), "", "",
                                 "gone@menvaro.test;here@menvaro.test", "Report", "Text", {}));
-    const std::vector<TReceived> got = Received(server);
+    const std::vector<TReceived> got = ReceivedMail(server);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].Rcpt, std::vector<std::string>{"here@menvaro.test"});
     EXPECT_EQ(LastWarningCode(), eeEmailSMTPError);
@@ -184,7 +148,7 @@ TEST_F(SmtpPeer, AFailedSessionsWarningHasTheSecretsMaskedAndTheMessageCut) {
                                           ReplaceAll(Base64Encode("crashuser"), "\r\n", ""),
                                           ReplaceAll(Base64Encode("wrong-password"), "\r\n", "")})
             EXPECT_EQ(warning.find(secret), std::string::npos) << secret << " in " << warning;
-        EXPECT_TRUE(Received(server).empty());
+        EXPECT_TRUE(ReceivedMail(server).empty());
     }
     {
         TSocketPeer server = MailServer(R"({"reject_data": true})");
@@ -253,7 +217,7 @@ TEST_F(SmtpPeer, TheMailExchangerOfEachRecipientIsAskedOfTheDnsStub) {
     TRecordingProgress progress;
     EXPECT_TRUE(SendEmailBySmtp(true, "crash@menvaro.local", "ignored.invalid", server.Port(), "", "",
                                 "a@one.test, b@two.test", "Report", "Text", {png_}, &progress));
-    const std::vector<TReceived> got = Received(server);
+    const std::vector<TReceived> got = ReceivedMail(server);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].Rcpt, std::vector<std::string>{"a@one.test"});
     EXPECT_EQ(got[1].Rcpt, std::vector<std::string>{"b@two.test"});
@@ -271,6 +235,6 @@ TEST_F(SmtpPeer, TheMailExchangerOfEachRecipientIsAskedOfTheDnsStub) {
     EXPECT_FALSE(SendEmailBySmtp(true, "crash@menvaro.local", "", server.Port(), "", "", "c@three.test", "Report",
                                  "Text", {}));
     EXPECT_EQ(LastWarningMessage(), "[SMTP] Cannot resolve the \"three.test\" MX record.");
-    EXPECT_EQ(Received(server).size(), 2u);
+    EXPECT_EQ(ReceivedMail(server).size(), 2u);
     MxLookupSettings() = savedMx;
 }

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "base/Files.h"
+#include "base/Strings.h"
 
 extern char** environ;
 
@@ -64,5 +65,33 @@ int TSocketPeer::Wait() {
 }
 
 std::string TSocketPeer::Log() const { return ReadFileBytes(logPath_); }
+
+namespace {
+
+std::string Unhex(const std::string& hex) {
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+}  // namespace
+
+std::vector<TReceived> ReceivedMail(const TSocketPeer& server) {
+    std::vector<TReceived> messages;
+    for (const std::string& line : SplitString(server.Log(), '\n')) {
+        const std::vector<std::string> w = SplitString(line, ' ');
+        if (w[0] == "message") messages.emplace_back();
+        if (messages.empty() || w.size() < 2) continue;
+        TReceived& m = messages.back();
+        if (w[0] == "from") m.From = w[1];
+        if (w[0] == "rcpt") m.Rcpt.push_back(w[1]);
+        if (w[0] == "login") m.Login = w[1];
+        if (w[0] == "defects") m.Defects = std::stoi(w[1]);
+        if (w[0] == "header" && w.size() == 3) m.Headers[w[1]] = Unhex(w[2]);
+        if (w[0] == "text") m.Text = Unhex(w[1]);
+        if (w[0] == "attachment" && w.size() == 4) m.Attachments.push_back({Unhex(w[1]), w[2], Unhex(w[3])});
+    }
+    return messages;
+}
 
 }  // namespace menvaro::test

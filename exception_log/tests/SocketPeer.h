@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "testsupport/TempDir.h"
 
@@ -36,5 +38,22 @@ private:
     pid_t pid_ = -1;
     std::uint16_t port_ = 0;
 };
+
+struct TMailAttachment {
+    std::string Name, Type, Data;
+};
+
+// One message as the mail server (smtp_peer.py) and its parser read it.
+struct TReceived {
+    std::string From, Login;
+    std::vector<std::string> Rcpt;
+    int Defects = -1;
+    std::map<std::string, std::string> Headers;
+    std::string Text;
+    std::vector<TMailAttachment> Attachments;
+};
+
+// The messages the mail server has received so far.
+std::vector<TReceived> ReceivedMail(const TSocketPeer& server);
 
 }  // namespace menvaro::test
