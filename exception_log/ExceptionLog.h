@@ -328,7 +328,7 @@ private:
     bool LoadDebugDataOnce() const;
     void LoadDebugData() const;
 
-    mutable std::recursive_timed_mutex debugLock_;
+    mutable std::recursive_mutex debugLock_;
     mutable std::atomic<bool> debugLoaded_{false};
 };
 

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 
+#include <thread>
+
 #include "EConsts.h"
 #include "EDebugData.h"
 #include "ExceptionLog.h"
@@ -323,8 +325,11 @@ bool TOstrelModuleInfo::LoadDebugDataOnce() const {
     if (debugLoaded_.load(std::memory_order_acquire)) return true;
     // A report from a fatal signal may find the lock held by the thread it
     // stopped: it goes on without line names then.
-    std::unique_lock<std::recursive_timed_mutex> guard(debugLock_, std::defer_lock);
-    if (!guard.try_lock_for(std::chrono::seconds(5))) return false;
+    std::unique_lock<std::recursive_mutex> guard(debugLock_, std::defer_lock);
+    for (int tries = 0; !guard.try_lock(); ++tries) {
+        if (tries == 5000) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (debugLoaded_.load(std::memory_order_acquire)) return true;
     try {
         if (CarriesDebugData) LoadDebugData();
