@@ -160,22 +160,26 @@ std::string MimeContentTypeHeader() {
     return "Content-Type: multipart/mixed; boundary=\"" + std::string(kMimeBoundary) + "\";\r\nMIME-Version: 1.0\r\n";
 }
 
-std::string MailDateText() {
+std::string RfcDateText(int weekday, int day, int month, int year, int hour, int minute, int second,
+                        int utcOffsetMinutes) {
     static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int magnitude = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", days[weekday], day, months[month - 1],
+                  year, hour, minute, second, utcOffsetMinutes < 0 ? '-' : '+', magnitude / 60, magnitude % 60);
+    return text;
+}
+
+std::string MailDateText() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     // The offset in force now, so that readers put the mail at its real time.
     const int offset = static_cast<int>(local.tm_gmtoff / 60) % (100 * 60);
-    const int magnitude = offset < 0 ? -offset : offset;
-    char zone[16];
-    std::snprintf(zone, sizeof zone, "%c%02d%02d", offset < 0 ? '-' : '+', magnitude / 60 % 100, magnitude % 60);
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %s", days[local.tm_wday], local.tm_mday,
-                  months[local.tm_mon], local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, zone);
-    return text;
+    return RfcDateText(local.tm_wday, local.tm_mday, local.tm_mon + 1, local.tm_year + 1900, local.tm_hour,
+                       local.tm_min, local.tm_sec, offset);
 }
 
 std::vector<std::string> SplitCommandWords(std::string_view commandLine) {

@@ -47,6 +47,10 @@ std::string MimeBody(std::string_view text, const std::vector<std::string>& atta
 // lines, each ended by CR LF.
 std::string MimeContentTypeHeader();
 
+// The date text of a mail's Date header ("Tue, 3 Mar 2026 14:05:09 +0100"):
+// `weekday` 0 for Sunday, `month` 1 to 12, the offset from UTC in minutes.
+std::string RfcDateText(int weekday, int day, int month, int year, int hour, int minute, int second,
+                        int utcOffsetMinutes);
 // The date text of a mail's Date header for the local time now
 // ("Tue, 3 Mar 2026 14:05:09 +0100"), with the offset in force now.
 std::string MailDateText();

@@ -48,6 +48,7 @@
 
 #include "EConsts.h"
 #include "ExceptionLog.h"
+#include "ExceptionLogMime.h"
 #include "base/Files.h"
 #include "base/FloatFormat.h"
 #include "base/NumberText.h"
@@ -64,18 +65,10 @@ namespace menvaro {
 // ---- dates
 
 std::string DateText(TDateTime local, int utcOffsetMinutes) {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     int year, month, day, hour, minute, second, ms;
     DecodeDate(local, year, month, day);
     DecodeTime(local, hour, minute, second, ms);
-    const int offset = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays[DayOfWeek(local) - 1], day,
-                  kMonths[month - 1], year, hour, minute, second, utcOffsetMinutes < 0 ? '-' : '+', offset / 60,
-                  offset % 60);
-    return text;
+    return RfcDateText(DayOfWeek(local) - 1, day, month, year, hour, minute, second, utcOffsetMinutes);
 }
 
 // ---- Linux's values
