@@ -4,6 +4,7 @@
 #include <climits>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "base/Currency.h"
 #include "base/FloatFormat.h"
@@ -1176,18 +1177,6 @@ double NumberOf(const std::string& t) {
     return x;
 }
 
-// "5." and ".5" are numbers while they are being typed.
-bool TryNumber(const std::string& t, double& x) {
-    if (TryStrToFloat(t, x)) return std::isfinite(x);
-    const char sep = DecimalSep();
-    std::string fixed = t;
-    if (!fixed.empty() && fixed.back() == sep) fixed += '0';
-    const std::size_t p = fixed.find(sep);
-    if (p != std::string::npos && (p == 0 || !std::isdigit(static_cast<unsigned char>(fixed[p - 1]))))
-        fixed.insert(p, "0");
-    return fixed != t && TryStrToFloat(fixed, x) && std::isfinite(x);
-}
-
 }  // namespace
 
 std::string TrimSpaces(const std::string& s) {
@@ -1205,18 +1194,34 @@ std::string NormalizeNumberText(const std::string& s) {
     return r;
 }
 
-bool IsNumberText(const std::string& s, double& x) {
+TTypedNumber ReadTypedNumber(const std::string& s) {
+    using enum TTypedNumberKind;
+    if (s.empty()) return {tnEmpty, 0};
     const char sep = DecimalSep();
     for (char ch : s)
         if (!(ch == '+' || ch == '-' || std::isdigit(static_cast<unsigned char>(ch)) || ch == 'E' || ch == 'e' ||
               ch == sep))
-            return false;
-    if (s == "+" || s == "-") {
-        x = 0;
-        return true;
-    }
+            return {};
     // The whole text counts: nothing is cut off before the check.
-    return TryNumber(s, x);
+    double x = 0;
+    if (TryStrToFloat(s, x)) return {tnNumber, x};
+    std::string_view rest = s;
+    if (rest.front() == '+' || rest.front() == '-') rest.remove_prefix(1);
+    if (rest.empty() || (rest.size() == 1 && rest.front() == sep)) return {tnStart, 0};
+    std::string_view head = s;
+    if (head.back() == '+' || head.back() == '-') head.remove_suffix(1);
+    if (!head.empty() && (head.back() == 'E' || head.back() == 'e')) {
+        head.remove_suffix(1);
+        if (head.find_first_of("Ee") == std::string_view::npos && TryStrToFloat(head, x)) return {tnExponent, x};
+    }
+    return {};
+}
+
+bool IsNumberText(const std::string& s, double& x) {
+    const TTypedNumber n = ReadTypedNumber(s);
+    if (n.Kind == TTypedNumberKind::tnEmpty || n.Kind == TTypedNumberKind::tnInvalid) return false;
+    x = n.X;
+    return true;
 }
 
 std::string InsertThousandSeparators(const std::string& s, bool group) {
@@ -1415,16 +1420,22 @@ void TCustomDBNumberEditEx::InternalSetText(const std::string& s) {
 
 void TCustomDBNumberEditEx::WriteToLink() { DataLink().SetValue(Value()); }
 
-void TCustomDBNumberEditEx::ParseEditText() {
-    const std::string t = NormalizeNumberText(EditText());
-    if (t.empty()) {
-        value_ = Null;
-        GuardedSetText(std::string());
-    } else if (t == "+" || t == "-") {
-        value_ = Variant(0);
-    } else {
-        value_ = Variant(ClampToRange(NumberOf(t)));
+bool TCustomDBNumberEditEx::ParseEditText() {
+    const TTypedNumber n = ReadTypedNumber(NormalizeNumberText(EditText()));
+    switch (n.Kind) {
+        case TTypedNumberKind::tnEmpty:
+            value_ = Null;
+            GuardedSetText(std::string());
+            return true;
+        // A lone sign or point is no number yet, and not clamped.
+        case TTypedNumberKind::tnStart: value_ = Variant(0); return true;
+        case TTypedNumberKind::tnNumber: value_ = Variant(ClampToRange(n.X)); return true;
+        // An exponent without digits, typed or left by a deletion ("1E"
+        // from "1E5"): the value keeps its number until the digits come.
+        case TTypedNumberKind::tnExponent: return true;
+        case TTypedNumberKind::tnInvalid: break;
     }
+    return false;
 }
 
 bool TCustomDBNumberEditEx::AcceptsChar(char ch) {
@@ -1635,11 +1646,14 @@ void TCustomDBNumberEditEx::WndProc(TMessage& m) {
 void TCustomDBNumberEditEx::Dispatch(TMessage& m) {
     if (m.Msg == WM_PASTE) {
         const std::string kept = EditText();
+        bool read = false;
         try {
             TCustomDBEditEx::Dispatch(m);
-            ParseEditText();
+            read = ParseEditText();
         } catch (const std::exception&) {
-            // A paste that is no number is undone without a word.
+        }
+        // A paste that leaves no number text is undone without a word.
+        if (!read) {
             GuardedSetText(kept);
             SelectAll();
             if (CanFocus()) SetFocus();

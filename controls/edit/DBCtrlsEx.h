@@ -310,8 +310,25 @@ std::string TrimSpaces(const std::string& s);
 // Blanks and thousand separators removed, the other locale's separator
 // made the decimal separator.
 std::string NormalizeNumberText(const std::string& s);
-// Digits, signs, "E" and the decimal separator, converting as a whole to a
-// finite number; a lone sign is 0.
+// What a number text typed so far stands for. One rule serves the typing
+// check and the change handler alike, so that whatever may be typed can be
+// read without an error.
+enum class TTypedNumberKind {
+    tnEmpty,     // no text: Null
+    tnStart,     // a lone sign or point, or a sign and a point: the integer 0
+    tnNumber,    // a number, also with the point at either end ("5.", ".5")
+    tnExponent,  // a number and an "E", signed or not, still without digits
+    tnInvalid,   // anything else: typing may not leave it
+};
+struct TTypedNumber {
+    TTypedNumberKind Kind = TTypedNumberKind::tnInvalid;
+    double X = 0;  // the number; for tnExponent the part before the "E"
+};
+// Reads a normalised text (NormalizeNumberText): only digits, signs, "E"
+// and the decimal separator, a finite number as a whole.
+TTypedNumber ReadTypedNumber(const std::string& s);
+// A text that typing may leave (ReadTypedNumber neither empty nor
+// invalid), with its number in x (0 for a lone sign or point).
 bool IsNumberText(const std::string& s, double& x);
 // Thousand separators in the integer part, when `group`.
 std::string InsertThousandSeparators(const std::string& s, bool group);
@@ -379,7 +396,8 @@ protected:
 
 private:
     std::string FormatDisplayText(double x) const;
-    void ParseEditText();
+    // False for a text typing could not have left (the value is kept).
+    bool ParseEditText();
     void GuardedSetText(const std::string& s);
     bool Wheel(TShiftState shift, bool up);
 
