@@ -724,6 +724,7 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
             TCustomMaskEdit::Dispatch(m);
             UpdateBorderState();
             Invalidate();
+            CancelChildCapture();
             return;
         case CM_MOUSEENTER:
             mouseInControl_ = true;
@@ -744,6 +745,7 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
             return;
         case CM_CANCELMODE: {
             TCustomMaskEdit::Dispatch(m);
+            CancelChildCapture();
             auto* sender = reinterpret_cast<TControl*>(m.LParam);
             const bool ours = sender && (sender == this || ContainsControl(sender) || sender == mruListBox_ ||
                                          (mruListBox_ && mruListBox_->ContainsControl(sender)));
@@ -769,6 +771,13 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
         case MSG_RELEASE_BUTTON: return;
         default: TCustomMaskEdit::Dispatch(m);
     }
+}
+
+// A button held down when the focus or the mode goes elsewhere is let go:
+// it would go on repeating and taking the focus back.
+void TCustomDBEditEx::CancelChildCapture() {
+    TControl* held = GetCaptureControl();
+    if (held && held->Parent() == this) held->Perform(WM_CANCELMODE, 0, 0);
 }
 
 // --------------------------------------------------------------- layout
@@ -1120,7 +1129,9 @@ void TCustomDBEditEx::ShowMRUList(TObject*) {
     list->SetColor(Color());
     list->Font()->Assign(*Font());
     list->SetItemIndex(-1);
-    list->SetWidth(mruList_->DropDownWidth > 0 ? mruList_->DropDownWidth : text.Width());
+    // As wide as the text at every drop-down: a width the user dragged
+    // holds for that drop-down only.
+    list->SetWidth(text.Width());
     list->SetRowCount(std::min(mruList_->Rows(), count));
     const TPoint at = PlacePopup(text, list, taLeftJustify);
     list->SetBounds(at.X, at.Y, list->Width(), list->Height());
@@ -1478,8 +1489,13 @@ void TCustomDBNumberEditEx::Change() {
 void TCustomDBNumberEditEx::RefreshFromField() {
     const std::string f = DisplayFormat();
     editFormat_ = !f.empty() || !Currency() ? EditFormatFromDisplayFormat(f) : CurrencyEditFormat();
+    // Unless one was set explicitly, the window follows the field's
+    // alignment, and the default's once the field is gone.
+    if (!AlignmentStored() && DefaultAlignment() != KeptAlignment()) {
+        SetKeptAlignment(DefaultAlignment());
+        RecreateWnd();
+    }
     if (TField* field = Field()) {
-        if (!AlignmentStored() && field->Alignment() != Alignment()) RecreateWnd();
         InternalSetValue(field->Value());
     } else if (IsDataIndependent()) {
         InternalSetValue(DataLink().DataIndependentValue());

@@ -260,6 +260,10 @@ protected:
     void UpdateBorderState();
     void PaintFlatBorder();
     void ButtonsChanged();
+    // The alignment the window was made with: the explicit one, or (in the
+    // number edit) the one it follows; Alignment() reports the field's.
+    TAlignment KeptAlignment() const { return alignment_; }
+    void SetKeptAlignment(TAlignment a) { alignment_ = a; }
     // The text written by the edit itself: no reformatting, no change told twice.
     void SetTextDirectly(const std::string& s) { TCustomMaskEdit::SetText(s); }
     bool justDroppedDown_ = false;
@@ -276,6 +280,7 @@ private:
     void CloseMRUList(TObject* sender, bool accept);
     void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     bool ForwardToMRUList(TMessage& m);
+    void CancelChildCapture();
     bool InButtonsOrImage(TPoint client) const;
 
     bool alwaysShowBorder_ = false;

@@ -508,6 +508,102 @@ TEST_F(NumberEdit, ClicksOnItsButtons) {
     EXPECT_EQ(e->Value(), Variant(3.0));
 }
 
+// A held up/down button lets go when the focus goes elsewhere, or the
+// form cancels its modes: the value stops and the focus stays where it went.
+TEST_F(NumberEdit, AHeldButtonLetsGoWhenTheFocusLeaves) {
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    e->SetValue(Variant(4));
+    e->EditButton()->SetStyle(ebsUpDownEx);
+    e->EditButton()->SetVisible(true);
+    Pump();
+    TEditButtonControlEx* b = e->ButtonControl(0);
+    synthetic::MouseMove(ScreenAt(b, b->Width() / 2, 2));
+    synthetic::MouseDown();
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(5.0));
+    synthetic::AdvanceTime(400);
+    Pump();
+    ASSERT_EQ(e->Value(), Variant(6.0));  // it repeats while held
+    Focus(other);
+    synthetic::AdvanceTime(1000);
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(6.0));
+    EXPECT_EQ(GetFocus(), other->WindowHandle());
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    EXPECT_EQ(b->PressedPart(), bppNone);
+    synthetic::MouseUp();
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(6.0));
+
+    // The form's cancel mode, with the focus kept in the edit.
+    int clicks = 0;
+    e->OnButtonClick = [&](TObject*, bool&) { ++clicks; };
+    Focus(e);
+    synthetic::MouseDown();
+    Pump();
+    ASSERT_EQ(e->Value(), Variant(7.0));
+    e->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(other)));
+    synthetic::AdvanceTime(1000);
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(7.0));
+    EXPECT_EQ(GetFocus(), e->WindowHandle());
+    EXPECT_EQ(GetCaptureControl(), nullptr);
+    synthetic::MouseUp();
+    Pump();
+    EXPECT_EQ(clicks, 0);  // let go, not clicked
+    // Held again, it steps again.
+    synthetic::MouseDown();
+    synthetic::MouseUp();
+    Pump();
+    EXPECT_EQ(e->Value(), Variant(8.0));
+    EXPECT_EQ(clicks, 1);
+}
+
+// Unless set explicitly, the alignment follows the field's, also when the
+// field changes it after the window was made and when the field goes.
+TEST_F(NumberEdit, TheWindowFollowsItsFieldsAlignment) {
+    TOwned<TMemoryDataSet> ds(Create<TMemoryDataSet>(nullptr));
+    ds->FieldDefs().Add("Price", TFieldType::ftFloat);
+    ds->Open();
+    ds->Append();
+    ds->FieldByName("Price").SetAsFloat(12.5);
+    ds->Post();
+    TOwned<TDataSource> src(Create<TDataSource>(nullptr));
+    src->SetDataSet(ds.get());
+    auto* e = Put<TDBNumberEditEx>(20, 20, 120, 21);
+    Pump();
+    const auto style = [&] { return GetWindowLong(e->WindowHandle(), GWL_STYLE) & (ES_RIGHT | ES_CENTER); };
+    EXPECT_EQ(style(), ES_RIGHT);
+    e->SetDataSource(src.get());
+    e->SetDataField("Price");
+    TField& price = ds->FieldByName("Price");
+    EXPECT_EQ(e->Value(), Variant(12.5));
+    for (const TAlignment a : {taLeftJustify, taCenter, taRightJustify, taLeftJustify}) {
+        price.SetAlignment(a);
+        Pump();
+        EXPECT_EQ(e->Alignment(), a);
+        EXPECT_EQ(style(), a == taRightJustify ? ES_RIGHT : a == taCenter ? ES_CENTER : 0u) << a;
+    }
+    // Focused, the inner window shows the number at the field's side.
+    Focus(e);
+    const int w = e->ClientWidth();
+    EXPECT_GT(CountPixels(e, Rect(0, 0, w / 2, e->ClientHeight()), Rgb(clWindowText)), 0);
+    EXPECT_EQ(CountPixels(e, Rect(w / 2, 0, w, e->ClientHeight()), Rgb(clWindowText)), 0);
+    Focus(other);
+    // No field: right again.
+    ds->Close();
+    Pump();
+    EXPECT_EQ(e->Alignment(), taRightJustify);
+    EXPECT_EQ(style(), ES_RIGHT);
+    // Set explicitly, it holds whatever the field says.
+    ds->Open();
+    e->SetAlignment(taCenter);
+    ds->FieldByName("Price").SetAlignment(taLeftJustify);
+    Pump();
+    EXPECT_EQ(e->Alignment(), taCenter);
+    EXPECT_EQ(style(), ES_CENTER);
+}
+
 TEST_F(NumberEdit, TheCalculatorDropsDownAlsoWithoutAButton) {
     TDBNumberEditEx* e = Days();
     Focus(e);
