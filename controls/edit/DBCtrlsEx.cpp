@@ -1679,9 +1679,16 @@ void TCustomDBNumberEditEx::Dispatch(TMessage& m) {
     TCustomDBEditEx::Dispatch(m);
 }
 
+MENVARO_DEFINE_ENUM(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+                    imChinese, imSHanguel, imHanguel)
+
 // The published number edit.
 MENVARO_CLASS_INFO(TDBNumberEditEx) {
     using E = TDBNumberEditEx;
+    c.Unpublish({"Align", "Caption", "CharCase", "HideSelection", "MaxLength", "Text", "OnResize", "OnMouseWheel",
+                 "OnMouseWheelDown", "OnMouseWheelUp"});
+    c.Prop("ImeMode", &E::ImeMode, &E::SetImeMode).Default(imDontCare);
+    c.Prop("ImeName", &E::ImeName, &E::SetImeName);
     c.Prop("Alignment", &E::Alignment, &E::SetAlignment).Stored(&E::AlignmentStored);
     c.Prop("AlwaysShowBorder", &E::AlwaysShowBorder, &E::SetAlwaysShowBorder).Default(false);
     c.Prop("currency", &E::Currency, &E::SetCurrency).Stored(&E::CurrencyStored);
@@ -1703,6 +1710,12 @@ MENVARO_CLASS_INFO(TDBNumberEditEx) {
     c.Event("OnButtonClick", &E::OnButtonClick);
     c.Event("OnButtonDown", &E::OnButtonDown);
     c.Event("OnUpdateData", &E::OnUpdateData);
+    c.Event("OnDragDrop", &E::OnDragDrop);
+    c.Event("OnDragOver", &E::OnDragOver);
+    c.Event("OnEndDock", &E::OnEndDock);
+    c.Event("OnEndDrag", &E::OnEndDrag);
+    c.Event("OnStartDock", &E::OnStartDock);
+    c.Event("OnStartDrag", &E::OnStartDrag);
 }
 
 }  // namespace menvaro

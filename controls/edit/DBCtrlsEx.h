@@ -421,11 +421,45 @@ private:
     bool topButton_ = false;  // the half of the up-down button pressed last
 };
 
-// The number edit of the forms: every property published.
+// The input-method mode a form may carry for an edit.
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
+MENVARO_DECLARE_ENUM(TImeMode)
+
+// Drag-and-drop and docking events as forms name them.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TObject*& DragObject)>;
+
+// The number edit of the forms. It publishes its own properties and, of
+// the edit and control classes, only those its forms carry: no Text or
+// Caption (the value is the number), no Align, CharCase, HideSelection or
+// MaxLength, no OnResize or wheel events.
 class TDBNumberEditEx : public TCustomDBNumberEditEx {
     MENVARO_CLASS(TDBNumberEditEx, TCustomDBNumberEditEx)
 public:
     using TCustomDBNumberEditEx::TCustomDBNumberEditEx;
+
+    // Kept as the form says; the desktop's input method decides here.
+    TImeMode ImeMode() const { return imeMode_; }
+    void SetImeMode(TImeMode v) { imeMode_ = v; }
+    const std::string& ImeName() const { return imeName_; }
+    void SetImeName(const std::string& v) { imeName_ = v; }
+
+    // Bound from the forms; this platform has no drag-and-drop or docking
+    // that would fire them.
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDock;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDock;
+    TStartDragEvent OnStartDrag;
+
+private:
+    TImeMode imeMode_ = imDontCare;
+    std::string imeName_;
 };
 
 }  // namespace menvaro

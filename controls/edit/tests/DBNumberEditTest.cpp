@@ -696,6 +696,74 @@ TEST_F(NumberEdit, BoundToAFieldAndReadFromAForm) {
     EXPECT_EQ(e->Alignment(), taRightJustify);
 }
 
+// Exactly what the number edit publishes: its own properties and, of the
+// edit and control classes, those its forms carry.
+TEST(NumberEditClass, PublishesExactlyItsList) {
+    std::set<std::string> published;
+    for (const TPropInfo* p : TDBNumberEditEx::StaticClass().AllProps()) published.insert(p->Name);
+    const std::set<std::string> expected{
+        // The edit's own.
+        "Alignment", "AlwaysShowBorder", "AutoSize", "currency", "DataField", "DataSource", "DecimalPlaces",
+        "DisplayFormat", "EditButton", "EditButtons", "Flat", "Increment", "MaxValue", "MinValue", "MRUList",
+        "PasswordChar", "ReadOnly", "Value", "Visible", "OnButtonClick", "OnButtonDown", "OnUpdateData",
+        // The edit and control classes'.
+        "Name", "Tag", "Left", "Top", "Width", "Height", "Cursor", "Hint", "HelpContext", "TabStop", "Anchors",
+        "AutoSelect", "BiDiMode", "BorderStyle", "Color", "Constraints", "Ctl3D", "DragCursor", "DragKind",
+        "DragMode", "Enabled", "Font", "ImeMode", "ImeName", "ParentBiDiMode", "ParentColor", "ParentCtl3D",
+        "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "OnChange", "OnClick",
+        "OnContextPopup", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit",
+        "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDock",
+        "OnStartDrag"};
+    EXPECT_EQ(published, expected);
+    // The defaults a form file is written against.
+    const TClassInfo& info = TDBNumberEditEx::StaticClass();
+    struct Default {
+        const char* name;
+        std::int64_t value;
+    };
+    for (const Default& d : {Default{"TabStop", 1}, Default{"AutoSelect", 1}, Default{"BorderStyle", bsSingle},
+                             Default{"Color", clWindow}, Default{"DragCursor", crDrag}, Default{"ImeMode", imDontCare},
+                             Default{"ParentColor", 0}, Default{"TabOrder", -1}, Default{"DecimalPlaces", 2},
+                             Default{"AutoSize", 1}}) {
+        const TPropInfo* p = info.FindProp(d.name);
+        ASSERT_NE(p, nullptr) << d.name;
+        EXPECT_TRUE(p->HasDefault) << d.name;
+        EXPECT_EQ(p->Default, d.value) << d.name;
+    }
+}
+
+TEST_F(NumberEdit, AFormCarriesNoTextOrCaptionAndReadsWhatItWrites) {
+    const std::string edit =
+        "  object edtDays: TDBNumberEditEx\n"
+        "    Left = 8\n    Top = 8\n    Width = 80\n    Height = 21\n"
+        "    Alignment = taRightJustify\n    ImeName = '中文 (简体)'\n    ImeMode = imChinese\n"
+        "    MaxValue = 10000.000000000000000000\n    MinValue = 1.000000000000000000\n"
+        "    TabOrder = 0\n    Value = 7\n"
+        "  end\n";
+    auto* f = FormFromText<TForm>("object frmDays: TForm\n" + edit + "end\n", "days.form");
+    auto* e = Part<TDBNumberEditEx>(f, "edtDays");
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Text(), "7");
+    EXPECT_EQ(e->ImeMode(), imChinese);
+    const std::string text = WriteComponentText(f);
+    for (const char* absent : {"Caption", "Text", "CharCase", "HideSelection", "MaxLength", "Align "})
+        EXPECT_EQ(text.find(absent), std::string::npos) << absent << " in\n" << text;
+    for (const char* present : {"Value = 7", "ImeName = '中文 (简体)'", "ImeMode = imChinese", "MinValue = 1.0"})
+        EXPECT_NE(text.find(present), std::string::npos) << present << " not in\n" << text;
+    // What it wrote reads back to the same text.
+    f->Free();
+    auto* g = FormFromText<TForm>(text, "again.form");
+    EXPECT_EQ(WriteComponentText(g), text);
+    // A property it does not publish is an error naming the file and line.
+    for (const char* line : {"    Text = '7'\n", "    Caption = '7'\n", "    MaxLength = 4\n"}) {
+        std::string bad = "object frmBad: TForm\n" + edit + "end\n";
+        bad.insert(bad.find("    Value"), line);
+        auto* h = Create<TForm>(Application);
+        EXPECT_THROW(ReadComponentText(h, bad, "bad.form"), EFormError) << line;
+        h->Free();
+    }
+}
+
 TEST_F(NumberEdit, AnExplicitMaskAndReadOnlyAreStreamedOnce) {
     auto* f = FormFromText<TForm>(
         "object frmDays: TForm\n"
