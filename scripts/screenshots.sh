@@ -35,22 +35,8 @@ work=/opt/work
 mkdir -p "$install/xml" "$install/db" "$work"
 cp "$build/updater/Pelgrane" "$build/updater/librapi.so" "$build/backup_tool/Storvik" "$install/"
 cp "$build/demo/db/Velkoranth.db" "$install/db/"
-cat > "$work/registry.reg" <<REG
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane\\DataSource]
-"ServerName"="$install/db"
-"LoginType"=dword:00000000
-"UserName"="sa"
-"Passwd"=""
-"DatabaseName"="Velkoranth"
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Initdata]
-"SQLServerName"="$install/db"
-"DataBaseName"="Velkoranth"
-"LoginUser"="sa"
-"LoginPasswd"=""
-REG
+. "$root/demo/settings.sh"
+write_demo_settings "$work/registry.reg" "$install/db" "$install/db"
 
 cat > "$work/pelgrane.script" <<SCRIPT
 screenshot UpdateForm "$work/pelgrane-main.png"
