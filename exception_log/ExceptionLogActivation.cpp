@@ -54,34 +54,20 @@ std::string ModuleNameOf(std::uintptr_t address) {
 // The exception a fatal signal stands for.
 std::exception_ptr SignalException(const TThreadState& s) {
     const std::uintptr_t at = s.Registers.Rip;
-    switch (s.Signal) {
-        case SIGSEGV:
-        case SIGBUS: {
-            // Bit 1 of the page-fault error code: a write.
-            const std::string access = (s.ErrorCode & 2) != 0 ? "Write" : "Read";
-            return std::make_exception_ptr(EAccessViolation(
-                "Access violation at address " + IntToHex(at, 16) + " in module '" + ModuleNameOf(at) + "'. " +
-                    access + " of address " + IntToHex(s.FaultAddress, 16),
-                at));
-        }
-        case SIGFPE:
-            if (s.Code == FPE_INTDIV) return std::make_exception_ptr(EDivByZero("Division by zero", at));
-            return std::make_exception_ptr(EInvalidOp("Invalid floating point operation", at));
-        case SIGILL:
-            return std::make_exception_ptr(EPrivilege("Illegal instruction", at));
-        default:
-            return std::make_exception_ptr(
-                EExternalException("The program was ended by signal " + std::to_string(s.Signal), at));
-    }
+    char typeBuffer[64], messageBuffer[512];
+    TFixedText type(typeBuffer, sizeof typeBuffer), message(messageBuffer, sizeof messageBuffer);
+    WriteSignalException(s, ModuleNameOf(at), type, message);
+    std::string text(message.View());
+    if (type.View() == "EAccessViolation") return std::make_exception_ptr(EAccessViolation(text, at));
+    if (type.View() == "EDivByZero") return std::make_exception_ptr(EDivByZero(text, at));
+    if (type.View() == "EInvalidOp") return std::make_exception_ptr(EInvalidOp(text, at));
+    if (type.View() == "EPrivilege") return std::make_exception_ptr(EPrivilege(text, at));
+    return std::make_exception_ptr(EExternalException(text, at));
 }
 
 TOstrelNotifyParams StoppedThreadParams(const TThreadState& s) {
     TOstrelNotifyParams params;
-    TOstrelRegisters& r = params.Registers.emplace();
-    const TMachineRegisters& m = s.Registers;
-    r.Rax = m.Rax, r.Rbx = m.Rbx, r.Rcx = m.Rcx, r.Rdx = m.Rdx, r.Rsi = m.Rsi, r.Rdi = m.Rdi;
-    r.Rbp = m.Rbp, r.Rsp = m.Rsp, r.R8 = m.R8, r.R9 = m.R9, r.R10 = m.R10, r.R11 = m.R11;
-    r.R12 = m.R12, r.R13 = m.R13, r.R14 = m.R14, r.R15 = m.R15, r.Rip = m.Rip, r.EFlags = m.EFlags;
+    params.Registers = RegistersOf(s.Registers);
     params.Stack.Start = s.StackStart;
     params.Stack.Bytes.assign(reinterpret_cast<const char*>(s.Stack), s.StackSize);
     params.ThreadId = s.ThreadId;
@@ -90,13 +76,15 @@ TOstrelNotifyParams StoppedThreadParams(const TThreadState& s) {
 }
 
 // On the reporter thread, the faulting thread stopped in its handler: a
-// notification it holds is not waited for, another one a while.
+// notification it holds is not waited for, another one a while. The short
+// report its handler logged is replaced by this one.
 void ReportFatalSignal(const TThreadState& state) {
-    if (!activated.load() || !OstrelLogInstalled()) return;
+    TOstrelNotifyParams params = StoppedThreadParams(state);
+    params.Provisional = TakeProvisionalReport();
+    if (!OstrelLogInstalled()) return;
     try {
         if (!AdmitNotification(5000, state.ThreadId)) return;
         ScopeGuard end([] { EndNotification(); });
-        TOstrelNotifyParams params = StoppedThreadParams(state);
         InternalExceptNotify(SignalException(state), state.Registers.Rip, false, params);
         SetReportInProgress(nullptr);
     } catch (...) {
@@ -217,6 +205,13 @@ bool FreezeThreadRunning() {
     return freezeThread != nullptr;
 }
 
+void TOstrelModuleOptionsEx::ChangedHook() {
+    // Start-up hands the options over once they are loaded.
+    if (!LoggerActivated()) return;
+    PrepareFirstAid(*this);
+    SetFatalSignalReports(Active());
+}
+
 void InitializeLogger() {
     if (activated.load()) return;
     if (IsDebuggerAttached()) EnableTrace();
@@ -237,11 +232,14 @@ void InitializeLogger() {
     ModuleBlock() = CreateSharedBlock(LoggerModuleHandle(), "MODULE", 1);
     OstrelThreadsList();
     previousTerminate = std::set_terminate(&HookedTerminate);
-    InstallFatalSignalHandlers(&ReportFatalSignal);
     InstallOstrelLog();
     StartFreezeThread();
-    // Last: from now on the logger is active.
     activated.store(true);
+    // Last, once a report has all it needs: from now on every fatal signal
+    // is reported.
+    PrepareFirstAid(*record->Options);
+    SetFatalSignalReports(record->Options->Active());
+    InstallFatalSignalHandlers(&ReportFatalSignal, &FatalSignalFirstAid);
     TraceCall("InitializeLogger", {}, -2);
 }
 

@@ -762,6 +762,8 @@ void RunDialog(TOstrelDialogWindow* dialog) {
         TOstrelDialogWindow* d;
         ~Freed() { d->Free(); }
     } freed{dialog};
+    // A fatal signal's report waits for the user as long as it takes.
+    const TFatalReportOutsideWait user;
     dialog->RunModal();
 }
 

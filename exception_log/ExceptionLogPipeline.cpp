@@ -104,6 +104,7 @@ int MatchingFilter(const TOstrelModuleOptions& options, const std::exception_ptr
 
 void ShowFilterMessage(const std::string& text, const TOstrelModuleOptions& options) {
     if (IsGUIApplication()) {
+        const TFatalReportOutsideWait user;
         // MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SERVICE_NOTIFICATION
         RunInReportContext([&] { MessageBox(0, text, options.GetText(0), 0x242040); });
     } else {
@@ -194,8 +195,15 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         const bool screenshotChosen = options.AttachScreenshot();
         // 2. Filters.
         step = 2;
+        // A fatal signal's short report goes when this one is not logged.
+        auto dropProvisional = [&] {
+            if (!params.Provisional.Text.empty())
+                RemoveLoggedReport(params.Provisional.LogFile, params.Provisional.Text);
+            params.Provisional = {};
+        };
         const int filter = MatchingFilter(options, object);
         if (filter >= 0) {
+            dropProvisional();
             const TStringList& messages = options.FilterMessages();
             if (filter < messages.Count() && !messages[filter].empty()) ShowFilterMessage(messages[filter], options);
             TraceCall("InternalExceptNotify=", {result}, -2);
@@ -232,7 +240,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         context.System = &system;
         std::string report = BuildReport(context);
         SetReportInProgress(&exception, params.CallsRunHere ? CurrentThreadId() : 0);
-        const bool duplicate = IsDuplicateException(options, context);
+        const bool duplicate = IsDuplicateException(options, context, params.Provisional.Text);
         ClearWarning();
         bool handle = true;
         if (ExceptionNotifyAssigned()) CallExceptionNotify(exception, handle);
@@ -240,6 +248,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         step = 8;
         if (!handle) {
             result = true;
+            dropProvisional();
         } else {
             // 7. Counted; the screenshot lives until the report is delivered.
             step = 9;
@@ -317,6 +326,8 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
             save.Duplicate = duplicate;
             save.RequestText = requestText;
             save.MailCopy = report;
+            save.Replaces = params.Provisional;
+            if (!options.SaveLog()) dropProvisional();
             if (options.SaveLog() && !SaveLogFile(save) && LastWarningCode() == eeLogError) {
                 // Never silently lost: a report the log could not take goes
                 // to standard error (one an event chose not to save does not).

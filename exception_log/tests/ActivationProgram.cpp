@@ -3,6 +3,9 @@
 // goes to the folder named by HOOK_LOG_DIR. Built as a console program and
 // as one with windows. "mail PORT" shows a window, has reports mailed by
 // SMTP to 127.0.0.1:PORT with the screenshot and no dialog, and throws.
+// "double-free" corrupts the heap from a worker thread; "allocate" says
+// "ready" and then allocates and frees in a loop until a signal comes.
+#include <dlfcn.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -11,10 +14,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <memory>
 #include <thread>
+#include <vector>
 
 #include "ExceptionLog.h"
 #include "HookFunctions.h"
+#include "rtl/Modules.h"
 #include "ui/Forms.h"
 #include "ui/WindowManager.h"
 
@@ -27,6 +33,36 @@ namespace {
 __attribute__((noinline)) void WriteNowhere() {
     void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     *static_cast<volatile int*>(page) = 1;
+}
+
+// The logger's list of the loaded modules made by the main thread, then a
+// library loaded: the next report makes the list anew and frees the old
+// one, a block of the main thread's arena.
+void LoadALibraryAfterTheModulesList() {
+    ModuleOfAddress(reinterpret_cast<std::uintptr_t>(&LoadALibraryAfterTheModulesList));
+    if (!::dlopen(TEST_LIBRARY, RTLD_NOW)) std::puts(::dlerror());
+}
+
+// Heap corruption seen by the allocator while it holds the lock of the main
+// thread's arena: a worker frees a block of that arena twice, and the
+// allocator aborts in the worker with the lock still held.
+void DoubleFreeInAWorker() {
+    LoadALibraryAfterTheModulesList();
+    void* block = std::malloc(4096);
+    std::thread([block] {
+        void* volatile again = block;  // unseen by the compiler's own check
+        std::free(block);
+        std::free(again);
+    }).join();
+}
+
+// The main thread inside the allocator again and again.
+[[noreturn]] void AllocateForever() {
+    LoadALibraryAfterTheModulesList();
+    std::puts("ready");
+    std::fflush(stdout);
+    std::vector<std::unique_ptr<char[]>> kept(64);
+    for (std::size_t i = 0;; ++i) kept[i % kept.size()].reset(new char[16 + (i * 7919) % 4096]);
 }
 
 // The main thread busy for `ms` without its event loop.
@@ -93,6 +129,8 @@ int main(int argc, char** argv) {
     if (mode == "throw") hookfn::ThrowConvertError(9);
     if (mode == "segv") WriteNowhere();
     if (mode == "abort") std::abort();
+    if (mode == "double-free") DoubleFreeInAWorker();
+    if (mode == "allocate") AllocateForever();
     if (mode == "wait") {
         std::puts("ready");
         std::fflush(stdout);
