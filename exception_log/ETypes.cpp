@@ -494,10 +494,14 @@ void TOstrelModuleOptions::AfterConstruction() {
     updateCount_ = 0;
 }
 
-void TOstrelModuleOptions::Changed() {
-    if (updateCount_ > 0 || !notifyOnChange_) return;
+bool TOstrelModuleOptions::OfLoggerModule() const {
+    if (!notifyOnChange_) return false;
     const std::uintptr_t module = ModuleHandleOf(moduleName_);
-    if (module != 0 && module == LoggerModuleHandle()) ChangedHook();
+    return module != 0 && module == LoggerModuleHandle();
+}
+
+void TOstrelModuleOptions::Changed() {
+    if (updateCount_ <= 0 && OfLoggerModule()) ChangedHook();
 }
 
 void TOstrelModuleOptions::SetModuleName(const std::string& v) { Store(moduleName_, v); }

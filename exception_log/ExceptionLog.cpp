@@ -295,7 +295,6 @@ bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
     TSharedBlock shared = CreateSharedBlock(module, kExceptBlockName, 0);
     if (!shared) return false;
     TMemoryStream payload(shared.Payload());
-    shared.Release();
     TStoredDataReader r(payload);
     TExceptionBlock b;
     if (!r.Bool(b.Flag)) return false;
@@ -305,6 +304,21 @@ bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
     }
     block = std::move(b);
     return true;
+}
+
+void CreateOwnSharedBlocks() {
+    TOwnBlocks& own = OwnBlocks();
+    std::lock_guard<std::mutex> guard(own.lock);
+    const std::string unset(1, '\0');
+    Republish(own.except, kExceptBlockName, unset);
+    Republish(own.module, kModuleBlockName, unset);
+}
+
+void ReleaseOwnSharedBlocks() {
+    TOwnBlocks& own = OwnBlocks();
+    std::lock_guard<std::mutex> guard(own.lock);
+    own.module.Release();
+    own.except.Release();
 }
 
 bool PublishModuleBlock(const TOstrelModuleOptions& options) {

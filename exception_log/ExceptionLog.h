@@ -154,6 +154,10 @@ bool PublishExceptionBlock(std::string_view className, std::string_view message)
 // Reads a module's "EXCEPT" block without making one; false when there is
 // none or it is damaged (the last warning says how).
 bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block);
+// This module's own two blocks, made anew at start-up with the one byte 0
+// (nothing published yet); publishing replaces them. Released at shut-down.
+void CreateOwnSharedBlocks();
+void ReleaseOwnSharedBlocks();
 // Publishes options in this module's "MODULE" block, anew: flag 1, then
 // the options stream.
 bool PublishModuleBlock(const TOstrelModuleOptions& options);
@@ -277,14 +281,30 @@ bool RunQueuedCall();
 // The options object of every module record. For the options of the
 // module that holds the logger (CurrentOstrelLogOptions) a change is put
 // to work at once: the options are published in the module's "MODULE"
-// block and handed to the first aid of the fatal signals.
+// block, handed to the first aid of the fatal signals, and the watchdog
+// runs exactly while Active and FreezeCheck are on and FreezeTimeout is
+// positive (it reads a new FreezeTimeout as it goes). For any other object
+// the setters only set the value.
 class TOstrelModuleOptionsEx : public TOstrelModuleOptions {
 public:
     using TOstrelModuleOptions::TOstrelModuleOptions;
 
+    void SetActive(bool v) override;
+    void SetFreezeCheck(bool v) override;
+
 protected:
     void ChangedHook() override;
 };
+
+// A broken rule of use, as the logger states it.
+MENVARO_EXCEPTION(EAssertionFailed, Exception)
+
+// The options of the module that holds the logger (its record's object):
+// a change made through it applies to the next report. Without an active
+// logger (no modules list) or without that module's record it raises
+// EAssertionFailed "Cannot use 'CurrentOstrelLogOptions' function without
+// OstrelLog activate.".
+TOstrelModuleOptions& CurrentOstrelLogOptions();
 
 // ===================================================== debug information
 //
@@ -975,7 +995,7 @@ struct TOstrelNotifyParams {
 };
 
 // The options of the report being made: the raising module's, copied in.
-TOstrelModuleOptions& CurrentOstrelLogOptions();
+TOstrelModuleOptions& WorkingOstrelLogOptions();
 // Reports built since start-up.
 int OstrelReportsCount();
 

@@ -795,7 +795,7 @@ void ShowDialog(const TOstrelModuleOptions& options, const TOstrelExceptionRecor
 }
 
 bool ShowExceptionDialog(TOstrelReportContext& context) {
-    const TOstrelModuleOptions& options = context.Options ? *context.Options : CurrentOstrelLogOptions();
+    const TOstrelModuleOptions& options = context.Options ? *context.Options : WorkingOstrelLogOptions();
     TOstrelDialogState& s = DialogState();
     const TOstrelReportTexts texts = LastReportTexts();
     s.DialogMessage = context.DialogMessage;

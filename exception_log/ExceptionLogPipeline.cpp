@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "EConsts.h"
 #include "ExceptionLog.h"
 #include "ExceptionLogDialog.h"
 #include "base/Files.h"
@@ -143,7 +144,14 @@ void SendReport(const TOstrelModuleOptions& options, const TOstrelExceptionRecor
 }  // namespace
 
 TOstrelModuleOptions& CurrentOstrelLogOptions() {
-    static TOstrelModuleOptions* options = Create<TOstrelModuleOptions>("", false);
+    TOstrelModulesList* modules = OstrelModulesList();
+    const std::shared_ptr<TOstrelModuleInfo> record = modules ? modules->FindModuleInfo(LoggerModuleHandle()) : nullptr;
+    if (!record || !record->Options) throw EAssertionFailed(kNoCurrentOptionsMessage);
+    return *record->Options;
+}
+
+TOstrelModuleOptions& WorkingOstrelLogOptions() {
+    static TOstrelModuleOptions* options = Create<TOstrelModuleOptionsEx>("", false);
     return *options;
 }
 
@@ -188,7 +196,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
             auto logger = modules.FindModuleInfo(LoggerModuleHandle());
             if (logger && (logger->HasDebugData() || !record)) record = logger;
         }
-        TOstrelModuleOptions& options = CurrentOstrelLogOptions();
+        TOstrelModuleOptions& options = WorkingOstrelLogOptions();
         if (record && record->Options) options.Assign(record->Options.get());
         options.SetModuleName(record ? record->Image.Path : ProgramPath());
         bool sendChosen = options.SendMode() != 0;

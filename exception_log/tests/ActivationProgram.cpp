@@ -5,6 +5,9 @@
 // SMTP to 127.0.0.1:PORT with the screenshot and no dialog, and throws.
 // "double-free" corrupts the heap from a worker thread; "allocate" says
 // "ready" and then allocates and frees in a loop until a signal comes.
+// "freeze MS [SECONDS]" blocks the main window for MS with the watchdog's
+// time-out SECONDS (1); "retime MS" gives the running watchdog a time-out
+// of one second first. "inactive MODE ..." switches the logger off first.
 #include <dlfcn.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -88,17 +91,32 @@ HWND ShowMainWindow() {
     return main;
 }
 
-int Freeze(int ms) {
+int Freeze(int ms, int timeout) {
     ShowMainWindow();
-    auto record = OstrelModulesList()->FindModuleInfo(LoggerModuleHandle());
-    record->Options->SetFreezeTimeout(1);
-    record->Options->SetFreezeCheck(true);
+    TOstrelModuleOptions& options = CurrentOstrelLogOptions();
+    options.SetFreezeTimeout(timeout);
+    options.SetFreezeCheck(true);
     StartFreezeThread();
     Pump(400);
     BlockMainThread(ms);
     Pump(1200);
     StopFreezeThread();
     return 0;
+}
+
+// The watchdog started by its switch with the stored time-out of a minute,
+// then given one second while it runs; switched off again at the end.
+int FreezeAfterANewTimeOut(int ms) {
+    ShowMainWindow();
+    TOstrelModuleOptions& options = CurrentOstrelLogOptions();
+    options.SetFreezeCheck(true);
+    if (!FreezeThreadRunning()) return 4;
+    Pump(400);
+    options.SetFreezeTimeout(1);
+    BlockMainThread(ms);
+    Pump(1200);
+    options.SetFreezeCheck(false);
+    return FreezeThreadRunning() ? 5 : 0;
 }
 
 void MailReports(const char* port) {
@@ -125,6 +143,11 @@ int main(int argc, char** argv) {
     }
     if (const char* dir = std::getenv("HOOK_LOG_DIR"))
         OstrelModulesList()->FindModuleInfo(LoggerModuleHandle())->Options->SetLogPath(dir);
+    if (std::string(argv[1]) == "inactive" && argc > 2) {
+        CurrentOstrelLogOptions().SetActive(false);
+        --argc;
+        ++argv;
+    }
     const std::string mode = argv[1];
     if (mode == "throw") hookfn::ThrowConvertError(9);
     if (mode == "segv") WriteNowhere();
@@ -139,7 +162,8 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (mode == "freeze") return Freeze(std::atoi(argv[2]));
+    if (mode == "freeze") return Freeze(std::atoi(argv[2]), argc > 3 ? std::atoi(argv[3]) : 1);
+    if (mode == "retime") return FreezeAfterANewTimeOut(std::atoi(argv[2]));
     if (mode == "mail" && argc > 2) {
         MailReports(argv[2]);
         ShowMainWindow();

@@ -96,13 +96,7 @@ bool EndedByFault(int status, int signal) {
     return EndedBy(status, signal) || (kSanitizer && WIFEXITED(status) && WEXITSTATUS(status) != 0);
 }
 
-bool HasItem(const std::string& report, const std::string& item, const std::string& value) {
-    const std::size_t at = report.find("\r\n  " + item + " ");
-    if (at == std::string::npos) return false;
-    const std::size_t colon = report.find(": ", at);
-    const std::size_t end = report.find("\r\n", at + 2);
-    return colon < end && report.substr(colon + 2, end - colon - 2) == value;
-}
+using hookfn::HasItem;
 
 
 }  // namespace
@@ -246,4 +240,45 @@ TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     // The desktop holds the program's window at (10, 10, 200, 100).
     EXPECT_GE(image.w, 200);
     EXPECT_GE(image.h, 100);
+}
+
+// A time-out of 0 or less turns the watchdog off; a new time-out given to
+// the running watchdog is the one it waits for.
+TEST(Activation, TheWatchdogFollowsItsTimeOutAsItChanges) {
+    for (const char* timeout : {"0", "-1"}) {
+        const TRun off = RunProgram(GUI_PROGRAM, {"freeze", "1500", timeout});
+        EXPECT_TRUE(WIFEXITED(off.status) && WEXITSTATUS(off.status) == 0) << off.output;
+        EXPECT_TRUE(off.reports.empty()) << timeout << ": " << off.reports.size();
+    }
+    const TRun retimed = RunProgram(GUI_PROGRAM, {"retime", "1500"});
+    EXPECT_TRUE(WIFEXITED(retimed.status) && WEXITSTATUS(retimed.status) == 0) << retimed.status;
+    ASSERT_EQ(retimed.reports.size(), 1u) << retimed.output;
+    EXPECT_TRUE(HasItem(retimed.reports[0], "2.4", "EFrozenApplication")) << retimed.reports[0];
+}
+
+// Switched off (Active false) the logger reports nothing on any road, and
+// the program ends as it would without it: by the signal, or through abort
+// for what reaches terminate.
+TEST(Activation, ASwitchedOffLoggerReportsNothingOnAnyRoad) {
+    struct Case {
+        std::vector<std::string> args;
+        int signal;  // sent from outside once the program is ready; 0: none
+        int endsBy;  // the signal it ends by; 0: exit status 0
+    };
+    const Case cases[] = {
+        {{"inactive", "segv"}, 0, SIGSEGV},
+        {{"inactive", "abort"}, 0, SIGABRT},
+        {{"inactive", "wait"}, SIGBUS, SIGBUS},
+        {{"inactive", "throw"}, 0, SIGABRT},
+        {{"inactive", "freeze", "1500"}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const TRun run = RunProgram(GUI_PROGRAM, c.args, c.signal);
+        const std::string what = c.args[1];
+        if (c.endsBy)
+            EXPECT_TRUE(EndedByFault(run.status, c.endsBy)) << what << ": " << run.status;
+        else
+            EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << what << ": " << run.output;
+        EXPECT_TRUE(run.reports.empty()) << what << ": " << (run.reports.empty() ? "" : run.reports[0]);
+    }
 }
