@@ -291,7 +291,7 @@ bool PublishExceptionBlock(std::exception_ptr exception) {
     return PublishExceptionBlock(ExceptionClassName(exception), MessageOf(exception));
 }
 
-bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
+bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block, bool take) {
     TSharedBlock shared = CreateSharedBlock(module, kExceptBlockName, 0);
     if (!shared) return false;
     TMemoryStream payload(shared.Payload());
@@ -302,6 +302,7 @@ bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
         if (r.Damaged()) ReportWarning(eeLogError, "The published exception is damaged: " + r.Damage() + ".");
         return false;
     }
+    if (take && b.Flag) shared.Write(0, std::string_view("\0", 1));
     block = std::move(b);
     return true;
 }

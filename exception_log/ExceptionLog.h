@@ -152,8 +152,9 @@ struct TExceptionBlock {
 bool PublishExceptionBlock(std::exception_ptr exception);
 bool PublishExceptionBlock(std::string_view className, std::string_view message);
 // Reads a module's "EXCEPT" block without making one; false when there is
-// none or it is damaged (the last warning says how).
-bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block);
+// none or it is damaged (the last warning says how). With `take`, a set
+// flag is cleared once the exception is read.
+bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block, bool take = false);
 // This module's own two blocks, made anew at start-up with the one byte 0
 // (nothing published yet); publishing replaces them. Released at shut-down.
 void CreateOwnSharedBlocks();
@@ -766,6 +767,9 @@ struct TOstrelReportContext {
     // Of an exception published by another module; empty: none.
     std::string ClassNameOverride;
     std::string MessageOverride;
+    // The exception was raised in another module than the logger's (the
+    // one that holds ExceptionAddress), which may have published it.
+    bool FromOtherModule = false;
     std::optional<TOstrelRegisters> Registers;
     // Where the dump's stack column starts.
     std::uintptr_t StackPointer = 0;
@@ -834,6 +838,11 @@ std::string BuildReport(TOstrelReportContext& context);
 // Of an exception published by another module: header, CR LF, the
 // context's tables as they are, CR LF CR LF and the last report's CPU text.
 std::string BuildNestedReport(TOstrelReportContext& context);
+// For a context from another module: when that module's "EXCEPT" block is
+// there with its flag set, its class name and message become the context's
+// overrides, the report is built anew (BuildNestedReport) and the flag is
+// cleared. True when that happened.
+bool ReadNestedException(TOstrelReportContext& context);
 
 // The last report's texts; MailCopy is the copy to be mailed, which the log
 // may replace (with the request added, or the whole log).

@@ -191,7 +191,14 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         if (!OstrelModulesList()) CreateOstrelModulesList();
         TOstrelModulesList& modules = *OstrelModulesList();
         std::shared_ptr<TOstrelModuleInfo> record;
-        if (address != 0) record = modules.FindModuleInfoOfAddress(address);
+        TOstrelReportContext context;
+        if (address != 0) {
+            record = modules.FindModuleInfoOfAddress(address);
+            // Another module may have published this exception with its own type and message.
+            context.ExceptionAddress = address;
+            context.FromOtherModule = record && record->Handle() != LoggerModuleHandle();
+            ReadNestedException(context);
+        }
         if (!record || !record->HasDebugData()) {
             auto logger = modules.FindModuleInfo(LoggerModuleHandle());
             if (logger && (logger->HasDebugData() || !record)) record = logger;
@@ -233,7 +240,6 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         exception.ExceptionAddress = address;
         exception.ThreadId = params.ThreadId;
         const TReportSystemValues system(LinuxSystemValues(), params);
-        TOstrelReportContext context;
         context.ExceptionObject = object;
         context.ExceptionAddress = address;
         context.ExceptionDate = date;
@@ -247,11 +253,18 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         context.Memory = &memory;
         context.System = &system;
         std::string report = BuildReport(context);
+        // What the user's code run since published in the raising module.
+        auto readNested = [&] {
+            if (ReadNestedException(context)) report = LastReportTexts().Report;
+        };
         SetReportInProgress(&exception, params.CallsRunHere ? CurrentThreadId() : 0);
         const bool duplicate = IsDuplicateException(options, context, params.Provisional.Text);
         ClearWarning();
         bool handle = true;
-        if (ExceptionNotifyAssigned()) CallExceptionNotify(exception, handle);
+        if (ExceptionNotifyAssigned()) {
+            CallExceptionNotify(exception, handle);
+            readNested();
+        }
         // 6. Taken by the event.
         step = 8;
         if (!handle) {
@@ -288,7 +301,10 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 step = 12;
                 bool success = true;
                 ClearWarning();
-                if (CustomActionAssigned()) CallCustomAction(exception, atShowingReport, success);
+                if (CustomActionAssigned()) {
+                    CallCustomAction(exception, atShowingReport, success);
+                    readNested();
+                }
                 if (success) {
                     step = 13;
                     const std::string text = context.DialogMessage + report;
@@ -315,6 +331,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 if (CustomActionAssigned()) {
                     bool execute = true;
                     CallCustomAction(exception, atShownReport, execute);
+                    readNested();
                 }
             }
             // 9. The user's answers: the steps asked for, clipboard, mail, screenshot.

@@ -691,6 +691,21 @@ std::string BuildNestedReport(TOstrelReportContext& context) {
     return report;
 }
 
+bool ReadNestedException(TOstrelReportContext& context) {
+    if (!context.FromOtherModule || context.ExceptionAddress == 0) return false;
+    TraceCall("ReadNestedException", {}, 2);
+    TExceptionBlock published;
+    const std::uintptr_t module = ModuleOfAddress(context.ExceptionAddress);
+    const bool read = module != 0 && ReadExceptionBlock(module, published, true) && published.Flag;
+    if (read) {
+        context.ClassNameOverride = published.ClassName;
+        context.MessageOverride = published.Message;
+        BuildNestedReport(context);
+    }
+    TraceCall("ReadNestedException=", {read}, -2);
+    return read;
+}
+
 TOstrelReportTexts LastReportTexts() {
     TReportTextsState& s = Texts();
     const std::lock_guard<std::mutex> guard(s.lock);

@@ -1,7 +1,9 @@
 // The logger's own options changed while it runs, in a program that carries
 // the logger from its start-up (built like Pelgrane: each report logged,
 // nothing shown): they are published in "MODULE", they switch the freeze
-// watchdog, and the next report follows them.
+// watchdog, and the next report follows them. Also an exception published
+// by a library built with the logger's build step.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -144,4 +146,53 @@ TEST(RuntimeOptions, TheNextReportFollowsTheCurrentOptions) {
     EXPECT_EQ(Reports(dir.path() + "changed.elf").size(), 1u);
     EXPECT_FALSE(RaiseAndReport(ThrowHere));
     EXPECT_EQ(Reports(dir.path() + "changed.elf").size(), 2u);
+}
+
+TEST(RuntimeOptions, AnExceptionALibraryPublishedIsReportedWithItsTypeAndMessage) {
+    void* library = ::dlopen(NESTED_LIBRARY, RTLD_NOW);
+    ASSERT_NE(library, nullptr) << ::dlerror();
+    using TRaise = void (*)(const char*, const char*);
+    const auto raise = reinterpret_cast<TRaise>(::dlsym(library, "nested_library_raise"));
+    const auto publish = reinterpret_cast<TRaise>(::dlsym(library, "nested_library_publish"));
+    ASSERT_TRUE(raise && publish);
+    const std::uintptr_t module = ModuleOfAddress(reinterpret_cast<std::uintptr_t>(raise));
+    // The report takes the options of the module that raised it: the library's.
+    auto record = OstrelModulesList()->FindModuleInfo(module);
+    ASSERT_TRUE(record && record->HasDebugData());
+    const test::TempDir dir{"nested"};
+    record->Options->SetLogPath(dir.path() + "nested.elf");
+    const std::string log = dir.path() + "nested.elf";
+
+    EXPECT_FALSE(RaiseAndReport([&] { raise("EDatabaseError", "Lost connection to the server"); }));
+    std::vector<std::string> reports = Reports(log);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_TRUE(HasItem(reports[0], "2.3", ExtractFileName(NESTED_LIBRARY))) << reports[0];
+    EXPECT_TRUE(HasItem(reports[0], "2.4", "EDatabaseError")) << reports[0];
+    EXPECT_TRUE(HasItem(reports[0], "2.5", "Lost connection to the server.")) << reports[0];
+    // Read once: the library's flag is cleared.
+    TExceptionBlock block;
+    ASSERT_TRUE(ReadExceptionBlock(module, block));
+    EXPECT_FALSE(block.Flag);
+
+    // Nothing published: the exception as it was raised.
+    EXPECT_FALSE(RaiseAndReport([&] { raise(nullptr, nullptr); }));
+    reports = Reports(log);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_TRUE(HasItem(reports[1], "2.5", "Raised in the library.")) << reports[1];
+
+    // Published by the library while the user's event ran: read again after it.
+    LoggerEvents().ExceptionNotifyProc = [&](const TOstrelExceptionRecord&, bool&) {
+        publish("ETimeoutError", "The server did not answer");
+    };
+    EXPECT_FALSE(RaiseAndReport([&] { raise(nullptr, nullptr); }));
+    LoggerEvents().ExceptionNotifyProc = nullptr;
+    reports = Reports(log);
+    ASSERT_EQ(reports.size(), 3u);
+    EXPECT_TRUE(HasItem(reports[2], "2.4", "ETimeoutError")) << reports[2];
+    EXPECT_TRUE(HasItem(reports[2], "2.5", "The server did not answer.")) << reports[2];
+    // The call stack of the raise itself, with the CPU section after it.
+    EXPECT_NE(reports[2].find("nested_library_raise"), std::string::npos) << reports[2];
+    EXPECT_NE(reports[2].find("Registers:"), std::string::npos) << reports[2];
+    ASSERT_TRUE(ReadExceptionBlock(module, block));
+    EXPECT_FALSE(block.Flag);
 }
