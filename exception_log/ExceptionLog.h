@@ -1098,9 +1098,11 @@ MENVARO_EXCEPTION(EFrozenApplication, Exception)
 void InitializeLogger();
 void FinalizeLogger();
 bool LoggerActivated();
-// The watchdog runs while the logger's own options have FreezeCheck on:
-// it probes the main window every 50 ms through the main thread's event
-// loop while it does not answer, and reports after FreezeTimeout seconds.
+// The watchdog runs while the logger's own options have Active and
+// FreezeCheck on and a FreezeTimeout above 0 (their setters start and stop
+// it): it probes the main window every 50 ms through the main thread's
+// event loop while it does not answer, and reports after FreezeTimeout
+// seconds. Starting does nothing when the options do not ask for it.
 void StartFreezeThread();
 void StopFreezeThread();
 bool FreezeThreadRunning();
