@@ -3,6 +3,7 @@
 namespace menvaro {
 
 const char* const kAssignNilOptionsMessage = "Impossible to assign nil as TOstrelModuleOptions.";
+const char* const kNoCurrentOptionsMessage = "Cannot use 'CurrentOstrelLogOptions' function without OstrelLog activate.";
 const char* const kUnknownExceptionType = "Unknown exception type.";
 const char* const kUnknownErrorMessage = "Unknown error message.";
 const char* const kGeneralInternalError = "General internal error.";

@@ -26,6 +26,7 @@ inline constexpr const char* kModuleBlockName = "MODULE";
 
 // Texts the logger itself writes.
 extern const char* const kAssignNilOptionsMessage;
+extern const char* const kNoCurrentOptionsMessage;
 extern const char* const kUnknownExceptionType;
 extern const char* const kUnknownErrorMessage;
 extern const char* const kGeneralInternalError;

@@ -125,13 +125,6 @@ std::uint64_t ThisThreadId() {
     return id;
 }
 
-TOstrelRegisters Registers(const TMachineRegisters& m) {
-    TOstrelRegisters r;
-    r.Rax = m.Rax, r.Rbx = m.Rbx, r.Rcx = m.Rcx, r.Rdx = m.Rdx, r.Rsi = m.Rsi, r.Rdi = m.Rdi;
-    r.Rbp = m.Rbp, r.Rsp = m.Rsp, r.R8 = m.R8, r.R9 = m.R9, r.R10 = m.R10, r.R11 = m.R11;
-    r.R12 = m.R12, r.R13 = m.R13, r.R14 = m.R14, r.R15 = m.R15, r.Rip = m.Rip, r.EFlags = m.EFlags;
-    return r;
-}
 
 }  // namespace
 
@@ -176,7 +169,7 @@ bool FindThrowRecord(const std::exception_ptr& exception, TThrowInfo& info) {
         if (!type || !t.type || *type != *t.type) continue;
         info.Address = t.registers.Rip;
         info.ThreadId = t.threadId;
-        info.Registers = Registers(t.registers);
+        info.Registers = RegistersOf(t.registers);
         info.Stack.Start = t.stackStart;
         info.Stack.Bytes.assign(reinterpret_cast<const char*>(t.stack), t.stackSize);
         return true;

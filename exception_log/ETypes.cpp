@@ -25,6 +25,7 @@
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "registry/RegistryStore.h"
+#include "rtl/FatalSignals.h"
 
 namespace menvaro {
 
@@ -154,6 +155,8 @@ void WriteTraceFile(TTraceState& t, bool lineByLine) {
 }  // namespace
 
 void TraceCall(std::string_view name, std::initializer_list<TTraceArg> args, int indentChange) noexcept {
+    // Each step of a fatal signal's report says that it goes on.
+    NoteFatalReportProgress();
     TTraceState& t = Trace();
     if (!t.enabled.load(std::memory_order_relaxed)) return;
     try {
@@ -362,9 +365,12 @@ std::string DecompressBuffer(const void* input, std::size_t inputLength, std::si
         if (produced == out.size() && out.size() < keep) out.resize(std::min({out.size() + step, maxOutput, keep}));
         const bool kept = produced < out.size();
         char* const into = kept ? out.data() + produced : scratch;
-        const std::size_t room = std::min(kept ? out.size() - produced : sizeof scratch, maxOutput - inflated);
+        // In parts, so that a long inflate shows that it goes on.
+        constexpr std::size_t kPart = std::size_t{256} << 10;
+        const std::size_t room = std::min({kept ? out.size() - produced : sizeof scratch, maxOutput - inflated, kPart});
         z.next_out = reinterpret_cast<Bytef*>(into);
         z.avail_out = static_cast<uInt>(std::min<std::size_t>(room, UINT_MAX));
+        NoteFatalReportProgress();
         const uInt inBefore = z.avail_in, outBefore = z.avail_out;
         const int r = inflate(&z, Z_NO_FLUSH);
         const std::size_t n = outBefore - z.avail_out;
@@ -488,10 +494,14 @@ void TOstrelModuleOptions::AfterConstruction() {
     updateCount_ = 0;
 }
 
-void TOstrelModuleOptions::Changed() {
-    if (updateCount_ > 0 || !notifyOnChange_) return;
+bool TOstrelModuleOptions::OfLoggerModule() const {
+    if (!notifyOnChange_) return false;
     const std::uintptr_t module = ModuleHandleOf(moduleName_);
-    if (module != 0 && module == LoggerModuleHandle()) ChangedHook();
+    return module != 0 && module == LoggerModuleHandle();
+}
+
+void TOstrelModuleOptions::Changed() {
+    if (updateCount_ <= 0 && OfLoggerModule()) ChangedHook();
 }
 
 void TOstrelModuleOptions::SetModuleName(const std::string& v) { Store(moduleName_, v); }

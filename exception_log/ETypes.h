@@ -332,6 +332,9 @@ protected:
     // Runs on a change of the options of the logger's own module (the
     // derived class publishes them); empty here.
     virtual void ChangedHook() {}
+    // A notifying object whose module is the one that holds the logger:
+    // the logger's own per-module options.
+    bool OfLoggerModule() const;
 
 private:
     template <class T>

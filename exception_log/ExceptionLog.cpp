@@ -291,11 +291,10 @@ bool PublishExceptionBlock(std::exception_ptr exception) {
     return PublishExceptionBlock(ExceptionClassName(exception), MessageOf(exception));
 }
 
-bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
+bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block, bool take) {
     TSharedBlock shared = CreateSharedBlock(module, kExceptBlockName, 0);
     if (!shared) return false;
     TMemoryStream payload(shared.Payload());
-    shared.Release();
     TStoredDataReader r(payload);
     TExceptionBlock b;
     if (!r.Bool(b.Flag)) return false;
@@ -303,8 +302,24 @@ bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block) {
         if (r.Damaged()) ReportWarning(eeLogError, "The published exception is damaged: " + r.Damage() + ".");
         return false;
     }
+    if (take && b.Flag) shared.Write(0, std::string_view("\0", 1));
     block = std::move(b);
     return true;
+}
+
+void CreateOwnSharedBlocks() {
+    TOwnBlocks& own = OwnBlocks();
+    std::lock_guard<std::mutex> guard(own.lock);
+    const std::string unset(1, '\0');
+    Republish(own.except, kExceptBlockName, unset);
+    Republish(own.module, kModuleBlockName, unset);
+}
+
+void ReleaseOwnSharedBlocks() {
+    TOwnBlocks& own = OwnBlocks();
+    std::lock_guard<std::mutex> guard(own.lock);
+    own.module.Release();
+    own.except.Release();
 }
 
 bool PublishModuleBlock(const TOstrelModuleOptions& options) {

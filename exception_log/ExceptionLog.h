@@ -24,11 +24,35 @@
 #include "base/DateTime.h"
 #include "base/FileLock.h"
 #include "classes/Messages.h"
+#include "rtl/FatalSignals.h"
 #include "rtl/Modules.h"
 
 namespace menvaro {
 
 // ========================================================== core helpers
+
+// ---- text without allocation
+
+// A fixed buffer written without allocating; what does not fit is cut.
+class TFixedText {
+public:
+    TFixedText(char* buffer, std::size_t capacity) : buffer_(buffer), capacity_(capacity) {}
+    void Add(std::string_view s);
+    void Add(char c, std::size_t count = 1);
+    // Each character below 32 as a blank.
+    void AddBlanked(std::string_view s);
+    // Upper-case hexadecimal, at least `digits` digits.
+    void Hex(std::uint64_t v, int digits);
+    void Decimal(std::int64_t v);
+    std::size_t Size() const { return size_; }
+    std::string_view View() const { return {buffer_, size_}; }
+    void Clear() { size_ = 0; }
+
+private:
+    char* buffer_;
+    std::size_t capacity_;
+    std::size_t size_ = 0;
+};
 
 // ---- the process as it started
 
@@ -128,8 +152,13 @@ struct TExceptionBlock {
 bool PublishExceptionBlock(std::exception_ptr exception);
 bool PublishExceptionBlock(std::string_view className, std::string_view message);
 // Reads a module's "EXCEPT" block without making one; false when there is
-// none or it is damaged (the last warning says how).
-bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block);
+// none or it is damaged (the last warning says how). With `take`, a set
+// flag is cleared once the exception is read.
+bool ReadExceptionBlock(std::uintptr_t module, TExceptionBlock& block, bool take = false);
+// This module's own two blocks, made anew at start-up with the one byte 0
+// (nothing published yet); publishing replaces them. Released at shut-down.
+void CreateOwnSharedBlocks();
+void ReleaseOwnSharedBlocks();
 // Publishes options in this module's "MODULE" block, anew: flag 1, then
 // the options stream.
 bool PublishModuleBlock(const TOstrelModuleOptions& options);
@@ -247,6 +276,36 @@ void RunInReportContext(const std::function<void()>& procedure);
 // The faulting thread, while a report is in progress: runs the call handed
 // over, if any; true when one ran.
 bool RunQueuedCall();
+
+// ======================================================= module options
+//
+// The options object of every module record. For the options of the
+// module that holds the logger (CurrentOstrelLogOptions) a change is put
+// to work at once: the options are published in the module's "MODULE"
+// block, handed to the first aid of the fatal signals, and the watchdog
+// runs exactly while Active and FreezeCheck are on and FreezeTimeout is
+// positive (it reads a new FreezeTimeout as it goes). For any other object
+// the setters only set the value.
+class TOstrelModuleOptionsEx : public TOstrelModuleOptions {
+public:
+    using TOstrelModuleOptions::TOstrelModuleOptions;
+
+    void SetActive(bool v) override;
+    void SetFreezeCheck(bool v) override;
+
+protected:
+    void ChangedHook() override;
+};
+
+// A broken rule of use, as the logger states it.
+MENVARO_EXCEPTION(EAssertionFailed, Exception)
+
+// The options of the module that holds the logger (its record's object):
+// a change made through it applies to the next report. Without an active
+// logger (no modules list) or without that module's record it raises
+// EAssertionFailed "Cannot use 'CurrentOstrelLogOptions' function without
+// OstrelLog activate.".
+TOstrelModuleOptions& CurrentOstrelLogOptions();
 
 // ===================================================== debug information
 //
@@ -641,6 +700,14 @@ struct TOstrelRegisters {
     std::uint64_t R8 = 0, R9 = 0, R10 = 0, R11 = 0, R12 = 0, R13 = 0, R14 = 0, R15 = 0;
     std::uint64_t Rip = 0, EFlags = 0;
 };
+// The registers a hook or a signal handler copied, as a report shows them.
+inline TOstrelRegisters RegistersOf(const TMachineRegisters& m) {
+    TOstrelRegisters r;
+    r.Rax = m.Rax, r.Rbx = m.Rbx, r.Rcx = m.Rcx, r.Rdx = m.Rdx, r.Rsi = m.Rsi, r.Rdi = m.Rdi;
+    r.Rbp = m.Rbp, r.Rsp = m.Rsp, r.R8 = m.R8, r.R9 = m.R9, r.R10 = m.R10, r.R11 = m.R11;
+    r.R12 = m.R12, r.R13 = m.R13, r.R14 = m.R14, r.R15 = m.R15, r.Rip = m.Rip, r.EFlags = m.EFlags;
+    return r;
+}
 
 // What a report says of the machine, the program and the clock, asked each
 // time a report is made.
@@ -700,6 +767,9 @@ struct TOstrelReportContext {
     // Of an exception published by another module; empty: none.
     std::string ClassNameOverride;
     std::string MessageOverride;
+    // The exception was raised in another module than the logger's (the
+    // one that holds ExceptionAddress), which may have published it.
+    bool FromOtherModule = false;
     std::optional<TOstrelRegisters> Registers;
     // Where the dump's stack column starts.
     std::uintptr_t StackPointer = 0;
@@ -752,6 +822,14 @@ std::string BlankControlCharacters(std::string_view s);
 // The parts of a report; each also fills the context's outputs.
 std::string BuildReportHeader(TOstrelReportContext& context);
 std::string BuildCpuText(const TOstrelReportContext& context);
+// The CPU section into a fixed buffer (the first aid writes it in a signal
+// handler): the registers ("????" without them), then 16 stack slots from
+// `stackPointer` beside the 256 bytes at `address`, as `memory` reads them.
+void WriteCpuText(TFixedText& text, const TOstrelRegisters* registers, std::uintptr_t stackPointer,
+                  std::uintptr_t address, const IOstrelMemory& memory, std::string_view registersCaption,
+                  std::string_view stackCaption, std::string_view memoryCaption);
+// The application section of a report (items 1.1 to 1.4) on its own.
+std::string BuildApplicationSection(const TOstrelModuleOptions& options);
 std::string BuildCallStackTable(const TOstrelModuleOptions& options, const TOstrelStackList& stack);
 std::string BuildModulesTable(const TOstrelModuleOptions& options,
                               const std::vector<std::shared_ptr<const TOstrelModuleInfo>>& modules);
@@ -760,6 +838,11 @@ std::string BuildReport(TOstrelReportContext& context);
 // Of an exception published by another module: header, CR LF, the
 // context's tables as they are, CR LF CR LF and the last report's CPU text.
 std::string BuildNestedReport(TOstrelReportContext& context);
+// For a context from another module: when that module's "EXCEPT" block is
+// there with its flag set, its class name and message become the context's
+// overrides, the report is built anew (BuildNestedReport) and the flag is
+// cleared. True when that happened.
+bool ReadNestedException(TOstrelReportContext& context);
 
 // The last report's texts; MailCopy is the copy to be mailed, which the log
 // may replace (with the request added, or the whole log).
@@ -770,6 +853,43 @@ TOstrelReportTexts LastReportTexts();
 void SetReportMailCopy(const std::string& text);
 
 void CopyReportToClipboard(const std::string& text);
+
+// ============================================================= first aid
+//
+// A fatal signal may stop a thread that holds a lock the full report needs
+// (the allocator's, the loader's, one of the logger's). So its handler
+// first writes a short report by itself, by async-signal-safe means only
+// (no allocation, no lock but the log's own lock file): the application
+// and exception sections, the call stack's return addresses with their
+// modules, the registers and the stack and memory dump, added to the log as
+// the full report would be. The full report replaces it when it is saved;
+// a report that is not to be logged (a filter, the user's event) takes it
+// away again. The texts it uses are taken from the logger's own options
+// beforehand.
+
+
+// The exception a fatal signal stands for: its type and message. A fault
+// names the address it touched; a signal sent by another process names the
+// sender. `module` is the file name of the module at the instruction.
+void WriteSignalException(const TThreadState& state, std::string_view module, TFixedText& type, TFixedText& message);
+
+// Takes the logger's own options for the first aid: the log file and its
+// cap, whether a log is kept, the texts and the application section. Run at
+// start-up and whenever those options change.
+void PrepareFirstAid(const TOstrelModuleOptions& options);
+// The handler's part: writes the short report when the options keep a log.
+void FatalSignalFirstAid(const TThreadState& state);
+
+// The short report of the fatal signal being reported and the log it went
+// to; empty when none was written. Taken once.
+struct TProvisionalReport {
+    std::string Text;
+    std::string LogFile;
+};
+TProvisionalReport TakeProvisionalReport();
+// Takes one report equal to `report` out of a log (under its lock); false
+// when the log could not be changed.
+bool RemoveLoggedReport(const std::string& logFile, const std::string& report);
 
 // ============================================================= crash log
 //
@@ -786,6 +906,9 @@ inline constexpr const char* kLogReportStart = "OstrelLog ";
 inline constexpr const char* kLogReportEnd = "\r\n\r\n\r\n\r\n";
 
 std::string LogLockFileName(const std::string& logFile);
+// The file a log's name stands for: a link is followed, so that it stays
+// a link and the file it names is the one replaced.
+std::string LogTarget(const std::string& fileName);
 
 class TLogFile {
 public:
@@ -806,6 +929,8 @@ public:
     // Drops the oldest reports until `maximum` - 1 remain (`maximum` at
     // least 1), then appends the report with four CR LF.
     void Add(const std::string& report, int maximum);
+    // Takes the first report equal to `report` out; false when none is.
+    bool Remove(std::string_view report);
     // True when a logged report matches every key: its line
     // CR LF + "  " + key + " " holds, after its first ": ", the value.
     bool IsDuplicate(const std::vector<std::string>& keys, const std::vector<std::string>& values) const;
@@ -837,6 +962,9 @@ struct TOstrelLogSave {
     // The copy to be mailed: replaced by the report with the request, or by
     // the whole log when SendWholeLog is on.
     std::string MailCopy;
+    // The short report of a fatal signal, in the log `ReplacesIn`: taken
+    // out when this report is saved, or when it is not to be logged.
+    TProvisionalReport Replaces;
 };
 // Adds the report (with the request, when the options ask for one and the
 // user gave it) to OutputLogFile and saves the log, with the custom-action
@@ -846,8 +974,10 @@ bool SaveLogFile(TOstrelLogSave& save);
 
 // The duplicate test of the dialog: with DialogFlags bit 0, whether the log
 // holds a report of the same address, module, type and message (items 2.2
-// to 2.5); false without the bit, or when the log cannot be read.
-bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context);
+// to 2.5), `ignoring` (the short report of the same signal) not counted;
+// false without the bit, or when the log cannot be read.
+bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context,
+                          std::string_view ignoring = {});
 
 // ============================================================== pipeline
 //
@@ -869,10 +999,12 @@ struct TOstrelNotifyParams {
     // The faulting thread is stopped (a fatal signal, a freeze): calls the
     // report would queue to it run in the reporting thread instead.
     bool CallsRunHere = false;
+    // The short report a fatal signal's handler logged, which this one replaces.
+    TProvisionalReport Provisional;
 };
 
 // The options of the report being made: the raising module's, copied in.
-TOstrelModuleOptions& CurrentOstrelLogOptions();
+TOstrelModuleOptions& WorkingOstrelLogOptions();
 // Reports built since start-up.
 int OstrelReportsCount();
 
@@ -966,9 +1098,11 @@ MENVARO_EXCEPTION(EFrozenApplication, Exception)
 void InitializeLogger();
 void FinalizeLogger();
 bool LoggerActivated();
-// The watchdog runs while the logger's own options have FreezeCheck on:
-// it probes the main window every 50 ms through the main thread's event
-// loop while it does not answer, and reports after FreezeTimeout seconds.
+// The watchdog runs while the logger's own options have Active and
+// FreezeCheck on and a FreezeTimeout above 0 (their setters start and stop
+// it): it probes the main window every 50 ms through the main thread's
+// event loop while it does not answer, and reports after FreezeTimeout
+// seconds. Starting does nothing when the options do not ask for it.
 void StartFreezeThread();
 void StopFreezeThread();
 bool FreezeThreadRunning();

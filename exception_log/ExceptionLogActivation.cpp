@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -31,15 +32,10 @@ using namespace std::chrono_literals;
 
 constinit std::atomic<bool> activated{false};
 constinit std::terminate_handler previousTerminate = nullptr;
-
-TSharedBlock& ExceptBlock() {
-    static auto* block = new TSharedBlock;
-    return *block;
-}
-TSharedBlock& ModuleBlock() {
-    static auto* block = new TSharedBlock;
-    return *block;
-}
+// The logger's own Active and FreezeTimeout as the other threads read them;
+// written whenever those options change.
+constinit std::atomic<bool> loggerActive{true};
+constinit std::atomic<std::int64_t> freezeTimeoutMs{60000};
 
 std::shared_ptr<TOstrelModuleInfo> LoggerRecord() {
     TOstrelModulesList* modules = OstrelModulesList();
@@ -54,34 +50,20 @@ std::string ModuleNameOf(std::uintptr_t address) {
 // The exception a fatal signal stands for.
 std::exception_ptr SignalException(const TThreadState& s) {
     const std::uintptr_t at = s.Registers.Rip;
-    switch (s.Signal) {
-        case SIGSEGV:
-        case SIGBUS: {
-            // Bit 1 of the page-fault error code: a write.
-            const std::string access = (s.ErrorCode & 2) != 0 ? "Write" : "Read";
-            return std::make_exception_ptr(EAccessViolation(
-                "Access violation at address " + IntToHex(at, 16) + " in module '" + ModuleNameOf(at) + "'. " +
-                    access + " of address " + IntToHex(s.FaultAddress, 16),
-                at));
-        }
-        case SIGFPE:
-            if (s.Code == FPE_INTDIV) return std::make_exception_ptr(EDivByZero("Division by zero", at));
-            return std::make_exception_ptr(EInvalidOp("Invalid floating point operation", at));
-        case SIGILL:
-            return std::make_exception_ptr(EPrivilege("Illegal instruction", at));
-        default:
-            return std::make_exception_ptr(
-                EExternalException("The program was ended by signal " + std::to_string(s.Signal), at));
-    }
+    char typeBuffer[64], messageBuffer[512];
+    TFixedText type(typeBuffer, sizeof typeBuffer), message(messageBuffer, sizeof messageBuffer);
+    WriteSignalException(s, ModuleNameOf(at), type, message);
+    std::string text(message.View());
+    if (type.View() == "EAccessViolation") return std::make_exception_ptr(EAccessViolation(text, at));
+    if (type.View() == "EDivByZero") return std::make_exception_ptr(EDivByZero(text, at));
+    if (type.View() == "EInvalidOp") return std::make_exception_ptr(EInvalidOp(text, at));
+    if (type.View() == "EPrivilege") return std::make_exception_ptr(EPrivilege(text, at));
+    return std::make_exception_ptr(EExternalException(text, at));
 }
 
 TOstrelNotifyParams StoppedThreadParams(const TThreadState& s) {
     TOstrelNotifyParams params;
-    TOstrelRegisters& r = params.Registers.emplace();
-    const TMachineRegisters& m = s.Registers;
-    r.Rax = m.Rax, r.Rbx = m.Rbx, r.Rcx = m.Rcx, r.Rdx = m.Rdx, r.Rsi = m.Rsi, r.Rdi = m.Rdi;
-    r.Rbp = m.Rbp, r.Rsp = m.Rsp, r.R8 = m.R8, r.R9 = m.R9, r.R10 = m.R10, r.R11 = m.R11;
-    r.R12 = m.R12, r.R13 = m.R13, r.R14 = m.R14, r.R15 = m.R15, r.Rip = m.Rip, r.EFlags = m.EFlags;
+    params.Registers = RegistersOf(s.Registers);
     params.Stack.Start = s.StackStart;
     params.Stack.Bytes.assign(reinterpret_cast<const char*>(s.Stack), s.StackSize);
     params.ThreadId = s.ThreadId;
@@ -90,13 +72,15 @@ TOstrelNotifyParams StoppedThreadParams(const TThreadState& s) {
 }
 
 // On the reporter thread, the faulting thread stopped in its handler: a
-// notification it holds is not waited for, another one a while.
+// notification it holds is not waited for, another one a while. The short
+// report its handler logged is replaced by this one.
 void ReportFatalSignal(const TThreadState& state) {
-    if (!activated.load() || !OstrelLogInstalled()) return;
+    TOstrelNotifyParams params = StoppedThreadParams(state);
+    params.Provisional = TakeProvisionalReport();
+    if (!OstrelLogInstalled()) return;
     try {
         if (!AdmitNotification(5000, state.ThreadId)) return;
         ScopeGuard end([] { EndNotification(); });
-        TOstrelNotifyParams params = StoppedThreadParams(state);
         InternalExceptNotify(SignalException(state), state.Registers.Rip, false, params);
         SetReportInProgress(nullptr);
     } catch (...) {
@@ -107,8 +91,14 @@ void ReportFatalSignal(const TThreadState& state) {
 // An exception no handler caught: reported from its throw record (the
 // stack is still whole here); then the process ends, never through abort,
 // so that no second report follows.
+// With the logger switched off (Active false) it ends as it would without
+// the logger.
 [[noreturn]] void HookedTerminate() {
     static std::atomic<bool> once{false};
+    if (!loggerActive.load()) {
+        if (previousTerminate) previousTerminate();
+        std::abort();
+    }
     if (!once.exchange(true) && OstrelLogInstalled()) {
         try {
             if (std::exception_ptr e = std::current_exception()) ExceptionManager(e);
@@ -138,11 +128,11 @@ struct TFreezeThread {
 };
 
 std::mutex freezeLock;
-TFreezeThread* freezeThread = nullptr;
+std::shared_ptr<TFreezeThread> freezeThread;
 
 void ReportFreeze() {
     const auto mainThread = static_cast<std::uint64_t>(::getpid());
-    if (!AdmitNotification(-1)) return;
+    if (!loggerActive.load() || !AdmitNotification(-1)) return;
     ScopeGuard end([] { EndNotification(); });
     // The main thread's registers and stack, copied while it goes on.
     TThreadState state;
@@ -154,15 +144,16 @@ void ReportFreeze() {
     SetReportInProgress(nullptr);
 }
 
+// The time-out is read on every probe, so a change applies to the running
+// watchdog; one of 0 or less reports nothing (the options then stop it).
 void FreezeExecute(TFreezeThread& self) {
     BlockFatalSignals();
-    auto record = LoggerRecord();
-    const std::int64_t timeout = record && record->Options ? record->Options->FreezeTimeoutMs() : 60000;
     HWND window = 0;
     while (!(window = MainWindowOf(static_cast<std::uint32_t>(::getpid()))))
         if (!self.Sleep(50ms)) return;
     while (!self.Terminated()) {
         std::int64_t counter = 0;
+        std::int64_t timeout = 0;
         do {
             LRESULT answer = 0;
             if (!SendMessageTimeout(window, WM_NULL, 0, 0, SMTO_BLOCK, 50, &answer) && IsWindow(window)) {
@@ -172,8 +163,10 @@ void FreezeExecute(TFreezeThread& self) {
                     if (!self.Sleep(50ms)) break;
                 counter = 0;
             }
+            timeout = freezeTimeoutMs.load();
         } while (!self.Terminated() && counter < timeout);
         if (self.Terminated()) break;
+        if (timeout <= 0) continue;
         try {
             ReportFreeze();
         } catch (...) {
@@ -188,19 +181,21 @@ void StartFreezeThread() {
     const std::lock_guard<std::mutex> guard(freezeLock);
     auto record = LoggerRecord();
     if (freezeThread || InsideDevelopmentEnvironment() || !record || !record->Options ||
-        !record->Options->FreezeCheck())
+        !record->Options->Active() || !record->Options->FreezeWatchdogOn())
         return;
-    freezeThread = new TFreezeThread;
-    TFreezeThread* self = freezeThread;
+    freezeTimeoutMs.store(record->Options->FreezeTimeoutMs());
+    auto self = std::make_shared<TFreezeThread>();
+    // The thread holds its own share: one stopped from inside its own
+    // report (an event handler that switches it off) is left to end alone.
     self->thread = std::thread([self] { FreezeExecute(*self); });
+    freezeThread = std::move(self);
 }
 
 void StopFreezeThread() {
-    TFreezeThread* self;
+    std::shared_ptr<TFreezeThread> self;
     {
         const std::lock_guard<std::mutex> guard(freezeLock);
-        self = freezeThread;
-        freezeThread = nullptr;
+        self = std::move(freezeThread);
     }
     if (!self) return;
     {
@@ -208,13 +203,58 @@ void StopFreezeThread() {
         self->terminated = true;
     }
     self->wake.notify_all();
-    if (self->thread.joinable()) self->thread.join();
-    delete self;
+    if (!self->thread.joinable()) return;
+    if (self->thread.get_id() == std::this_thread::get_id())
+        self->thread.detach();
+    else
+        self->thread.join();
 }
 
 bool FreezeThreadRunning() {
     const std::lock_guard<std::mutex> guard(freezeLock);
     return freezeThread != nullptr;
+}
+
+namespace {
+
+// The watchdog runs while the logger's own options have Active and
+// FreezeCheck on and a positive FreezeTimeout.
+void ApplyWatchdogOptions(const TOstrelModuleOptions& options) {
+    loggerActive.store(options.Active());
+    freezeTimeoutMs.store(options.FreezeTimeoutMs());
+    if (!LoggerActivated()) return;
+    if (options.Active() && options.FreezeWatchdogOn())
+        StartFreezeThread();
+    else
+        StopFreezeThread();
+}
+
+// The logger's own options put to work: published for the other modules,
+// handed to the first aid and the fatal signals, the watchdog switched.
+void ApplyLoggerOptions(const TOstrelModuleOptions& options) {
+    PublishModuleBlock(options);
+    PrepareFirstAid(options);
+    SetFatalSignalReports(options.Active());
+    ApplyWatchdogOptions(options);
+}
+
+}  // namespace
+
+void TOstrelModuleOptionsEx::ChangedHook() {
+    // Start-up hands the options over once they are loaded.
+    if (LoggerActivated()) ApplyLoggerOptions(*this);
+}
+
+void TOstrelModuleOptionsEx::SetActive(bool v) {
+    const bool changed = v != Active();
+    TOstrelModuleOptions::SetActive(v);
+    if (changed && OfLoggerModule()) ApplyWatchdogOptions(*this);
+}
+
+void TOstrelModuleOptionsEx::SetFreezeCheck(bool v) {
+    const bool changed = v != FreezeCheck();
+    TOstrelModuleOptions::SetFreezeCheck(v);
+    if (changed && OfLoggerModule()) ApplyWatchdogOptions(*this);
 }
 
 void InitializeLogger() {
@@ -233,15 +273,16 @@ void InitializeLogger() {
     }
     // The blocks the other modules read, each of one byte 0 until published;
     // kept open while the logger runs.
-    ExceptBlock() = CreateSharedBlock(LoggerModuleHandle(), "EXCEPT", 1);
-    ModuleBlock() = CreateSharedBlock(LoggerModuleHandle(), "MODULE", 1);
+    CreateOwnSharedBlocks();
     OstrelThreadsList();
     previousTerminate = std::set_terminate(&HookedTerminate);
-    InstallFatalSignalHandlers(&ReportFatalSignal);
     InstallOstrelLog();
-    StartFreezeThread();
-    // Last: from now on the logger is active.
     activated.store(true);
+    // The options as loaded: published, and the watchdog started when they
+    // ask for it. Last, once a report has all it needs: from now on every
+    // fatal signal is reported.
+    ApplyLoggerOptions(*record->Options);
+    InstallFatalSignalHandlers(&ReportFatalSignal, &FatalSignalFirstAid);
     TraceCall("InitializeLogger", {}, -2);
 }
 
@@ -254,8 +295,7 @@ void FinalizeLogger() {
     ReleaseAlternateSignalStack();
     std::set_terminate(previousTerminate);
     RemoveOstrelLog();
-    ModuleBlock().Release();
-    ExceptBlock().Release();
+    ReleaseOwnSharedBlocks();
     SaveTrace();
     TraceCall("FinalizeLogger", {}, -2);
 }

@@ -211,6 +211,7 @@ std::unique_ptr<TOstrelStackList> GetCallStack(std::uintptr_t address, const IOs
     std::size_t windowSize = 0, at = 0;
     for (; s >= first && s < top && top - s >= kStackSlotSize; s += kStackSlotSize) {
         if (at >= windowSize) {
+            NoteFatalReportProgress();
             at = windowSize = 0;
             const std::size_t wanted = static_cast<std::size_t>(std::min<std::uintptr_t>(kStackScanWindow, top - s));
             const std::size_t whole = wanted - wanted % kStackSlotSize;

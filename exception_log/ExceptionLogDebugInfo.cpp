@@ -374,7 +374,7 @@ std::shared_ptr<TOstrelModuleInfo> CreateModuleInfo(const TLoadedModule& loaded,
     record->Image = loaded;
     record->FileSize = FileSizeOf(loaded.Path);
     GetModuleVersionInfo(loaded.Path, record->Description, record->Version);
-    record->Options.reset(Create<TOstrelModuleOptions>(loaded.Path, true));
+    record->Options.reset(Create<TOstrelModuleOptionsEx>(loaded.Path, true));
     if (complete) {
         LoadExportedFunctions(loaded, record->Functions);
         record->ModuleKind = GetModuleKind(loaded.Handle);

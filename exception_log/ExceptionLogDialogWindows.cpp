@@ -762,6 +762,8 @@ void RunDialog(TOstrelDialogWindow* dialog) {
         TOstrelDialogWindow* d;
         ~Freed() { d->Free(); }
     } freed{dialog};
+    // A fatal signal's report waits for the user as long as it takes.
+    const TFatalReportOutsideWait user;
     dialog->RunModal();
 }
 
@@ -793,7 +795,7 @@ void ShowDialog(const TOstrelModuleOptions& options, const TOstrelExceptionRecor
 }
 
 bool ShowExceptionDialog(TOstrelReportContext& context) {
-    const TOstrelModuleOptions& options = context.Options ? *context.Options : CurrentOstrelLogOptions();
+    const TOstrelModuleOptions& options = context.Options ? *context.Options : WorkingOstrelLogOptions();
     TOstrelDialogState& s = DialogState();
     const TOstrelReportTexts texts = LastReportTexts();
     s.DialogMessage = context.DialogMessage;

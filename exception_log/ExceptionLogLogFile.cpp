@@ -17,16 +17,14 @@ namespace {
 
 constexpr std::string_view kReportEnd = kLogReportEnd;
 
-// The file a log's name stands for: a link is followed, so that it stays
-// a link and the file it names is the one replaced.
+}  // namespace
+
 std::string LogTarget(const std::string& fileName) {
     struct stat st;
     if (::lstat(fileName.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return fileName;
     char resolved[PATH_MAX];
     return ::realpath(fileName.c_str(), resolved) ? std::string(resolved) : fileName;
 }
-
-}  // namespace
 
 TLogFile::TLogFile(const std::string& fileName, bool forUpdate) : fileName_(LogTarget(fileName)) {
     TraceCall("TLogFile.Create", {fileName, forUpdate}, 2);
@@ -75,6 +73,19 @@ void TLogFile::Add(const std::string& report, int maximum) {
     const std::size_t keep = static_cast<std::size_t>(std::max(maximum, 1) - 1);
     if (reports_.size() > keep) reports_.erase(reports_.begin(), reports_.end() - static_cast<std::ptrdiff_t>(keep));
     reports_.push_back(report + std::string(kReportEnd));
+}
+
+bool TLogFile::Remove(std::string_view report) {
+    // As the report stands in a log that was read back.
+    const std::string added = std::string(report) + std::string(kReportEnd);
+    const std::string_view logged = std::string_view(added).substr(0, added.find(kReportEnd) + 6);
+    for (auto it = reports_.begin(); it != reports_.end(); ++it) {
+        if (*it == logged) {
+            reports_.erase(it);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TLogFile::IsDuplicate(const std::vector<std::string>& keys, const std::vector<std::string>& values) const {
@@ -149,6 +160,9 @@ bool SaveLogFile(TOstrelLogSave& save) {
         ClearWarning();
         try {
             TLogFile log(options.OutputLogFile(), true);
+            // The short report of the same fatal signal gives way, saved or not.
+            const bool replaced = !save.Replaces.Text.empty() && save.Replaces.LogFile == log.FileName() &&
+                                  log.Remove(save.Replaces.Text);
             if (!save.Duplicate) {
                 std::string report = save.Report;
                 if ((options.DialogFlags() & kDialogAskReproduceSteps) && !save.RequestText.empty()) {
@@ -156,10 +170,12 @@ bool SaveLogFile(TOstrelLogSave& save) {
                               LogRequestText(save.RequestText);
                     save.MailCopy = report;
                 }
-                log.Add(report, options.MaxLogReports());
+                // Not kept when the event refused it: a removal alone may be saved.
+                if (allowed) log.Add(report, options.MaxLogReports());
             }
             if (options.SendWholeLog()) save.MailCopy = log.Text();
-            if (success) log.Save();
+            if (success || replaced) log.Save();
+            if (replaced) save.Replaces = {};
         } catch (...) {
             ReportWarningFromException(eeLogError, "Log");
             success = false;
@@ -167,6 +183,11 @@ bool SaveLogFile(TOstrelLogSave& save) {
         retry = false;
         if (!success && ErrorNotifyAssigned()) CallErrorNotify(save.Record, atSavedLog, retry);
     } while (retry);
+    // A short report in another log (of the logger's own module) goes too.
+    if (!save.Replaces.Text.empty() && (success || !allowed)) {
+        RemoveLoggedReport(save.Replaces.LogFile, save.Replaces.Text);
+        save.Replaces = {};
+    }
     if (CustomActionAssigned()) {
         bool execute = true;
         CallCustomAction(save.Record, atSavedLog, execute);
@@ -175,10 +196,12 @@ bool SaveLogFile(TOstrelLogSave& save) {
     return success;
 }
 
-bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context) {
+bool IsDuplicateException(const TOstrelModuleOptions& options, const TOstrelReportContext& context,
+                          std::string_view ignoring) {
     if (!(options.DialogFlags() & kDialogDuplicateCheck)) return false;
     try {
-        const TLogFile log(options.OutputLogFile(), false);
+        TLogFile log(options.OutputLogFile(), false);
+        if (!ignoring.empty()) log.Remove(ignoring);
         return log.IsDuplicate({"2.2", "2.3", "2.4", "2.5"},
                                {context.AddressText, context.ModuleName, context.TypeText, context.MessageText});
     } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "EConsts.h"
 #include "ExceptionLog.h"
 #include "ExceptionLogDialog.h"
 #include "base/Files.h"
@@ -104,6 +105,7 @@ int MatchingFilter(const TOstrelModuleOptions& options, const std::exception_ptr
 
 void ShowFilterMessage(const std::string& text, const TOstrelModuleOptions& options) {
     if (IsGUIApplication()) {
+        const TFatalReportOutsideWait user;
         // MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SERVICE_NOTIFICATION
         RunInReportContext([&] { MessageBox(0, text, options.GetText(0), 0x242040); });
     } else {
@@ -142,7 +144,14 @@ void SendReport(const TOstrelModuleOptions& options, const TOstrelExceptionRecor
 }  // namespace
 
 TOstrelModuleOptions& CurrentOstrelLogOptions() {
-    static TOstrelModuleOptions* options = Create<TOstrelModuleOptions>("", false);
+    TOstrelModulesList* modules = OstrelModulesList();
+    const std::shared_ptr<TOstrelModuleInfo> record = modules ? modules->FindModuleInfo(LoggerModuleHandle()) : nullptr;
+    if (!record || !record->Options) throw EAssertionFailed(kNoCurrentOptionsMessage);
+    return *record->Options;
+}
+
+TOstrelModuleOptions& WorkingOstrelLogOptions() {
+    static TOstrelModuleOptions* options = Create<TOstrelModuleOptionsEx>("", false);
     return *options;
 }
 
@@ -182,20 +191,34 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         if (!OstrelModulesList()) CreateOstrelModulesList();
         TOstrelModulesList& modules = *OstrelModulesList();
         std::shared_ptr<TOstrelModuleInfo> record;
-        if (address != 0) record = modules.FindModuleInfoOfAddress(address);
+        TOstrelReportContext context;
+        if (address != 0) {
+            record = modules.FindModuleInfoOfAddress(address);
+            // Another module may have published this exception with its own type and message.
+            context.ExceptionAddress = address;
+            context.FromOtherModule = record && record->Handle() != LoggerModuleHandle();
+            ReadNestedException(context);
+        }
         if (!record || !record->HasDebugData()) {
             auto logger = modules.FindModuleInfo(LoggerModuleHandle());
             if (logger && (logger->HasDebugData() || !record)) record = logger;
         }
-        TOstrelModuleOptions& options = CurrentOstrelLogOptions();
+        TOstrelModuleOptions& options = WorkingOstrelLogOptions();
         if (record && record->Options) options.Assign(record->Options.get());
         options.SetModuleName(record ? record->Image.Path : ProgramPath());
         bool sendChosen = options.SendMode() != 0;
         const bool screenshotChosen = options.AttachScreenshot();
         // 2. Filters.
         step = 2;
+        // A fatal signal's short report goes when this one is not logged.
+        auto dropProvisional = [&] {
+            if (!params.Provisional.Text.empty())
+                RemoveLoggedReport(params.Provisional.LogFile, params.Provisional.Text);
+            params.Provisional = {};
+        };
         const int filter = MatchingFilter(options, object);
         if (filter >= 0) {
+            dropProvisional();
             const TStringList& messages = options.FilterMessages();
             if (filter < messages.Count() && !messages[filter].empty()) ShowFilterMessage(messages[filter], options);
             TraceCall("InternalExceptNotify=", {result}, -2);
@@ -217,7 +240,6 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         exception.ExceptionAddress = address;
         exception.ThreadId = params.ThreadId;
         const TReportSystemValues system(LinuxSystemValues(), params);
-        TOstrelReportContext context;
         context.ExceptionObject = object;
         context.ExceptionAddress = address;
         context.ExceptionDate = date;
@@ -231,15 +253,23 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
         context.Memory = &memory;
         context.System = &system;
         std::string report = BuildReport(context);
+        // What the user's code run since published in the raising module.
+        auto readNested = [&] {
+            if (ReadNestedException(context)) report = LastReportTexts().Report;
+        };
         SetReportInProgress(&exception, params.CallsRunHere ? CurrentThreadId() : 0);
-        const bool duplicate = IsDuplicateException(options, context);
+        const bool duplicate = IsDuplicateException(options, context, params.Provisional.Text);
         ClearWarning();
         bool handle = true;
-        if (ExceptionNotifyAssigned()) CallExceptionNotify(exception, handle);
+        if (ExceptionNotifyAssigned()) {
+            CallExceptionNotify(exception, handle);
+            readNested();
+        }
         // 6. Taken by the event.
         step = 8;
         if (!handle) {
             result = true;
+            dropProvisional();
         } else {
             // 7. Counted; the screenshot lives until the report is delivered.
             step = 9;
@@ -271,7 +301,10 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 step = 12;
                 bool success = true;
                 ClearWarning();
-                if (CustomActionAssigned()) CallCustomAction(exception, atShowingReport, success);
+                if (CustomActionAssigned()) {
+                    CallCustomAction(exception, atShowingReport, success);
+                    readNested();
+                }
                 if (success) {
                     step = 13;
                     const std::string text = context.DialogMessage + report;
@@ -298,6 +331,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 if (CustomActionAssigned()) {
                     bool execute = true;
                     CallCustomAction(exception, atShownReport, execute);
+                    readNested();
                 }
             }
             // 9. The user's answers: the steps asked for, clipboard, mail, screenshot.
@@ -317,6 +351,8 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
             save.Duplicate = duplicate;
             save.RequestText = requestText;
             save.MailCopy = report;
+            save.Replaces = params.Provisional;
+            if (!options.SaveLog()) dropProvisional();
             if (options.SaveLog() && !SaveLogFile(save) && LastWarningCode() == eeLogError) {
                 // Never silently lost: a report the log could not take goes
                 // to standard error (one an event chose not to save does not).

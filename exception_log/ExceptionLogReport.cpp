@@ -389,6 +389,42 @@ std::string MessageOf(const TOstrelReportContext& context) {
 
 }  // namespace
 
+namespace {
+
+void AddApplicationItems(TLogItem& item, const TOstrelModuleOptions& options, const IOstrelSystemValues& system,
+                         const TOstrelModuleInfo* main) {
+    auto shown = [&](int bit) { return ((options.ReportItems() >> bit) & 1) != 0; };
+    // The value of an item only when it is shown.
+    auto add = [&](int caption, int bit, auto value) {
+        const bool show = shown(bit);
+        item.AddItem(options.GetText(caption), show ? std::string(value()) : std::string(), show);
+    };
+    item.AddSection(options.GetText(19));
+    add(20, 0, [&] { return LocalDate(system, system.StartDate()); });
+    add(21, 1, [&] {
+        if (main && !main->Description.empty()) return main->Description;
+        return ExtractFileName(main ? main->Image.Path : ProgramPath());
+    });
+    add(22, 2, [&] { return main ? main->Version : std::string(); });
+    add(23, 3, [&] {
+        std::string parameters;
+        for (const std::string& p : system.Parameters()) parameters += (parameters.empty() ? "\"" : " \"") + p + "\"";
+        return parameters;
+    });
+}
+
+}  // namespace
+
+std::string BuildApplicationSection(const TOstrelModuleOptions& options) {
+    std::shared_ptr<TOstrelModuleInfo> main;
+    if (TOstrelModulesList* modules = OstrelModulesList())
+        for (const auto& m : modules->Modules())
+            if (m && m->Image.Kind == TModuleKind::mkProgram) main = m;
+    TLogItem item;
+    AddApplicationItems(item, options, LinuxSystemValues(), main.get());
+    return item.Finish();
+}
+
 std::string BuildReportHeader(TOstrelReportContext& context) {
     TraceCall("BuildReportHeader", {}, 2);
     const TOstrelModuleOptions& options = OptionsOf(context);
@@ -408,19 +444,7 @@ std::string BuildReportHeader(TOstrelReportContext& context) {
         context.ClassNameOverride.empty() ? ExceptionClassName(context.ExceptionObject) : context.ClassNameOverride);
     context.MessageText = MessageOf(context);
 
-    item.AddSection(text(19));
-    add(20, 0, [&] { return LocalDate(system, system.StartDate()); });
-    const auto main = MainModuleOf(context);
-    add(21, 1, [&] {
-        if (main && !main->Description.empty()) return main->Description;
-        return ExtractFileName(main ? main->Image.Path : ProgramPath());
-    });
-    add(22, 2, [&] { return main ? main->Version : std::string(); });
-    add(23, 3, [&] {
-        std::string parameters;
-        for (const std::string& p : system.Parameters()) parameters += (parameters.empty() ? "\"" : " \"") + p + "\"";
-        return parameters;
-    });
+    AddApplicationItems(item, options, system, MainModuleOf(context).get());
 
     item.AddSection(text(24));
     add(25, 4, [&] { return LocalDate(system, context.ExceptionDate); });
@@ -462,9 +486,9 @@ std::string BuildReportHeader(TOstrelReportContext& context) {
 
 // ---- the CPU section
 
-std::string BuildCpuText(const TOstrelReportContext& context) {
-    const TOstrelModuleOptions& options = OptionsOf(context);
-    const std::optional<TOstrelRegisters>& r = context.Registers;
+void WriteCpuText(TFixedText& text, const TOstrelRegisters* r, std::uintptr_t stackPointer, std::uintptr_t address,
+                  const IOstrelMemory& memory, std::string_view registersCaption, std::string_view stackCaption,
+                  std::string_view memoryCaption) {
     struct TRegister {
         const char* name;
         std::uint64_t TOstrelRegisters::*value;
@@ -478,36 +502,67 @@ std::string BuildCpuText(const TOstrelReportContext& context) {
         {{"R14", &R::R14}, {"R15", &R::R15}},
     };
     auto cell = [&](const TRegister& reg) {
-        std::string name = reg.name;
-        name.resize(6, ' ');
-        return name + ": " + (r ? Hex((*r).*reg.value) : std::string("????"));
+        const std::string_view name = reg.name;
+        text.Add(name);
+        text.Add(' ', 6 - name.size());
+        text.Add(": ");
+        if (r)
+            text.Hex(r->*reg.value, 16);
+        else
+            text.Add("????");
     };
-    std::string text = BlankControlCharacters(options.GetText(68)) + ":\r\n" + std::string(51, '-') + "\r\n";
-    for (const auto& pair : kPairs) text += cell(pair[0]) + "   " + cell(pair[1]) + "\r\n";
-    std::string stack = BlankControlCharacters(options.GetText(69)) + ":";
-    if (stack.size() < 37) stack.resize(37, ' ');
-    text += "\r\n" + stack + BlankControlCharacters(options.GetText(70)) + ":\r\n" + std::string(34, '-') + "   " +
-            std::string(83, '-') + "\r\n";
-
-    const TProcessMemory process;
-    const IOstrelMemory& memory = context.Memory ? *context.Memory : process;
+    text.AddBlanked(registersCaption);
+    text.Add(":\r\n");
+    text.Add('-', 51);
+    text.Add("\r\n");
+    for (const auto& pair : kPairs) {
+        cell(pair[0]);
+        text.Add("   ");
+        cell(pair[1]);
+        text.Add("\r\n");
+    }
+    text.Add("\r\n");
+    text.AddBlanked(stackCaption);
+    text.Add(':');
+    if (stackCaption.size() + 1 < 37) text.Add(' ', 37 - stackCaption.size() - 1);
+    text.AddBlanked(memoryCaption);
+    text.Add(":\r\n");
+    text.Add('-', 34);
+    text.Add("   ");
+    text.Add('-', 83);
+    text.Add("\r\n");
     std::uint64_t slots[16];
     std::uint8_t bytes[256];
-    if (memory.Read(context.StackPointer, slots, sizeof slots) &&
-        memory.Read(context.ExceptionAddress, bytes, sizeof bytes)) {
-        for (int i = 0; i < 16; ++i) {
-            std::string line = Hex(context.StackPointer + 8 * static_cast<std::uintptr_t>(i)) + ": " + Hex(slots[i]) +
-                               "   " + Hex(context.ExceptionAddress + 16 * static_cast<std::uintptr_t>(i)) + ": ";
-            std::string shown;
-            for (int k = 0; k < 16; ++k) {
-                const std::uint8_t b = bytes[16 * i + k];
-                line += IntToHex(b, 2) + " ";
-                shown += b >= 32 && b <= 126 ? static_cast<char>(b) : '.';
-            }
-            text += line + " " + shown + "\r\n";
+    if (!memory.Read(stackPointer, slots, sizeof slots) || !memory.Read(address, bytes, sizeof bytes)) return;
+    for (int i = 0; i < 16; ++i) {
+        text.Hex(stackPointer + 8 * static_cast<std::uintptr_t>(i), 16);
+        text.Add(": ");
+        text.Hex(slots[i], 16);
+        text.Add("   ");
+        text.Hex(address + 16 * static_cast<std::uintptr_t>(i), 16);
+        text.Add(": ");
+        for (int k = 0; k < 16; ++k) {
+            text.Hex(bytes[16 * i + k], 2);
+            text.Add(' ');
         }
+        text.Add(' ');
+        for (int k = 0; k < 16; ++k) {
+            const std::uint8_t b = bytes[16 * i + k];
+            text.Add(b >= 32 && b <= 126 ? static_cast<char>(b) : '.');
+        }
+        text.Add("\r\n");
     }
-    return text;
+}
+
+std::string BuildCpuText(const TOstrelReportContext& context) {
+    const TOstrelModuleOptions& options = OptionsOf(context);
+    const TProcessMemory process;
+    const IOstrelMemory& memory = context.Memory ? *context.Memory : process;
+    char buffer[8192];
+    TFixedText text(buffer, sizeof buffer);
+    WriteCpuText(text, context.Registers ? &*context.Registers : nullptr, context.StackPointer,
+                 context.ExceptionAddress, memory, options.GetText(68), options.GetText(69), options.GetText(70));
+    return std::string(text.View());
 }
 
 // ---- the tables
@@ -634,6 +689,21 @@ std::string BuildNestedReport(TOstrelReportContext& context) {
     s.texts.MailCopy = report;
     TraceCall("BuildNestedReport=", {static_cast<int>(report.size())}, -2);
     return report;
+}
+
+bool ReadNestedException(TOstrelReportContext& context) {
+    if (!context.FromOtherModule || context.ExceptionAddress == 0) return false;
+    TraceCall("ReadNestedException", {}, 2);
+    TExceptionBlock published;
+    const std::uintptr_t module = ModuleOfAddress(context.ExceptionAddress);
+    const bool read = module != 0 && ReadExceptionBlock(module, published, true) && published.Flag;
+    if (read) {
+        context.ClassNameOverride = published.ClassName;
+        context.MessageOverride = published.Message;
+        BuildNestedReport(context);
+    }
+    TraceCall("ReadNestedException=", {read}, -2);
+    return read;
 }
 
 TOstrelReportTexts LastReportTexts() {

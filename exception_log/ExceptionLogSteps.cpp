@@ -13,6 +13,8 @@ namespace menvaro {
 // folder: the copy of the log (unless the report goes in the text) and the
 // screenshot when one was taken.
 bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot) {
+    // Bounded by the sessions' own time-outs, however long the servers take.
+    const TFatalReportOutsideWait servers;
     const std::string folder = IncludeTrailingPathDelimiter(ReportTemporaryFolder());
     std::vector<std::string> attachments;
     if (!options.LogInBody()) attachments.push_back(folder + ExtractFileName(options.OutputLogFile()));

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -37,12 +38,16 @@ struct TRun {
     int status = -1;
     std::string output;
     std::vector<std::string> reports;
+    // From the signal sent (or the start) to the program's end.
+    std::chrono::milliseconds took{0};
 };
 
-// Runs the program with its log in a folder of its own; with `signal`,
-// sends it once it has said "ready".
-TRun RunProgram(const std::string& program, const std::vector<std::string>& args, int signal = 0) {
+// Runs the program with its log in a folder of its own (holding `log` at
+// the start); with `signal`, sends it once it has said "ready".
+TRun RunProgram(const std::string& program, const std::vector<std::string>& args, int signal = 0,
+                const std::string& log = "") {
     const test::TempDir dir{"activation"};
+    if (!log.empty()) dir.Write(ExtractFileName(program) + ".elf", log);
     TRun run;
     int out[2], in[2];
     if (::pipe(out) != 0 || ::pipe(in) != 0) return run;
@@ -66,10 +71,12 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
     ::close(in[0]);
     ::close(out[1]);
     if (spawned != 0) return run;
+    auto from = std::chrono::steady_clock::now();
     char buffer[256];
     for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
         run.output.append(buffer, static_cast<std::size_t>(n));
         if (signal && run.output.find("ready\n") != std::string::npos) {
+            from = std::chrono::steady_clock::now();
             ::kill(pid, signal);
             signal = 0;
         }
@@ -77,8 +84,9 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
     ::close(out[0]);
     ::close(in[1]);
     ::waitpid(pid, &run.status, 0);
-    const std::string log = dir.path() + ExtractFileName(program) + ".elf";
-    if (FileExists(log)) run.reports = TLogFile(log, false).Reports();
+    run.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - from);
+    const std::string logFile = dir.path() + ExtractFileName(program) + ".elf";
+    if (FileExists(logFile)) run.reports = TLogFile(logFile, false).Reports();
     return run;
 }
 
@@ -88,13 +96,7 @@ bool EndedByFault(int status, int signal) {
     return EndedBy(status, signal) || (kSanitizer && WIFEXITED(status) && WEXITSTATUS(status) != 0);
 }
 
-bool HasItem(const std::string& report, const std::string& item, const std::string& value) {
-    const std::size_t at = report.find("\r\n  " + item + " ");
-    if (at == std::string::npos) return false;
-    const std::size_t colon = report.find(": ", at);
-    const std::size_t end = report.find("\r\n", at + 2);
-    return colon < end && report.substr(colon + 2, end - colon - 2) == value;
-}
+using hookfn::HasItem;
 
 
 }  // namespace
@@ -127,9 +129,65 @@ TEST(Activation, AbortAndASignalFromOutsideEachGiveAReport) {
     ASSERT_EQ(aborted.reports.size(), 1u);
     EXPECT_TRUE(HasItem(aborted.reports[0], "2.4", "EExternalException")) << aborted.reports[0];
 
+    // Sent by another process: named as sent, by this test's process.
     const TRun sent = RunProgram(CONSOLE_PROGRAM, {"wait"}, SIGSEGV);
     EXPECT_TRUE(EndedByFault(sent.status, SIGSEGV)) << sent.status;
-    EXPECT_EQ(sent.reports.size(), 1u);
+    ASSERT_EQ(sent.reports.size(), 1u);
+    EXPECT_TRUE(HasItem(sent.reports[0], "2.4", "EExternalException")) << sent.reports[0];
+    EXPECT_TRUE(HasItem(sent.reports[0], "2.5",
+                        "Signal 11 (SIGSEGV) was sent to the program by process " + std::to_string(::getpid()) +
+                            " (user " + std::to_string(::getuid()) + ").")) << sent.reports[0];
+}
+
+// What every report of a fatal signal holds, the short one of the signal
+// handler as well as the full one: type, message, address, a call stack of
+// return addresses, and the registers.
+void ExpectSignalReport(const std::string& r, const std::string& type) {
+    EXPECT_TRUE(HasItem(r, "2.4", type)) << r;
+    EXPECT_NE(r.find("\r\n  2.5 Message: "), std::string::npos) << r;
+    EXPECT_NE(r.find("\r\n  2.2 Address: 0"), std::string::npos) << r;
+    const std::size_t stack = r.find("\r\n|Address         |Module");
+    ASSERT_NE(stack, std::string::npos) << r;
+    // The caption row, the separator, then at least one address.
+    const std::size_t row = r.find("\r\n", r.find("\r\n", stack + 2) + 2);
+    ASSERT_NE(row, std::string::npos) << r;
+    EXPECT_EQ(r.find_first_not_of("0123456789ABCDEF", row + 3), row + 19) << r;
+    EXPECT_NE(r.find("RIP   : "), std::string::npos) << r;
+    EXPECT_EQ(r.find("RIP   : ????"), std::string::npos) << r;
+}
+
+// A bound far above what a report takes, far below the half minute a
+// stuck report used to hold the program.
+constexpr std::chrono::seconds kEndsSoon{20};
+
+// The allocator finds the heap corrupt in a worker thread and aborts there
+// with its arena's lock held, a lock the report may need: a report is
+// logged all the same (the log keeping its 32 newest) and the program ends
+// by the abort.
+TEST(Activation, HeapCorruptionInAWorkerIsLoggedAndEndsTheProgram) {
+    if (kSanitizer) GTEST_SKIP() << "the sanitizer's allocator reports a double free itself";
+    std::string full;
+    for (int i = 0; i < 32; ++i) full += "OstrelLog 4.5.4\r\n  2.5 Message: old " + std::to_string(i) + "\r\n\r\n\r\n\r\n";
+    const TRun run = RunProgram(CONSOLE_PROGRAM, {"double-free"}, 0, full);
+    EXPECT_TRUE(EndedBy(run.status, SIGABRT)) << run.status << run.output;
+    EXPECT_LT(run.took, kEndsSoon);
+    ASSERT_EQ(run.reports.size(), 32u) << run.output;
+    EXPECT_TRUE(HasItem(run.reports[0], "2.5", "old 1")) << run.reports[0];
+    const std::string& r = run.reports.back();
+    ExpectSignalReport(r, "EExternalException");
+    EXPECT_TRUE(HasItem(r, "2.5", "The program was ended by signal 6 (SIGABRT).")) << r;
+}
+
+// A signal that lands while the main thread is inside the allocator: one
+// report, and the program ends by the signal soon.
+TEST(Activation, ASignalInsideTheAllocatorIsLoggedAndEndsTheProgram) {
+    for (int signal : {SIGSEGV, SIGBUS}) {
+        const TRun run = RunProgram(CONSOLE_PROGRAM, {"allocate"}, signal);
+        EXPECT_TRUE(EndedByFault(run.status, signal)) << run.status;
+        EXPECT_LT(run.took, kEndsSoon);
+        ASSERT_EQ(run.reports.size(), 1u) << run.output;
+        ExpectSignalReport(run.reports[0], "EExternalException");
+    }
 }
 
 TEST(Activation, AProgramWithoutItsContainerKeepsItsHandlers) {
@@ -182,4 +240,45 @@ TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     // The desktop holds the program's window at (10, 10, 200, 100).
     EXPECT_GE(image.w, 200);
     EXPECT_GE(image.h, 100);
+}
+
+// A time-out of 0 or less turns the watchdog off; a new time-out given to
+// the running watchdog is the one it waits for.
+TEST(Activation, TheWatchdogFollowsItsTimeOutAsItChanges) {
+    for (const char* timeout : {"0", "-1"}) {
+        const TRun off = RunProgram(GUI_PROGRAM, {"freeze", "1500", timeout});
+        EXPECT_TRUE(WIFEXITED(off.status) && WEXITSTATUS(off.status) == 0) << off.output;
+        EXPECT_TRUE(off.reports.empty()) << timeout << ": " << off.reports.size();
+    }
+    const TRun retimed = RunProgram(GUI_PROGRAM, {"retime", "1500"});
+    EXPECT_TRUE(WIFEXITED(retimed.status) && WEXITSTATUS(retimed.status) == 0) << retimed.status;
+    ASSERT_EQ(retimed.reports.size(), 1u) << retimed.output;
+    EXPECT_TRUE(HasItem(retimed.reports[0], "2.4", "EFrozenApplication")) << retimed.reports[0];
+}
+
+// Switched off (Active false) the logger reports nothing on any road, and
+// the program ends as it would without it: by the signal, or through abort
+// for what reaches terminate.
+TEST(Activation, ASwitchedOffLoggerReportsNothingOnAnyRoad) {
+    struct Case {
+        std::vector<std::string> args;
+        int signal;  // sent from outside once the program is ready; 0: none
+        int endsBy;  // the signal it ends by; 0: exit status 0
+    };
+    const Case cases[] = {
+        {{"inactive", "segv"}, 0, SIGSEGV},
+        {{"inactive", "abort"}, 0, SIGABRT},
+        {{"inactive", "wait"}, SIGBUS, SIGBUS},
+        {{"inactive", "throw"}, 0, SIGABRT},
+        {{"inactive", "freeze", "1500"}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const TRun run = RunProgram(GUI_PROGRAM, c.args, c.signal);
+        const std::string what = c.args[1];
+        if (c.endsBy)
+            EXPECT_TRUE(EndedByFault(run.status, c.endsBy)) << what << ": " << run.status;
+        else
+            EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << what << ": " << run.output;
+        EXPECT_TRUE(run.reports.empty()) << what << ": " << (run.reports.empty() ? "" : run.reports[0]);
+    }
 }

@@ -21,4 +21,13 @@ inline bool NamesTheThrowSite(const std::string& report) {
     return false;
 }
 
+// The report's item `item` ("2.4") holds `value`, after its aligned ": ".
+inline bool HasItem(const std::string& report, const std::string& item, const std::string& value) {
+    const std::size_t at = report.find("\r\n  " + item + " ");
+    if (at == std::string::npos) return false;
+    const std::size_t colon = report.find(": ", at);
+    const std::size_t end = report.find("\r\n", at + 2);
+    return colon < end && report.substr(colon + 2, end - colon - 2) == value;
+}
+
 }  // namespace hookfn

@@ -95,3 +95,16 @@ TEST_F(Pipeline, AReportThatCannotBeSavedGoesToStandardError) {
     EXPECT_NE(text.find(": unsaved.\r\n"), std::string::npos);
     EXPECT_EQ(LastWarningCode(), eeLogError);
 }
+
+TEST(CurrentOptions, AreTheLoggerModulesOwnAndNeedTheModulesList) {
+    DestroyOstrelModulesList();
+    try {
+        CurrentOstrelLogOptions();
+        ADD_FAILURE() << "no assertion failed";
+    } catch (const EAssertionFailed& e) {
+        EXPECT_STREQ(e.what(), "Cannot use 'CurrentOstrelLogOptions' function without OstrelLog activate.");
+    }
+    CreateOstrelModulesList();
+    EXPECT_EQ(&CurrentOstrelLogOptions(), OstrelModulesList()->FindModuleInfo(LoggerModuleHandle())->Options.get());
+    DestroyOstrelModulesList();
+}

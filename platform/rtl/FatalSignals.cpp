@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <time.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
@@ -21,14 +23,25 @@ namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 constexpr int kFatalCount = sizeof kFatalSignals / sizeof kFatalSignals[0];
-// How long a faulting thread waits for its report.
-constexpr int kReportWaitMs = 30000;
 constexpr std::size_t kAlternateStackSize = std::size_t{64} << 10;
+// How often a waiting handler looks at the reporter.
+constexpr int kWaitStepMs = 50;
 
 struct sigaction previousActions[kFatalCount];
 constinit std::atomic<bool> installed{false};
-constinit std::atomic<bool> handling{false};
+constinit std::atomic<bool> reportsOn{true};
 constinit std::atomic<TFatalSignalReporter> reporter{nullptr};
+constinit std::atomic<TFatalSignalFirstAid> firstAid{nullptr};
+// The process that installed: a child made by fork has no reporter thread.
+constinit std::atomic<pid_t> installerPid{0};
+// The reporter thread: made, and not ended (a child made by fork has none).
+constinit std::atomic<bool> reporterRunning{false};
+// The thread whose signal is being handled (0: none), and the reporter's
+// signs of life.
+constinit std::atomic<std::uint64_t> handlingThread{0};
+constinit std::atomic<std::uint64_t> reportProgress{0};
+constinit std::atomic<int> outsideWaits{0};
+constinit thread_local bool isReporterThread = false;
 int wakePipe[2] = {-1, -1};
 int donePipe[2] = {-1, -1};
 pthread_t reporterThread;
@@ -46,7 +59,7 @@ std::size_t CopyStack(std::uintptr_t from, unsigned char* to, std::size_t limit)
     while (done < limit) {
         const std::uintptr_t at = from + done;
         const std::size_t chunk = std::min<std::size_t>(limit - done, page - at % page);
-        if (!ReadMemory(at, to + done, chunk)) break;
+        if (!ReadMemorySignalSafe(at, to + done, chunk)) break;
         done += chunk;
     }
     return done;
@@ -67,42 +80,110 @@ int IndexOf(int signal) {
     return -1;
 }
 
+std::int64_t NowMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t{t.tv_sec} * 1000 + t.tv_nsec / 1000000;
+}
+
+// The signal goes on to `action`; one that was sent (or raised) is sent to
+// this thread again, a fault happens again when the handler returns. A
+// disposition that would ignore it is the default, so the process ends.
+void PassOn(int signal, const siginfo_t* info, const struct sigaction* action) {
+    struct sigaction next {};
+    if (action) next = *action;
+    if (!action || (!(next.sa_flags & SA_SIGINFO) && next.sa_handler == SIG_IGN)) {
+        next = {};
+        next.sa_handler = SIG_DFL;
+        sigemptyset(&next.sa_mask);
+    }
+    ::sigaction(signal, &next, nullptr);
+    if (info->si_code <= 0) ::syscall(SYS_tgkill, ::getpid(), static_cast<pid_t>(ThreadIdNow()), signal);
+}
+
+// Until the process ends by the signal another thread is handling.
+[[noreturn]] void WaitForTheEnd() {
+    for (;;) ::pause();
+}
+
+bool ReporterAlive() { return reporterRunning.load(); }
+
+// Wakes the reporter and waits while it makes progress (or waits for the
+// user); false when it was given up.
+bool WaitForReport() {
+    const char wake = 1;
+    if (!ReporterAlive() || ::write(wakePipe[1], &wake, 1) != 1) return false;
+    std::uint64_t seen = reportProgress.load();
+    std::int64_t lastProgress = NowMs();
+    for (;;) {
+        pollfd done{donePipe[0], POLLIN, 0};
+        const int ready = ::poll(&done, 1, kWaitStepMs);
+        if (ready > 0 && (done.revents & POLLIN)) {
+            char c;
+            (void)!::read(donePipe[0], &c, 1);
+            return true;
+        }
+        if (!ReporterAlive()) return false;
+        const std::uint64_t now = reportProgress.load();
+        if (now != seen || outsideWaits.load() > 0) {
+            seen = now;
+            lastProgress = NowMs();
+        } else if (NowMs() - lastProgress > kFatalReportStallMs) {
+            return false;
+        }
+    }
+}
+
 void FatalHandler(int signal, siginfo_t* info, void* context) {
     const int savedErrno = errno;
     const int index = IndexOf(signal);
-    if (handling.exchange(true) || index < 0 || !installed.load()) {
-        // A second fatal signal, or one after removal: the default action.
-        ::signal(signal, SIG_DFL);
-        if (info->si_code <= 0) ::raise(signal);
+    const std::uint64_t me = ThreadIdNow();
+    if (index < 0 || !installed.load() || ::getpid() != installerPid.load()) {
+        // After removal, or in a child made by fork: as without the logger.
+        PassOn(signal, info, index >= 0 ? &previousActions[index] : nullptr);
         errno = savedErrno;
         return;
     }
-    fatalState.Signal = signal;
-    fatalState.Code = info->si_code;
-    fatalState.FaultAddress = reinterpret_cast<std::uintptr_t>(info->si_addr);
-    fatalState.ThreadId = ThreadIdNow();
-    FillRegisters(static_cast<const ucontext_t*>(context), fatalState.Registers);
-    fatalState.ErrorCode = static_cast<std::uint64_t>(static_cast<const ucontext_t*>(context)->uc_mcontext.gregs[REG_ERR]);
-    fatalState.StackStart = fatalState.Registers.Rsp;
-    fatalState.StackSize = CopyStack(fatalState.StackStart, fatalStack, kSignalStackCopyLimit);
-    fatalState.Stack = fatalStack;
-    const char wake = 1;
-    if (::write(wakePipe[1], &wake, 1) == 1) {
-        pollfd done{donePipe[0], POLLIN, 0};
-        while (::poll(&done, 1, kReportWaitMs) < 0 && errno == EINTR) {
+    std::uint64_t expected = 0;
+    if (!handlingThread.compare_exchange_strong(expected, me)) {
+        // A fault inside this thread's own handling ends the process at
+        // once; any other thread waits for the first signal to end it.
+        if (expected == me) {
+            PassOn(signal, info, nullptr);
+            errno = savedErrno;
+            return;
         }
-        char c;
-        if (done.revents & POLLIN) (void)!::read(donePipe[0], &c, 1);
+        WaitForTheEnd();
     }
-    // On to what was there before: a fault happens again when the handler
-    // returns, a signal that was sent is sent again.
-    ::sigaction(signal, &previousActions[index], nullptr);
-    if (info->si_code <= 0) ::raise(signal);
+    if (reportsOn.load()) {
+        fatalState = TThreadState{};
+        fatalState.Signal = signal;
+        fatalState.Code = info->si_code;
+        if (info->si_code > 0) {
+            fatalState.FaultAddress = reinterpret_cast<std::uintptr_t>(info->si_addr);
+            fatalState.ErrorCode =
+                static_cast<std::uint64_t>(static_cast<const ucontext_t*>(context)->uc_mcontext.gregs[REG_ERR]);
+        } else if (info->si_pid != ::getpid()) {
+            // Sent by another process: si_addr shares its place with the sender.
+            fatalState.Sent = true;
+            fatalState.SenderPid = info->si_pid;
+            fatalState.SenderUid = info->si_uid;
+        }
+        fatalState.ThreadId = me;
+        FillRegisters(static_cast<const ucontext_t*>(context), fatalState.Registers);
+        fatalState.StackStart = fatalState.Registers.Rsp;
+        fatalState.StackSize = CopyStack(fatalState.StackStart, fatalStack, kSignalStackCopyLimit);
+        fatalState.Stack = fatalStack;
+        if (TFatalSignalFirstAid aid = firstAid.load()) aid(fatalState);
+        WaitForReport();
+    }
+    PassOn(signal, info, &previousActions[index]);
     errno = savedErrno;
 }
 
 void* ReporterMain(void*) {
     BlockFatalSignals();
+    isReporterThread = true;
     for (;;) {
         char c = 0;
         const ssize_t n = ::read(wakePipe[0], &c, 1);
@@ -112,6 +193,7 @@ void* ReporterMain(void*) {
         const char done = 1;
         (void)!::write(donePipe[1], &done, 1);
     }
+    reporterRunning.store(false);
     return nullptr;
 }
 
@@ -132,6 +214,34 @@ void BlockFatalSignals() {
     for (int s : kFatalSignals) sigaddset(&set, s);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
+
+const char* SignalName(int signal) {
+    switch (signal) {
+        case SIGSEGV: return "SIGSEGV";
+        case SIGBUS: return "SIGBUS";
+        case SIGFPE: return "SIGFPE";
+        case SIGILL: return "SIGILL";
+        case SIGABRT: return "SIGABRT";
+        default: return "SIG?";
+    }
+}
+
+void NoteFatalReportProgress() noexcept {
+    if (isReporterThread) reportProgress.fetch_add(1, std::memory_order_relaxed);
+}
+
+TFatalReportOutsideWait::TFatalReportOutsideWait() : counted_(isReporterThread) {
+    if (counted_) outsideWaits.fetch_add(1);
+}
+
+TFatalReportOutsideWait::~TFatalReportOutsideWait() {
+    if (counted_) outsideWaits.fetch_sub(1);
+    NoteFatalReportProgress();
+}
+
+std::uint64_t FatalSignalStoppedThread() { return handlingThread.load(); }
+
+void SetFatalSignalReports(bool on) { reportsOn.store(on); }
 
 void EnsureAlternateSignalStack() {
     stack_t current;
@@ -158,7 +268,7 @@ void ReleaseAlternateSignalStack() {
     mappedAlternateStack = nullptr;
 }
 
-bool InstallFatalSignalHandlers(TFatalSignalReporter report) {
+bool InstallFatalSignalHandlers(TFatalSignalReporter report, TFatalSignalFirstAid aid) {
     if (installed.load()) return true;
     if (!fatalStack) {
         void* area =
@@ -171,32 +281,42 @@ bool InstallFatalSignalHandlers(TFatalSignalReporter report) {
         return false;
     }
     reporter.store(report);
+    firstAid.store(aid);
+    installerPid.store(::getpid());
+    handlingThread.store(0);
+    // A signal before the reporter runs waits in the pipe for it.
+    reporterRunning.store(true);
+    if (RealThreadCreate()(&reporterThread, nullptr, ReporterMain, nullptr) != 0) {
+        reporterRunning.store(false);
+        ClosePipes();
+        return false;
+    }
     EnsureAlternateSignalStack();
     struct sigaction action {};
     action.sa_sigaction = FatalHandler;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);
-    handling.store(false);
     installed.store(true);
     for (int i = 0; i < kFatalCount; ++i) ::sigaction(kFatalSignals[i], &action, &previousActions[i]);
-    // A signal before the reporter runs waits in the pipe for it.
-    if (RealThreadCreate()(&reporterThread, nullptr, ReporterMain, nullptr) != 0) {
-        installed.store(false);
-        for (int i = 0; i < kFatalCount; ++i) ::sigaction(kFatalSignals[i], &previousActions[i], nullptr);
-        ClosePipes();
-        return false;
-    }
+    // From now on its name says that every fatal signal is handled.
+    pthread_setname_np(reporterThread, "OstrelLog");
     return true;
 }
 
 void RemoveFatalSignalHandlers() {
     if (!installed.exchange(false)) return;
     for (int i = 0; i < kFatalCount; ++i) ::sigaction(kFatalSignals[i], &previousActions[i], nullptr);
+    if (handlingThread.load() != 0) {
+        // A report runs, and its signal ends the process: not waited for.
+        ::pthread_detach(reporterThread);
+        return;
+    }
     const char stop = 0;
     (void)!::write(wakePipe[1], &stop, 1);
     ::pthread_join(reporterThread, nullptr);
     ClosePipes();
     reporter.store(nullptr);
+    firstAid.store(nullptr);
 }
 
 bool FatalSignalHandlersInstalled() { return installed.load(); }

@@ -18,6 +18,9 @@ inline bool ReadMemory(const void* address, void* buffer, std::size_t size) {
     return ReadMemory(reinterpret_cast<std::uintptr_t>(address), buffer, size);
 }
 
+// The same for a signal handler: async-signal-safe; where the kernel's call
+// is refused, a pipe probes the bytes instead of the segments.
+bool ReadMemorySignalSafe(std::uintptr_t address, void* buffer, std::size_t size);
 // True when all `size` bytes at `address` can be read (size 0: true).
 bool IsReadable(std::uintptr_t address, std::size_t size);
 

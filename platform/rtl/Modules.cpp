@@ -1,7 +1,9 @@
 #include "Modules.h"
 
 #include <elf.h>
+#include <fcntl.h>
 #include <link.h>
+#include <unistd.h>
 
 #include <cstddef>
 #include <mutex>
@@ -159,6 +161,83 @@ std::string LoadedBuildId(const TLoadedModule& module) {
         if (!id.empty()) return id;
     }
     return {};
+}
+
+namespace {
+
+std::uintptr_t HexField(const char*& p) {
+    std::uintptr_t v = 0;
+    for (;; ++p) {
+        const char c = *p;
+        if (c >= '0' && c <= '9') v = v * 16 + static_cast<std::uintptr_t>(c - '0');
+        else if (c >= 'a' && c <= 'f') v = v * 16 + static_cast<std::uintptr_t>(c - 'a' + 10);
+        else return v;
+    }
+}
+
+// "start-end perms offset dev inode   path": an executable one is kept.
+void AddMappingLine(const char* line, TCodeMapping* mappings, int max, int& count) {
+    if (count >= max) return;
+    const char* p = line;
+    const std::uintptr_t start = HexField(p);
+    if (*p++ != '-') return;
+    const std::uintptr_t end = HexField(p);
+    if (*p++ != ' ' || p[0] == 0 || p[1] == 0 || p[2] != 'x') return;
+    // Past perms, offset, dev and inode to the path, if any.
+    for (int field = 0; field < 4 && *p; ++field) {
+        while (*p == ' ') ++p;
+        while (*p && *p != ' ') ++p;
+    }
+    while (*p == ' ') ++p;
+    const char* name = p;
+    for (const char* q = p; *q; ++q)
+        if (*q == '/') name = q + 1;
+    TCodeMapping& m = mappings[count++];
+    m.Start = start;
+    m.End = end;
+    std::size_t n = 0;
+    while (name[n] && n + 1 < sizeof m.Name) {
+        m.Name[n] = name[n];
+        ++n;
+    }
+    m.Name[n] = 0;
+}
+
+}  // namespace
+
+int ReadCodeMappings(TCodeMapping* mappings, int max) {
+    const int fd = ::open("/proc/self/maps", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    int count = 0;
+    char buffer[4096];
+    char line[512];
+    std::size_t length = 0;
+    bool cut = false;  // the rest of an overlong line is passed over
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) break;
+        for (ssize_t i = 0; i < n; ++i) {
+            const char c = buffer[i];
+            if (c == '\n') {
+                line[length] = 0;
+                AddMappingLine(line, mappings, max, count);
+                length = 0;
+                cut = false;
+            } else if (!cut && length + 1 < sizeof line) {
+                line[length++] = c;
+            } else {
+                cut = true;
+            }
+        }
+    }
+    ::close(fd);
+    return count;
+}
+
+const TCodeMapping* FindCodeMapping(const TCodeMapping* mappings, int count, std::uintptr_t address) {
+    for (int i = 0; i < count; ++i)
+        if (address >= mappings[i].Start && address < mappings[i].End) return &mappings[i];
+    return nullptr;
 }
 
 }  // namespace menvaro

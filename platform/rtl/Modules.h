@@ -53,6 +53,19 @@ std::uintptr_t ModuleOfAddress(std::uintptr_t address);
 // The module of a handle; false when no loaded module has it.
 bool FindLoadedModule(std::uintptr_t handle, TLoadedModule& module);
 
+// An executable mapping as /proc/self/maps lists it.
+struct TCodeMapping {
+    std::uintptr_t Start = 0;
+    std::uintptr_t End = 0;
+    char Name[64] = {};  // the file name of its path without folders (cut to fit); "" for none
+};
+// Up to `max` executable mappings of this process in address order; their
+// count. Async-signal-safe (read with open/read only, nothing allocated),
+// for a signal handler that may not ask the loader.
+int ReadCodeMappings(TCodeMapping* mappings, int max);
+// The mapping of `count` that holds `address`; nullptr for none.
+const TCodeMapping* FindCodeMapping(const TCodeMapping* mappings, int count, std::uintptr_t address);
+
 // The build id the loaded image carries (the bytes of its GNU build-id
 // note, read from memory); "" when it has none.
 std::string LoadedBuildId(const TLoadedModule& module);
