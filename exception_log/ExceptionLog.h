@@ -764,13 +764,16 @@ struct TOstrelReportContext {
     const IOstrelSystemValues* System = nullptr;
 
     // Filled by the report: the tables, the values of items 2.3, 2.2, 2.4
-    // and 2.5 (for the dialog and the duplicate test) and the dialog's
-    // message (text 3 and two CR LF).
+    // and 2.5 (for the dialog and the duplicate test), the message of item
+    // 2.5 before its control characters are blanked (the exception dialog
+    // shows it) and the text that leads a report written to the console or
+    // a web page (text 3 and two CR LF).
     std::string TablesText;
     std::string ModuleName;
     std::string AddressText;
     std::string TypeText;
     std::string MessageText;
+    std::string MessageAsRaised;
     std::string DialogMessage;
 };
 

@@ -14,6 +14,32 @@
 
 using namespace menvaro;
 
+namespace {
+
+struct TProgramRun {
+    test::TChildResult child;
+    std::vector<std::string> reports;
+};
+
+// A copy of the dialog program run in `dir` on the UI backend `backend`
+// (SDL's with its offscreen driver) with the UI script `script`.
+TProgramRun RunDialogProgram(const test::TempDir& dir, const std::string& backend, const std::string& script,
+                             const std::vector<std::string>& args) {
+    const std::string program = test::CopyProgram(DIALOG_PROGRAM, dir.path());
+    const std::string log = dir.path() + ExtractFileName(program) + ".elf";
+    DeleteFile(log);
+    test::TChildRun child;
+    child.args = args;
+    child.env = {"HOOK_LOG_DIR=" + dir.path(), "XDG_CONFIG_HOME=" + dir.path(), "MENVARO_UI=" + backend,
+                 "SDL_VIDEODRIVER=offscreen", "MENVARO_UI_SCRIPT=" + dir.Write("run.script", script)};
+    TProgramRun run;
+    run.child = test::RunChild(program, child);
+    if (FileExists(log)) run.reports = TLogFile(log, false).Reports();
+    return run;
+}
+
+}  // namespace
+
 TEST(DialogProgram, AUiScriptDrivesTheDialogsOfAnUnhandledException) {
     const test::TempDir dir{"dialog-program"};
     const std::string shots = MENVARO_SCREENSHOT_DIR;
@@ -52,4 +78,27 @@ TEST(DialogProgram, AUiScriptDrivesTheDialogsOfAnUnhandledException) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(hookfn::NamesTheThrowSite(reports[0])) << reports[0];
     EXPECT_NE(reports[0].find("Pressed build"), std::string::npos) << reports[0];
+}
+
+// The whole road of an unhandled exception with the report shown, on both
+// backends: the collapsed exception dialog holds the exception's own
+// message.
+TEST(DialogProgram, TheExceptionDialogShowsTheExceptionsMessage) {
+    for (const std::string backend : {"headless", "sdl"}) {
+        SCOPED_TRACE(backend);
+        const test::TempDir dir{"dialog-message"};
+        const TProgramRun run = RunDialogProgram(dir, backend,
+                                                 "click Boom\n"
+                                                 "expect Message text \"Bad number 9.\"\n"
+                                                 "expect Tabs visible false\n"
+                                                 "click OK\n"
+                                                 "type Request \"Pressed build\"\n"
+                                                 "click OK\n"
+                                                 "close Main\n",
+                                                 {});
+        EXPECT_EQ(run.child.status, 0) << run.child.out << run.child.err;
+        EXPECT_EQ(run.child.err.find("ui script"), std::string::npos) << run.child.err;
+        ASSERT_EQ(run.reports.size(), 1u) << run.child.err;
+        EXPECT_NE(run.reports[0].find("Pressed build"), std::string::npos) << run.reports[0];
+    }
 }
