@@ -309,14 +309,16 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                     CallCustomAction(exception, atShownReport, execute);
                 }
             }
-            // 9. The user's answers: the steps asked for, clipboard, mail, screenshot.
+            // The choices of the dialog: mail, screenshot, clipboard.
             if (dialogShown) {
-                if (RequestDialogWanted(options)) ShowRequestDialog(options);
-                requestText = dialog.RequestText;
                 sendChosen = dialog.SendChecked;
                 withScreenshot = withScreenshot && dialog.ScreenshotChecked;
-                if (dialog.ClipboardChecked) CopyReportToClipboard(report);
             }
+            const bool copyChosen = dialogShown && dialog.ClipboardChecked;
+            // 9. The steps that led to the error, asked for whether or not
+            // the report was shown.
+            if (RequestDialogWanted(options)) ShowRequestDialog(options);
+            requestText = dialog.RequestText;
             // 10. Log, clipboard, mail.
             step = 15;
             TOstrelLogSave save;
@@ -334,6 +336,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 WriteAll(STDERR_FILENO, LastWarningMessage() + "\n" + report + "\r\n");
             }
             SetReportMailCopy(save.MailCopy);
+            if (copyChosen) CopyReportToClipboard(report);
             step = 16;
             if (options.SendMode() != 0 && !duplicate && sendChosen)
                 SendReport(options, exception, save.MailCopy, withScreenshot);
