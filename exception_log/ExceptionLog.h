@@ -994,9 +994,12 @@ bool ShowExceptionDialog(TOstrelReportContext& context);
 bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot);
 // Takes the screenshot into `file`; false when there is none.
 bool TakeScreenshot(const std::string& file);
-// Where a report's temporary files go: a folder of the process's own,
-// made with mkdtemp (mode 0700) on first use.
+// Where a report's temporary files go (its screenshot, the log copy it
+// mails): a folder of the process's own, made with mkdtemp (mode 0700) on
+// first use in a report, and removed with what is left in it once the
+// report has sent or given up its files.
 std::string ReportTemporaryFolder();
+void RemoveReportTemporaryFolder() noexcept;
 
 // ========================================================== notification
 //

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "ExceptionLog.h"
 #include "ExceptionLogDialog.h"
@@ -165,6 +166,19 @@ std::string ReportTemporaryFolder() {
     return s.folder;
 }
 
+void RemoveReportTemporaryFolder() noexcept {
+    std::string folder;
+    {
+        TPipelineState& s = State();
+        const std::lock_guard<std::mutex> guard(s.lock);
+        folder.swap(s.folder);
+    }
+    if (folder.empty()) return;
+    // Whatever a sending left in it goes with it.
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+}
+
 bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
                           TOstrelNotifyParams& params) {
     TraceCall("InternalExceptNotify", {}, 2);
@@ -257,6 +271,8 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 const std::lock_guard<std::mutex> guard(s.lock);
                 ++s.count;
             }
+            // Made by the screenshot or the mail's log copy; gone once they are.
+            ScopeGuard removeFolder([] { RemoveReportTemporaryFolder(); });
             std::string screenshot;
             ScopeGuard removeScreenshot([&] {
                 if (!screenshot.empty()) ::unlink(screenshot.c_str());

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -65,9 +66,10 @@ private:
 };
 
 // Runs the program with its log in a folder of its own (holding `log` at
-// the start); with `signal`, sends it once it has said "ready".
+// the start) and `env` in its environment; with `signal`, sends it once it
+// has said "ready".
 TRun RunProgram(const std::string& program, const std::vector<std::string>& args, int signal = 0,
-                const std::string& log = "") {
+                const std::string& log = "", std::vector<std::string> env = {}) {
     const test::TempDir dir{"activation"};
     if (!log.empty()) dir.Write(ExtractFileName(program) + ".elf", log);
     TRun run;
@@ -79,7 +81,9 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    TCommandLine line(program, args, {"HOOK_LOG_DIR=" + dir.path(), "MENVARO_UI=headless"});
+    env.push_back("HOOK_LOG_DIR=" + dir.path());
+    env.push_back("MENVARO_UI=headless");
+    TCommandLine line(program, args, std::move(env));
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, line.Argv(), line.Envp());
     posix_spawn_file_actions_destroy(&actions);
@@ -286,10 +290,13 @@ TEST(Activation, AFrozenMainWindowGivesOneReportOfTheMainThread) {
 }
 
 // Options that mail by SMTP to a local server: the report of an unhandled
-// exception arrives with the log's copy and a screenshot that decodes.
+// exception arrives with the log's copy and a screenshot that decodes, and
+// nothing of them stays in the temporary folder.
 TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     test::TSocketPeer server(SMTP_PEER_SCRIPT, "smtp", "{}");
-    const TRun run = RunProgram(GUI_PROGRAM, {"mail", std::to_string(server.Port())});
+    const test::TempDir temporary{"mail-temporary"};
+    const TRun run = RunProgram(GUI_PROGRAM, {"mail", std::to_string(server.Port())}, 0, "",
+                                {"TMPDIR=" + temporary.path()});
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
     ASSERT_EQ(run.reports.size(), 1u) << run.output;
     const std::vector<test::TReceived> got = test::ReceivedMail(server);
@@ -314,4 +321,5 @@ TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     // The desktop holds the program's window at (10, 10, 200, 100).
     EXPECT_GE(image.w, 200);
     EXPECT_GE(image.h, 100);
+    EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
 }
