@@ -144,13 +144,8 @@ void WriteTraceFile(TTraceState& t, bool lineByLine) {
     t.linesInFile = t.lines.size();
 }
 
-// The logger's base starts with the program's own command line and keeps
-// what it decided until the program ends.
-[[maybe_unused]] const bool g_traceStarted = [] {
-    InitializeTrace(CommandLineParameters());
-    std::atexit([] { FinalizeTrace(); });
-    return true;
-}();
+// At the latest with the static objects; the logger's start-up comes first.
+[[maybe_unused]] const bool g_traceStarted = (StartTrace(), true);
 
 }  // namespace
 
@@ -180,6 +175,16 @@ void TraceCall(std::string_view name, std::initializer_list<TTraceArg> args, int
     } catch (...) {
         // The trace must never disturb what it watches.
     }
+}
+
+void StartTrace() {
+    // Decided once with the program's own command line, kept until it ends.
+    static const bool started = [] {
+        InitializeTrace(CommandLineParameters());
+        std::atexit([] { FinalizeTrace(); });
+        return true;
+    }();
+    (void)started;
 }
 
 void InitializeTrace(const std::vector<std::string>& parameters) {

@@ -93,6 +93,12 @@ void InitializeTrace(const std::vector<std::string>& parameters);
 // The trace's shut-down: SaveTrace, then the trace is emptied and off.
 // Never raises: a file that cannot be written is given up.
 void FinalizeTrace() noexcept;
+// The trace's start-up with the program's own command line, once in a
+// process, its shut-down registered to run at exit. The logger's start-up
+// runs it before its own, so that the trace starts before the logger and
+// ends after it; a program without the logger's start-up has it run with
+// its static objects.
+void StartTrace();
 
 bool IsTraceEnabled();
 // Keeps the trace from now on (a debugger is attached); the file is still

@@ -788,13 +788,16 @@ struct TOstrelReportContext {
     const IOstrelSystemValues* System = nullptr;
 
     // Filled by the report: the tables, the values of items 2.3, 2.2, 2.4
-    // and 2.5 (for the dialog and the duplicate test) and the dialog's
-    // message (text 3 and two CR LF).
+    // and 2.5 (for the dialog and the duplicate test), the message of item
+    // 2.5 before its control characters are blanked (the exception dialog
+    // shows it) and the text that leads a report written to the console or
+    // a web page (text 3 and two CR LF).
     std::string TablesText;
     std::string ModuleName;
     std::string AddressText;
     std::string TypeText;
     std::string MessageText;
+    std::string MessageAsRaised;
     std::string DialogMessage;
 };
 
@@ -1020,9 +1023,12 @@ bool ShowExceptionDialog(TOstrelReportContext& context);
 bool SendReportMail(const TOstrelModuleOptions& options, const std::string& mailCopy, bool withScreenshot);
 // Takes the screenshot into `file`; false when there is none.
 bool TakeScreenshot(const std::string& file);
-// Where a report's temporary files go: a folder of the process's own,
-// made with mkdtemp (mode 0700) on first use.
+// Where a report's temporary files go (its screenshot, the log copy it
+// mails): a folder of the process's own, made with mkdtemp (mode 0700) on
+// first use in a report, and removed with what is left in it once the
+// report has sent or given up its files.
 std::string ReportTemporaryFolder();
+void RemoveReportTemporaryFolder() noexcept;
 
 // ========================================================== notification
 //

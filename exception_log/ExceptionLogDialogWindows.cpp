@@ -798,7 +798,8 @@ bool ShowExceptionDialog(TOstrelReportContext& context) {
     const TOstrelModuleOptions& options = context.Options ? *context.Options : WorkingOstrelLogOptions();
     TOstrelDialogState& s = DialogState();
     const TOstrelReportTexts texts = LastReportTexts();
-    s.DialogMessage = context.DialogMessage;
+    // The exception's own message, as it was raised, in the collapsed dialog.
+    s.DialogMessage = context.MessageAsRaised;
     s.GeneralText = texts.Header;
     s.CPUText = texts.Cpu;
     s.CallStack = context.Stack ? context.Stack->Entries() : std::vector<TOstrelDebugInfo>{};

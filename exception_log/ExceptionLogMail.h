@@ -126,21 +126,10 @@ bool SendEmailByShell(const std::string& recipients, const std::string& subject,
 
 // ======================================================= a sending's parts
 
-// The system's temporary folder, with its trailing "/".
-std::string TemporaryFolder();
-// The temporary folder + "Screenshot.png" when AttachScreenshot is on, else "".
-std::string ScreenshotFileName(const TOstrelModuleOptions& options);
-// The screenshot file name when the dialog's check box was checked, else "".
-std::string ScreenshotAttachment(const TOstrelModuleOptions& options, bool screenshotChecked);
-// "" with LogInBody; else the temporary folder + the log file's name.
-std::string LogCopyAttachment(const TOstrelModuleOptions& options);
 // Three line breaks and the mail copy of the report with LogInBody, else "".
 std::string BodyAddition(const TOstrelModuleOptions& options, std::string_view mailCopy);
 // SendMode 2 or 3.
 bool IsSmtpSendMode(const TOstrelModuleOptions& options);
-// Writes the mail copy of the report to the log-copy attachment (when it has
-// a name), replaced whole.
-void WriteLogCopy(const std::string& fileName, std::string_view mailCopy);
 
 // The send events of a report: before it (action 4; a handler may cancel,
 // answering false), after it (action 5 with the result), and after a failed

@@ -308,33 +308,11 @@ bool SendEmailByShell(const std::string& recipients, const std::string& subject,
 
 // ---- a sending's parts
 
-std::string TemporaryFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    return IncludeTrailingPathDelimiter(tmp && *tmp ? tmp : "/tmp");
-}
-
-std::string ScreenshotFileName(const TOstrelModuleOptions& options) {
-    return options.AttachScreenshot() ? TemporaryFolder() + "Screenshot.png" : std::string();
-}
-
-std::string ScreenshotAttachment(const TOstrelModuleOptions& options, bool screenshotChecked) {
-    return screenshotChecked ? ScreenshotFileName(options) : std::string();
-}
-
-std::string LogCopyAttachment(const TOstrelModuleOptions& options) {
-    if (options.LogInBody()) return {};
-    return TemporaryFolder() + ExtractFileName(options.OutputLogFile());
-}
-
 std::string BodyAddition(const TOstrelModuleOptions& options, std::string_view mailCopy) {
     return options.LogInBody() ? "\r\n\r\n\r\n" + std::string(mailCopy) : std::string();
 }
 
 bool IsSmtpSendMode(const TOstrelModuleOptions& options) { return options.SendMode() == 2 || options.SendMode() == 3; }
-
-void WriteLogCopy(const std::string& fileName, std::string_view mailCopy) {
-    if (!fileName.empty()) WriteFileAtomic(fileName, mailCopy);
-}
 
 bool SendingMailEvent(const TOstrelExceptionRecord& record) {
     bool send = true;

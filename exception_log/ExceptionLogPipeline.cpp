@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "EConsts.h"
 #include "ExceptionLog.h"
@@ -173,6 +174,19 @@ std::string ReportTemporaryFolder() {
     return s.folder;
 }
 
+void RemoveReportTemporaryFolder() noexcept {
+    std::string folder;
+    {
+        TPipelineState& s = State();
+        const std::lock_guard<std::mutex> guard(s.lock);
+        folder.swap(s.folder);
+    }
+    if (folder.empty()) return;
+    // Whatever a sending left in it goes with it.
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+}
+
 bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, bool addressIsReturnPoint,
                           TOstrelNotifyParams& params) {
     TraceCall("InternalExceptNotify", {}, 2);
@@ -278,6 +292,8 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 const std::lock_guard<std::mutex> guard(s.lock);
                 ++s.count;
             }
+            // Made by the screenshot or the mail's log copy; gone once they are.
+            ScopeGuard removeFolder([] { RemoveReportTemporaryFolder(); });
             std::string screenshot;
             ScopeGuard removeScreenshot([&] {
                 if (!screenshot.empty()) ::unlink(screenshot.c_str());
@@ -334,14 +350,16 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                     readNested();
                 }
             }
-            // 9. The user's answers: the steps asked for, clipboard, mail, screenshot.
+            // The choices of the dialog: mail, screenshot, clipboard.
             if (dialogShown) {
-                if (RequestDialogWanted(options)) ShowRequestDialog(options);
-                requestText = dialog.RequestText;
                 sendChosen = dialog.SendChecked;
                 withScreenshot = withScreenshot && dialog.ScreenshotChecked;
-                if (dialog.ClipboardChecked) CopyReportToClipboard(report);
             }
+            const bool copyChosen = dialogShown && dialog.ClipboardChecked;
+            // 9. The steps that led to the error, asked for whether or not
+            // the report was shown.
+            if (RequestDialogWanted(options)) ShowRequestDialog(options);
+            requestText = dialog.RequestText;
             // 10. Log, clipboard, mail.
             step = 15;
             TOstrelLogSave save;
@@ -359,6 +377,7 @@ bool InternalExceptNotify(std::exception_ptr object, std::uintptr_t address, boo
                 WriteAll(STDERR_FILENO, LastWarningMessage() + "\n" + report + "\r\n");
             }
             SetReportMailCopy(save.MailCopy);
+            if (copyChosen) CopyReportToClipboard(report);
             step = 16;
             if (options.SendMode() != 0 && !duplicate && sendChosen)
                 SendReport(options, exception, save.MailCopy, withScreenshot);

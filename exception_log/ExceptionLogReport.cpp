@@ -380,11 +380,12 @@ std::string ModuleNameOf(const TOstrelReportContext& context, std::uintptr_t add
     return {};
 }
 
+// Item 2.5's value, its control characters still in.
 std::string MessageOf(const TOstrelReportContext& context) {
     std::string message = context.MessageOverride;
     if (message.empty() && !ExceptionMessage(context.ExceptionObject, message)) message = kUnknownErrorMessage;
     if (!message.empty() && message.back() != '.') message += '.';
-    return BlankControlCharacters(message);
+    return message;
 }
 
 }  // namespace
@@ -442,7 +443,8 @@ std::string BuildReportHeader(TOstrelReportContext& context) {
     context.ModuleName = BlankControlCharacters(ModuleNameOf(context, context.ExceptionAddress));
     context.TypeText = BlankControlCharacters(
         context.ClassNameOverride.empty() ? ExceptionClassName(context.ExceptionObject) : context.ClassNameOverride);
-    context.MessageText = MessageOf(context);
+    context.MessageAsRaised = MessageOf(context);
+    context.MessageText = BlankControlCharacters(context.MessageAsRaised);
 
     AddApplicationItems(item, options, system, MainModuleOf(context).get());
 

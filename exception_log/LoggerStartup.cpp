@@ -7,7 +7,10 @@
 namespace {
 
 __attribute__((constructor(101))) void StartLogger() {
-    // Registered first, so it runs last.
+    // The trace first: it sees the logger start, and its shut-down,
+    // registered before the logger's, runs after it.
+    menvaro::StartTrace();
+    // Registered before the program's own, so it runs after them.
     std::atexit([] { menvaro::FinalizeLogger(); });
     menvaro::InitializeLogger();
 }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -42,10 +44,32 @@ struct TRun {
     std::chrono::milliseconds took{0};
 };
 
+// A program's argument and environment vectors: `env` before this
+// process's own environment.
+class TCommandLine {
+public:
+    TCommandLine(const std::string& program, std::vector<std::string> args, std::vector<std::string> env)
+        : args_(std::move(args)), env_(std::move(env)) {
+        for (char** e = environ; *e; ++e) env_.emplace_back(*e);
+        argv_.push_back(const_cast<char*>(program.c_str()));
+        for (std::string& a : args_) argv_.push_back(a.data());
+        argv_.push_back(nullptr);
+        for (std::string& e : env_) envp_.push_back(e.data());
+        envp_.push_back(nullptr);
+    }
+    char* const* Argv() { return argv_.data(); }
+    char* const* Envp() { return envp_.data(); }
+
+private:
+    std::vector<std::string> args_, env_;
+    std::vector<char*> argv_, envp_;
+};
+
 // Runs the program with its log in a folder of its own (holding `log` at
-// the start); with `signal`, sends it once it has said "ready".
+// the start) and `env` in its environment; with `signal`, sends it once it
+// has said "ready".
 TRun RunProgram(const std::string& program, const std::vector<std::string>& args, int signal = 0,
-                const std::string& log = "") {
+                const std::string& log = "", std::vector<std::string> env = {}) {
     const test::TempDir dir{"activation"};
     if (!log.empty()) dir.Write(ExtractFileName(program) + ".elf", log);
     TRun run;
@@ -57,16 +81,11 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    std::vector<std::string> env{"HOOK_LOG_DIR=" + dir.path(), "MENVARO_UI=headless"};
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
-    std::vector<char*> envp, argv{const_cast<char*>(program.c_str())};
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> a = args;
-    for (std::string& s : a) argv.push_back(s.data());
-    argv.push_back(nullptr);
+    env.push_back("HOOK_LOG_DIR=" + dir.path());
+    env.push_back("MENVARO_UI=headless");
+    TCommandLine line(program, args, std::move(env));
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, line.Argv(), line.Envp());
     posix_spawn_file_actions_destroy(&actions);
     ::close(in[0]);
     ::close(out[1]);
@@ -190,6 +209,59 @@ TEST(Activation, ASignalInsideTheAllocatorIsLoggedAndEndsTheProgram) {
     }
 }
 
+// The program run under a tracer that stands for a debugger: every signal
+// the program gets is passed on to it. Its wait status.
+int RunTraced(const std::string& program, const std::vector<std::string>& args, const std::string& logDir) {
+    TCommandLine line(program, args, {"HOOK_LOG_DIR=" + logDir});
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+        ::execve(program.c_str(), line.Argv(), line.Envp());
+        ::_exit(127);
+    }
+    int status = -1;
+    while (::waitpid(pid, &status, 0) == pid && WIFSTOPPED(status)) {
+        // The stop at the start (exec) goes on quietly; any other signal is delivered.
+        const int signal = WSTOPSIG(status) == SIGTRAP ? 0 : WSTOPSIG(status);
+        ::ptrace(PTRACE_CONT, pid, nullptr, reinterpret_cast<void*>(static_cast<std::intptr_t>(signal)));
+    }
+    return status;
+}
+
+// The trace starts before the logger and ends after it: a last parameter
+// with DEBUG (in any letter case) writes the logger's start and end to the
+// program's ".log" at its end, with SAVE line by line; under a debugger the
+// trace is kept from the start and the report writes it.
+TEST(Activation, TheTraceHoldsTheLoggersStartAndEnd) {
+    const test::TempDir dir{"trace"};
+    const std::string program = test::CopyProgram(CONSOLE_PROGRAM, dir.path());
+    const std::string trace = ChangeFileExt(program, ".log");
+    auto lines = [&](const std::string& name) {
+        const std::string text = FileExists(trace) ? ReadFileBytes(trace) : "";
+        int n = 0;
+        for (std::size_t at = 0; (at = text.find(name + "  ", at)) != std::string::npos; ++at)
+            n += at == 0 || text[at - 1] == '\n';
+        return n;
+    };
+    for (const char* parameter : {"xDeBuGx", "DEBUGSAVE"}) {
+        SCOPED_TRACE(parameter);
+        DeleteFile(trace);
+        const TRun run = RunProgram(program, {"nothing", parameter});
+        EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.output;
+        // The entry and exit lines of each.
+        EXPECT_EQ(lines("InitializeLogger"), 2) << ReadFileBytes(trace);
+        EXPECT_EQ(lines("FinalizeLogger"), 2) << ReadFileBytes(trace);
+    }
+    DeleteFile(trace);
+    const TRun plain = RunProgram(program, {"throw"});
+    EXPECT_EQ(plain.reports.size(), 1u);
+    EXPECT_FALSE(FileExists(trace));
+    const int traced = RunTraced(program, {"throw"}, dir.path());
+    EXPECT_TRUE(WIFEXITED(traced) && WEXITSTATUS(traced) == 1) << traced;
+    EXPECT_EQ(lines("InitializeLogger"), 2) << ReadFileBytes(trace);
+    EXPECT_GE(lines("InternalExceptNotify"), 1) << ReadFileBytes(trace);
+}
+
 TEST(Activation, AProgramWithoutItsContainerKeepsItsHandlers) {
     const TRun run = RunProgram(PLAIN_PROGRAM, {"nothing"});
     EXPECT_EQ(run.output, "not activated\n");
@@ -212,10 +284,13 @@ TEST(Activation, AFrozenMainWindowGivesOneReportOfTheMainThread) {
 }
 
 // Options that mail by SMTP to a local server: the report of an unhandled
-// exception arrives with the log's copy and a screenshot that decodes.
+// exception arrives with the log's copy and a screenshot that decodes, and
+// nothing of them stays in the temporary folder.
 TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     test::TSocketPeer server(SMTP_PEER_SCRIPT, "smtp", "{}");
-    const TRun run = RunProgram(GUI_PROGRAM, {"mail", std::to_string(server.Port())});
+    const test::TempDir temporary{"mail-temporary"};
+    const TRun run = RunProgram(GUI_PROGRAM, {"mail", std::to_string(server.Port())}, 0, "",
+                                {"TMPDIR=" + temporary.path()});
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
     ASSERT_EQ(run.reports.size(), 1u) << run.output;
     const std::vector<test::TReceived> got = test::ReceivedMail(server);
@@ -240,6 +315,7 @@ TEST(Activation, AnUnhandledThrowIsMailedWithTheScreenshot) {
     // The desktop holds the program's window at (10, 10, 200, 100).
     EXPECT_GE(image.w, 200);
     EXPECT_GE(image.h, 100);
+    EXPECT_TRUE(std::filesystem::is_empty(temporary.path()));
 }
 
 // A time-out of 0 or less turns the watchdog off; a new time-out given to

@@ -2,8 +2,11 @@
 // with the report shown: its button raises an exception nobody handles, so
 // the exception dialog and the request dialog come from the report thread.
 // A UI script (MENVARO_UI_SCRIPT) drives it; its log goes to HOOK_LOG_DIR.
+// With the argument "hidden" the report is not shown (only the request
+// dialog asks).
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "EConsts.h"
 #include "ExceptionLog.h"
@@ -26,14 +29,14 @@ MENVARO_CLASS_INFO(TMainForm) {}
 
 }  // namespace menvaro
 
-int main() {
+int main(int argc, char** argv) {
     if (!LoggerActivated()) {
         std::puts("not activated");
         return 3;
     }
     TOstrelModuleOptions& options = *OstrelModulesList()->FindModuleInfo(LoggerModuleHandle())->Options;
     if (const char* dir = std::getenv("HOOK_LOG_DIR")) options.SetLogPath(dir);
-    options.SetShowReport(true);
+    options.SetShowReport(!(argc > 1 && std::string_view(argv[1]) == "hidden"));
     options.SetSaveLog(true);
     options.SetSendMode(0);
     options.SetDialogFlags(options.DialogFlags() | kDialogAskReproduceSteps);

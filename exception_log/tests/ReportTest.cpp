@@ -251,6 +251,8 @@ TEST(Report, AllItemsWithTheDefaultTexts) {
     EXPECT_EQ(f.context.ModuleName, "Pelgrane");
     EXPECT_EQ(f.context.TypeText, "EConvertError");
     EXPECT_EQ(f.context.MessageText, "'abc' is not  a valid integer value.");
+    // The exception dialog shows the message with its line break.
+    EXPECT_EQ(f.context.MessageAsRaised, "'abc' is not\r\na valid integer value.");
     EXPECT_EQ(f.context.DialogMessage,
               "An error has occurred during program execution.\r\n"
               "Please read the following information for further details.\r\n\r\n");
