@@ -30,8 +30,13 @@ namespace menvaro {
 
 // The most of a stack that a copy holds.
 inline constexpr std::size_t kSignalStackCopyLimit = std::size_t{256} << 10;
-// A report that shows no progress for this long is given up.
+// A report that shows no progress for this long is given up. A sanitizer
+// build runs each step several times slower, so it waits longer.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr int kFatalReportStallMs = 15000;
+#else
 inline constexpr int kFatalReportStallMs = 3000;
+#endif
 
 // A thread's state as a signal handler copied it.
 struct TThreadState {
