@@ -115,6 +115,39 @@ TEST_F(RegistryTest, TextWithLineBreaksRoundTrips) {
     EXPECT_EQ(again.ReadString("", "Note", ""), "line1\r\nline2\n");
 }
 
+// Files the reader takes, in forms the writer itself does not use: after
+// one write by a program they read the same (the first once became a file
+// no program accepted).
+TEST_F(RegistryTest, WhatTheReaderTakesReadsTheSameAfterAWrite) {
+    const std::string head = "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel]\r\n";
+    struct Case {
+        std::string line;
+        TRegValue value;
+    } cases[] = {
+        {std::string("\"P\"=\"a\rb\0c\"", 11), {"P", REG_SZ, std::string("a\rb\0c", 5), 0, ""}},
+        {"\"P\"=\"a\rb\"", {"P", REG_SZ, "a\rb", 0, ""}},
+        {"\"P\"=hex(4):01,02", {"P", REG_DWORD, "", 0, "\x01\x02"}},
+        {"\"P\"=hex(4):01,02,03,04", {"P", REG_DWORD, "", 0x04030201, ""}},
+        {"\"P\"=hex(1):61,00,0a,00,00,00,00,00", {"P", REG_SZ, "a\n", 0, ""}},
+        {"\"P\"=hex(2):25,00", {"P", REG_EXPAND_SZ, "%", 0, ""}},
+        {"\"P\"=hex(0):", {"P", 0, "", 0, ""}},
+        {"\"P\"=DWORD:0000000A", {"P", REG_DWORD, "", 10, ""}},
+    };
+    for (const Case& c : cases) {
+        WriteRaw(head + c.line + "\r\n");
+        TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteInteger("", "Other", 1);
+        const TRegistryData data = Store().Load();
+        const TRegKey* key = data.FindKey("SOFTWARE\\Corvanel");
+        ASSERT_NE(key, nullptr) << c.line;
+        const TRegValue* v = TRegistryData::FindValue(*key, "P");
+        ASSERT_NE(v, nullptr) << c.line;
+        EXPECT_EQ(v->Type, c.value.Type) << c.line;
+        EXPECT_EQ(v->Text, c.value.Text) << c.line;
+        EXPECT_EQ(v->Dword, c.value.Dword) << c.line;
+        EXPECT_EQ(v->Bytes, c.value.Bytes) << c.line;
+    }
+}
+
 TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
     struct Case {
         const char* text;
@@ -130,6 +163,9 @@ TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\nn=\"v\"\r\n", 3},
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:01,\\\r\n", 3},
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n", 2},
+        // A continuation onto a blank line (read before the string once).
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:  \\\r\n\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:01,\\\n \t\n02\n", 3},
     };
     for (const auto& c : cases) {
         WriteRaw(c.text);
@@ -156,6 +192,9 @@ TEST_F(RegistryTest, BadNamesAndValuesAreRefusedAndLoseNothing) {
     EXPECT_THROW(ini.WriteString("", "Big", std::string(kMaxValueData + 1, 'x')), ERegistryException);
     EXPECT_THROW(ini.WriteString(std::string("Init\0data", 9), "x", "y"), ERegistryException);
     EXPECT_THROW(ini.WriteString("", std::string("a\0b", 3), "y"), ERegistryException);
+    // A name is one line of the file.
+    EXPECT_THROW(ini.WriteString("", "a\nb", "y"), ERegistryException);
+    EXPECT_THROW(ini.WriteString("Init\ndata", "x", "y"), ERegistryException);
     EXPECT_THROW(ini.WriteString("", "v", std::string("a\0b", 3)), ERegistryException);
     EXPECT_THROW(ini.WriteString(std::string(256, 'k'), "x", "y"), ERegistryException);
     EXPECT_THROW(ini.ReadString("a\\\\b", "x", ""), ERegistryException);
