@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -413,12 +414,26 @@ TRegistryStore::TRegistryStore(std::string path, std::chrono::milliseconds lockW
 
 namespace {
 
+// A lock file made now gets the settings file's owner and mode, so that a
+// run as root leaves the file's owner able to lock it; one that is there
+// already is used as it is.
+void MakeLockFileLike(const std::string& lockPath, const std::string& storePath) {
+    struct stat st;
+    if (::stat(storePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return;  // there already, or not to be made: opening it tells which
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    (void)!::fchmod(fd, st.st_mode & 07777);
+    ::close(fd);
+}
+
 // Holds the lock on "<file>.lock" for its lifetime. A program that keeps the
 // lock (hung, or stopped in a debugger) makes the others fail after a
 // bounded wait, with the file named, as a damaged file does.
 class StoreLock {
 public:
     StoreLock(const std::string& storePath, bool exclusive, std::chrono::milliseconds wait) {
+        MakeLockFileLike(storePath + ".lock", storePath);
         if (!lock_.Open(storePath + ".lock", exclusive)) {
             // A reader of a store it may not write still reads a consistent
             // file: writers replace it by rename.
@@ -471,7 +486,17 @@ void TRegistryStore::Update(const std::function<bool(TRegistryData&)>& change) c
     TRegistryData data = LoadUnlocked(path_);
     if (!change(data)) return;
     try {
-        WriteFileAtomic(path_, data.Serialize());
+        const std::string text = data.Serialize();
+        // The new file keeps the owner and mode of the one it replaces: it
+        // may hold a password, and a run as root must not take it from its user.
+        struct stat st;
+        if (::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            TFileReplacement file(path_, text, 0600);
+            file.SetOwnerAndMode(st.st_uid, st.st_gid, st.st_mode);
+            file.Commit();
+        } else {
+            WriteFileAtomic(path_, text);
+        }
     } catch (const Exception& e) {
         throw ERegistryException("Cannot write the settings file: " + e.Message());
     }
