@@ -67,8 +67,8 @@ MENVARO_CLASS_INFO(TCustomForm) {
     c.Prop("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     c.Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
-    c.Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight);
-    c.Prop("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth);
+    c.Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Clamp(0, kMaxCoord);
+    c.Prop("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth).Clamp(0, kMaxCoord);
     c.Redeclare("Width").Stored(false);
     c.Redeclare("Height").Stored(false);
     c.Redeclare("Color").Default(clBtnFace);

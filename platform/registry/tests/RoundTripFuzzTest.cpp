@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "registry/RegistryStore.h"
+#include "testsupport/FuzzRandom.h"
 
 using namespace menvaro;
 
@@ -18,9 +18,9 @@ namespace {
 constexpr int kFiles = 100000;
 constexpr std::uint64_t kSeed = 0x5eed2024;
 
-class Generator {
+class Generator : test::TFuzzRandom {
 public:
-    explicit Generator(std::uint64_t seed) : rng_(seed) {}
+    explicit Generator(std::uint64_t seed) : TFuzzRandom(seed) {}
 
     std::string File() {
         std::string f;
@@ -44,23 +44,10 @@ public:
     // A few bytes changed, put in or taken out.
     std::string Damage(std::string f) {
         static const char kBytes[] = "\\\"[]=,:;@()\r\n \t\0x0aAhH";
-        const int n = Pick(1, 3);
-        for (int i = 0; i < n && !f.empty(); ++i) {
-            const std::size_t at = static_cast<std::size_t>(Pick(0, static_cast<int>(f.size()) - 1));
-            const char c = kBytes[Pick(0, sizeof kBytes - 2)];
-            switch (Pick(0, 2)) {
-                case 0: f[at] = c; break;
-                case 1: f.insert(at, 1, c); break;
-                default: f.erase(at, 1); break;
-            }
-        }
-        return f;
+        return TFuzzRandom::Damage(std::move(f), std::string_view(kBytes, sizeof kBytes - 1));
     }
 
 private:
-    int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-    bool Chance(int percent) { return Pick(1, 100) <= percent; }
-
     std::string Eol() { return Chance(50) ? "\r\n" : "\n"; }
     std::string Blanks() {
         static const char* const kBlanks[] = {"", "", "", " ", "\t", "  ", "\x01", "\r"};
@@ -162,8 +149,6 @@ private:
             }
         }
     }
-
-    std::mt19937_64 rng_;
 };
 
 std::string Describe(const TRegistryData& d) {
