@@ -24,7 +24,6 @@ int main() {
     Application->CreateForm(frmDataTools);
     Application->Run();
     // Finalisation: the server objects, then the settings.
-    ReleaseDmoObjects();
-    CloseRegIni();
+    FinalizeProgram();
     return Application->ExitCode;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "base/Files.h"
@@ -13,6 +14,7 @@
 #include "base/ScopeGuard.h"
 #include "classes/ClassBuilder.h"
 #include "dbadmin/DbAdminErrors.h"
+#include "dbadmin/SqliteAdmin.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderBrowser.h"
 #include "ui/WindowManager.h"
@@ -37,8 +39,7 @@ MENVARO_CLASS_INFO(TfrmDataTools) {
 
 namespace {
 
-// Held from start-up to the end of the program; the members go in the order
-// Application, Database, Backup, Restore, SQLServer.
+// Held from start-up to the end of the program.
 dbadmin::TServerObjects dmoObjects;
 
 const char* const kFolderCaption = "选择备份文件目录";
@@ -46,20 +47,104 @@ const char* const kDaysRange = "保留备份天数必须在1到10000之间！";
 const int kMinDays = 1;
 const int kMaxDays = 10000;
 
-// An existing backup set aside while its date is backed up again: a name the
-// deletion of old backups never matches.
-std::string AsideName(const std::string& file) { return file + ".old"; }
+constexpr std::string_view kAsideSuffix = ".old";
 
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The backup set aside, while it is.
+struct TAside {
+    std::string File;
+    std::string Aside;
+};
+TAside aside;
+
+// Whatever way the program ends, a backup still set aside goes back.
+void PutBackAsideAtExit() { SettleBackupAside(false); }
+
 }  // namespace
 
 dbadmin::TServerObjects& DmoObjects() { return dmoObjects; }
 
-void ReleaseDmoObjects() { dmoObjects = dbadmin::TServerObjects(); }
+void ReleaseDmoObjects() { dmoObjects.Release(); }
+
+void FinalizeProgram() {
+    ReleaseDmoObjects();
+    CloseRegIni();
+}
+
+void ExitProgram(int Code) {
+    FinalizeProgram();
+    std::exit(Code);
+}
+
+std::string FailureReason(const std::exception& E) {
+    using dbadmin::TDbAdminFailure;
+    const auto* admin = dynamic_cast<const dbadmin::EDbAdminError*>(&E);
+    if (!admin) return E.what();
+    const bool backupFile = admin->File() == dbadmin::TDbAdminFile::BackupFile;
+    switch (admin->Failure()) {
+        case TDbAdminFailure::NoSpace: return "磁盘空间不足。";
+        case TDbAdminFailure::NoPermission:
+            return backupFile ? "没有读写备份文件或其目录的权限。" : "没有读写数据库文件的权限。";
+        case TDbAdminFailure::InUse: return "数据库正被其他程序使用,请关闭其他程序后再试。";
+        case TDbAdminFailure::Damaged: return backupFile ? "备份文件已损坏。" : "数据库文件已损坏。";
+        case TDbAdminFailure::NotProductDatabase:
+            return backupFile ? "备份文件不是Menvaro数据库的备份。" : "数据库不是Menvaro数据库。";
+        case TDbAdminFailure::Other: break;
+    }
+    return admin->Message();
+}
+
+bool SetBackupAside(const std::string& File) {
+    static const bool registered = std::atexit(PutBackAsideAtExit) == 0;
+    (void)registered;
+    SettleBackupAside(false);
+    const std::string name = File + std::string(kAsideSuffix);
+    if (!RenameFile(File, name)) return false;
+    aside = {File, name};
+    return true;
+}
+
+void SettleBackupAside(bool Written) {
+    if (aside.File.empty()) return;
+    if (Written)
+        DeleteFile(aside.Aside);
+    else
+        RenameFile(aside.Aside, aside.File);
+    aside = {};
+}
+
+void MendBackupFolder(const std::string& Dir) {
+    if (Dir.empty() || !DirectoryExists(Dir)) return;
+    const std::string dir = IncludeTrailingPathDelimiter(Dir);
+    std::vector<std::string> setAside;
+    TSearchRec rec;
+    for (int r = FindFirst(dir + "*" + std::string(kAsideSuffix), faAnyFile, rec); r == 0; r = FindNext(rec)) {
+        if (!rec.Name.ends_with(kAsideSuffix)) continue;
+        const std::string name = rec.Name.substr(0, rec.Name.size() - kAsideSuffix.size());
+        if (IsBackupName(name)) setAside.push_back(name);
+    }
+    FindClose(rec);
+    for (const std::string& name : setAside) {
+        const std::string file = dir + name, old = file + std::string(kAsideSuffix);
+        if (!IsRegularFile(old)) continue;
+        if (!Exists(file))
+            RenameFile(old, file);
+        else if (IsRegularFile(file))
+            // Set aside for a backup that was then written whole, or else one
+            // that was not: the one set aside goes back over it.
+            dbadmin::IsWholeDatabaseFile(file) ? DeleteFile(old) : RenameFile(old, file);
+    }
+    dbadmin::RemoveStaleBackupCopies(dir, [](const std::string& name) { return IsBackupName(name); });
+}
 
 std::string BackupFileName(const std::string& Dir, TDateTime Date) {
     return Dir + kBackupWord + FormatDateTime("yyyymmdd", Date);
@@ -67,16 +152,18 @@ std::string BackupFileName(const std::string& Dir, TDateTime Date) {
 
 std::string BackupCutoff(TDateTime Date, int Days) { return FormatDateTime("yyyymmdd", Date - Days); }
 
-bool IsOldBackupName(const std::string& Name, const std::string& Word, const std::string& Cutoff) {
+bool IsBackupName(const std::string& Name, const std::string& Word) {
     if (Name.size() != Word.size() + 8 || Name.compare(0, Word.size(), Word) != 0) return false;
     const std::string date = Name.substr(Word.size());
     for (char c : date)
         if (c < '0' || c > '9') return false;
     TDateTime unused;
-    if (!TryEncodeDate(std::stoi(date.substr(0, 4)), std::stoi(date.substr(4, 2)), std::stoi(date.substr(6, 2)),
-                       unused))
-        return false;
-    return date < Cutoff;
+    return TryEncodeDate(std::stoi(date.substr(0, 4)), std::stoi(date.substr(4, 2)), std::stoi(date.substr(6, 2)),
+                         unused);
+}
+
+bool IsOldBackupName(const std::string& Name, const std::string& Word, const std::string& Cutoff) {
+    return IsBackupName(Name, Word) && Name.substr(Word.size()) < Cutoff;
 }
 
 int DeleteFilesBefore(const std::string& Mask, const std::string& Word, const std::string& Cutoff) {
@@ -102,8 +189,25 @@ void TfrmDataTools::FormCreate(TObject*) {
     pgTooltype->SetActivePageIndex(0);
     dtpBackupDate->SetDateTime(Now());
     dtpResumeDate->SetDateTime(Now());
-    // At every start: a folder chosen in an earlier run gives way to the default.
-    WriteDataBackupDir(IncludeTrailingPathDelimiter(ExeFolder()) + "DataBackup");
+    // The folder a backup last worked in, which a killed run may have left
+    // to be mended.
+    std::string previous;
+    try {
+        ReadDataBackupDir(previous);
+    } catch (const std::exception&) {
+    }
+    // At every start: a folder chosen in an earlier run gives way to the
+    // default. Settings that cannot be written end the program here, as
+    // settings that cannot be read do.
+    const std::string defaultDir = IncludeTrailingPathDelimiter(ExeFolder()) + "DataBackup";
+    try {
+        WriteDataBackupDir(defaultDir);
+    } catch (const std::exception& e) {
+        Application->MessageBox(e.what(), "错误", MB_ICONERROR | MB_OK);
+        ExitProgram(1);
+    }
+    MendBackupFolder(previous);
+    MendBackupFolder(defaultDir);
     CreateDmoObjects();
     if (!ReadDbSettings(ServerName, DatabaseName, LoginUser, LoginPasswd) || !ConnectServer(ServerName)) {
         MessageBox(Handle(), "连接数据库失败!", "错误", MB_ICONERROR);
@@ -113,7 +217,7 @@ void TfrmDataTools::FormCreate(TObject*) {
     ReadDataBackupDir(BackupDir);
     if (BackupDir.empty()) {
         MessageBox(Handle(), "请安装Menvaro服务端!", "错误", MB_ICONERROR);
-        std::exit(0);
+        ExitProgram(0);
     }
     if (!DirectoryExists(BackupDir)) CreateDir(BackupDir);
     BackupDir = IncludeTrailingPathDelimiter(BackupDir);
@@ -179,27 +283,25 @@ void TfrmDataTools::fxbtnBackupClick(TObject*) {
     }
     BackupDir = IncludeTrailingPathDelimiter(folder);
     BackupFile = BackupFileName(BackupDir, dtpBackupDate->DateTime());
+    // What a killed run left goes first: a backup of that date set aside is
+    // back under its name before it is asked about.
+    MendBackupFolder(BackupDir);
 
+    const bool overwrite = FileExists(BackupFile);
+    if (overwrite && MessageDlg("恢复文件已存在！\r\n是否覆盖它？", mtConfirmation, {mbYes, mbNo}, 0) != mrYes) return;
+    // Recorded before anything in the folder changes, so that the next start
+    // mends it should this run be killed.
+    WriteDataBackupDir(BackupDir);
     // An existing backup of that date is set aside, not deleted: it goes only
     // once the new one is written, and comes back otherwise.
-    std::string aside;
-    if (FileExists(BackupFile)) {
-        if (MessageDlg("恢复文件已存在！\r\n是否覆盖它？", mtConfirmation, {mbYes, mbNo}, 0) != mrYes) return;
-        aside = AsideName(BackupFile);
-        if (!RenameFile(BackupFile, aside)) {
-            MessageDlg("无法移开已有的备份文件：" + BackupFile + "\r\n" + SysErrorMessage(errno), mtError, {mbOK}, 0);
-            return;
-        }
+    if (overwrite && !SetBackupAside(BackupFile)) {
+        MessageDlg("无法移开已有的备份文件：" + BackupFile + "\r\n" + SysErrorMessage(errno), mtError, {mbOK}, 0);
+        return;
     }
     backupSucceeded_ = false;
     {
-        ScopeGuard settle([&] {
-            if (aside.empty()) return;
-            if (backupSucceeded_)
-                DeleteFile(aside);
-            else
-                RenameFile(aside, BackupFile);
-        });
+        // Already settled when the job ran.
+        ScopeGuard settle([&] { SettleBackupAside(backupSucceeded_); });
         if (ShowInfoOpen("正在备份Menvaro数据库,请稍等...")) {
             ScopeGuard close([] { ShowInfoClose(); });
             ShowInfoRun([this](TObject* sender) { DoBackup(sender); });
@@ -212,15 +314,25 @@ void TfrmDataTools::fxbtnBackupClick(TObject*) {
     if (backupSucceeded_) DeleteOldBackups(BackupDir, StrToInt(edtSaveBackupDays->Text()), dtpBackupDate->DateTime());
 }
 
-bool TfrmDataTools::RunDmoJob(const std::function<void()>& Call, const char* Done, const char* Failed) {
+bool TfrmDataTools::RunDmoJob(const std::function<void()>& Call, const std::function<void(bool)>& Settle,
+                              const char* Done, const char* Failed) {
     ScopeGuard cursor([] { Screen->SetCursor(crDefault); });
     Screen->SetCursor(crHourGlass);
+    bool succeeded = true;
+    std::string reason;
     try {
         if (!dmoObjects.Backup || !dmoObjects.Restore || !dmoObjects.SQLServer)
             throw dbadmin::EDbAdminError("The database server objects are missing");
         Call();
-    } catch (const std::exception&) {
-        MessageBox(Handle(), Failed, "错误", MB_ICONERROR);
+    } catch (const std::exception& e) {
+        succeeded = false;
+        reason = FailureReason(e);
+    }
+    // The files are as they stay before the message shows: a program ended
+    // while it is open loses nothing.
+    if (Settle) Settle(succeeded);
+    if (!succeeded) {
+        MessageBox(Handle(), std::string(Failed) + "\r\n" + reason, "错误", MB_ICONERROR);
         return false;
     }
     MessageBox(Handle(), Done, "提示", MB_ICONINFORMATION);
@@ -240,7 +352,7 @@ void TfrmDataTools::DoBackup(TObject*) {
             backup.SetFiles(BackupFile);
             backup.SQLBackup(*dmoObjects.SQLServer);
         },
-        "备份数据库成功!", "备份数据库失败!");
+        SettleBackupAside, "备份数据库成功!", "备份数据库失败!");
 }
 
 void TfrmDataTools::fxbtnResumeClick(TObject*) {
@@ -251,6 +363,8 @@ void TfrmDataTools::fxbtnResumeClick(TObject*) {
     }
     BackupDir = IncludeTrailingPathDelimiter(folder);
     BackupFile = BackupFileName(BackupDir, dtpResumeDate->DateTime());
+    // A backup that a killed run left set aside is back before it is looked for.
+    MendBackupFolder(BackupDir);
     if (!FileExists(BackupFile)) {
         MessageDlg("恢复文件不存在！", mtError, {mbOK}, 0);
         return;
@@ -276,7 +390,7 @@ void TfrmDataTools::DoRestore(TObject*) {
             restore.SetFiles(BackupFile);
             restore.SQLRestore(*dmoObjects.SQLServer);
         },
-        "恢复数据库成功!", "恢复数据库失败!");
+        nullptr, "恢复数据库成功!", "恢复数据库失败!");
 }
 
 void TfrmDataTools::fxSbtnClose1Click(TObject*) { Close(); }

@@ -79,9 +79,12 @@ private:
     // The jobs run in the wait window.
     void DoBackup(menvaro::TObject* Sender);
     void DoRestore(menvaro::TObject* Sender);
-    // Runs one call of the server objects under the hourglass and shows its
-    // outcome in a message box; true when it succeeded.
-    bool RunDmoJob(const std::function<void()>& Call, const char* Done, const char* Failed);
+    // Runs one call of the server objects under the hourglass, then
+    // `Settle` (when given) with whether it succeeded, then shows the outcome
+    // in a message box: `Failed` with the reason on a second line. True when
+    // it succeeded.
+    bool RunDmoJob(const std::function<void()>& Call, const std::function<void(bool)>& Settle, const char* Done,
+                   const char* Failed);
 
     // Set by DoBackup when the server reported the backup written.
     bool backupSucceeded_ = false;
@@ -90,9 +93,21 @@ private:
 extern TfrmDataTools* frmDataTools;
 
 // The five server objects while they exist (created by the main window's
-// start-up, released by ReleaseDmoObjects or when the program ends).
+// start-up, released by ReleaseDmoObjects or when the program ends), one by
+// one in the order Application, Database, Backup, Restore, SQLServer.
 menvaro::dbadmin::TServerObjects& DmoObjects();
 void ReleaseDmoObjects();
+
+// The program's finalisation: the server objects, then the settings.
+void FinalizeProgram();
+// Ends the program at once with `Code`, finalised (the start-up's ways out).
+[[noreturn]] void ExitProgram(int Code);
+
+// The line under "备份数据库失败!" or "恢复数据库失败!": the cause in the
+// user's words where it is a common one (no space, no permission, the
+// database in use, a damaged file, not the product's database), otherwise
+// the error's own text.
+std::string FailureReason(const std::exception& E);
 
 // The word every backup file name starts with.
 inline constexpr const char* kBackupWord = "database";
@@ -103,7 +118,9 @@ std::string BackupFileName(const std::string& Dir, menvaro::TDateTime Date);
 // The date `Days` days before `Date`, as "YYYYMMDD".
 std::string BackupCutoff(menvaro::TDateTime Date, int Days);
 // True for a name that is exactly `Word` followed by eight digits forming a
-// valid date that compares below `Cutoff`.
+// valid date.
+bool IsBackupName(const std::string& Name, const std::string& Word = kBackupWord);
+// True for a backup name (IsBackupName) whose date compares below `Cutoff`.
 bool IsOldBackupName(const std::string& Name, const std::string& Word, const std::string& Cutoff);
 // Deletes, in the folder of `Mask`, every regular file (links and folders
 // never) whose name matches the mask and is an old backup by
@@ -111,5 +128,19 @@ bool IsOldBackupName(const std::string& Name, const std::string& Word, const std
 int DeleteFilesBefore(const std::string& Mask, const std::string& Word, const std::string& Cutoff);
 // The backups in `Dir` dated before `Date` less `Days` days.
 int DeleteOldBackups(const std::string& Dir, int Days, menvaro::TDateTime Date);
+
+// A backup of the date being backed up again is set aside as "<file>.old"
+// (a name the deletion of old backups never matches) until the new one is
+// written. SetBackupAside moves it (false, errno set, when it cannot);
+// SettleBackupAside lets it go once `Written`, else puts it back under its
+// name, as the end of the program does for one still set aside.
+bool SetBackupAside(const std::string& File);
+void SettleBackupAside(bool Written);
+// Mends what a backup that never ended (killed, a power cut) left in `Dir`:
+// a backup set aside goes back under its name unless a whole backup holds
+// that name (then the one set aside goes), and the temporary copies of
+// earlier backups go. Only names of backups (IsBackupName) and of what
+// belongs to them are touched.
+void MendBackupFolder(const std::string& Dir);
 
 }  // namespace storvik

@@ -21,22 +21,8 @@ server="${MENVARO_DEMO_SERVER:-$db}"
 
 rm -rf "$work"
 mkdir -p "$work/screenshots" "$work/handheld/Program Files/Menvaro餐点" "$build/updater/xml"
-cat > "$work/registry.reg" <<REG
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Halvane\\DataSource]
-"ServerName"="$db"
-"LoginType"=dword:00000000
-"UserName"="sa"
-"Passwd"=""
-"DatabaseName"="Velkoranth"
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Initdata]
-"SQLServerName"="$server"
-"DataBaseName"="Velkoranth"
-"LoginUser"="sa"
-"LoginPasswd"=""
-REG
+. "$root/demo/settings.sh"
+write_demo_settings "$work/registry.reg" "$db" "$server"
 # The room list the restaurant's server leaves beside the data files, in the
 # handheld's code page.
 iconv -f UTF-8 -t GBK "$root/demo/Room.txt" > "$build/updater/xml/Room.txt"

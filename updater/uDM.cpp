@@ -13,9 +13,12 @@
 #include "base/Strings.h"
 #include "classes/ClassBuilder.h"
 #include "data/FieldConvert.h"
+#include "dbadmin/ProductStatements.h"
 #include "untProgressBar.h"
 
 namespace pelgrane {
+
+namespace product = dbadmin::product;
 
 TDM* DM = nullptr;
 
@@ -193,11 +196,11 @@ void TDM::ExportGroupedOnDish(const char* fileName, const std::string& sql, cons
     SaveDocument(fileName);
 }
 
-void TDM::ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
+void TDM::ExportPerProject(const char* prefix, const dbadmin::TProductStatement& statement,
                            void (TDM::*rows)(DOMElement& root), const char* root) {
     for (const std::string& project : *ProjectIds) {
         const std::string fileName = prefix + project + ".xml";
-        if (!OpenQuery(sqlHead + QuotedSqlText(project) + sqlTail, fileName)) continue;
+        if (!OpenQuery(statement.For(QuotedSqlText(project)), fileName)) continue;
         DOMElement top = NewDocument(root);
         (this->*rows)(top);
         SaveDocument(fileName);
@@ -257,7 +260,7 @@ void TDM::DishRows(DOMElement& root) {
 void TDM::ExportProjects() {
     const char* fileName = "piddata.xml";
     DOMElement top = NewDocument("PidData");
-    if (!OpenQuery("select Distinct ProjectID,ProjectName from dishproject Order by ProjectID", fileName)) return;
+    if (!OpenQuery(std::string(product::Projects.Sql), fileName)) return;
     int n = 0;
     for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
         const std::string id = Value("ProjectID");
@@ -287,7 +290,7 @@ void TDM::ExportServerSocket() {
 void TDM::ExportAreas() {
     const char* fileName = "area.xml";
     DOMElement top = NewDocument("Area");
-    if (!OpenQuery("Select AreaNo,AreaName,ProjectID from Area order by AreaNo", fileName)) return;
+    if (!OpenQuery(std::string(product::Areas.Sql), fileName)) return;
     int n = 0;
     for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
         DOMElement a = Child(top, Numbered("A", ++n));
@@ -301,10 +304,7 @@ void TDM::ExportAreas() {
 void TDM::ExportRooms() {
     const char* fileName = "room.xml";
     DOMElement top = NewDocument("RoomUpdate");
-    if (!OpenQuery(std::string("Select b.AreaNo,b.AreaName,b.ProjectID,a.RoomNo,a.RoomName") + " from Room a,Area b" +
-                       " where a.AreaNo=b.AreaNo" + " order by b.AreaNo,a.RoomNo",
-                   fileName))
-        return;
+    if (!OpenQuery(std::string(product::Rooms.Sql), fileName)) return;
     TGroupKeys keys(1);
     DOMElement area;
     for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next()) {
@@ -322,75 +322,48 @@ void TDM::ExportRooms() {
     SaveDocument(fileName);
 }
 
-void TDM::ExportDishes() {
-    ExportPerProject("dish",
-                     "select a.ProdTypeNo, a.ProdTypeName, a.CateNo, a.CateName,  a.DishNo, a.DishName, "
-                     "a.CustomDishNo, a.dishSpell, b.DishUnit from Dishlist a, DishPrice b, category c, prodtype d "
-                     "where a.DishNo=b.DishNo and a.ProjectID=b.ProjectID and a.CateNo=c.CateNo and "
-                     "a.ProdTypeNo=d.ProdTypeNo and a.IFSelfSelect<>1  and a.ProjectId='",
-                     "' order by d.PShowOrder,c.CShowOrder, a.ProdTypeNo,a.CateNo,a.dishSpell,a.DishNo,b.UnitSequence",
-                     &TDM::DishRows, "CateDish");
-}
+void TDM::ExportDishes() { ExportPerProject("dish", product::Dishes, &TDM::DishRows, "CateDish"); }
 
 void TDM::ExportUrgentDishes() {
-    ExportPerProject("urgentdish",
-                     std::string("select b.DishNo, b.CustomDishNo, b.DishName, b.DishSpell, c.DishUnit") +
-                         " from dishList b,DishPrice c" +
-                         " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUrgent=1 and b.IFSelfSelect<>1" +
-                         " and b.ProjectId = " + "'",
-                     std::string("'") + " order by b.dishSpell, b.DishNo, c.UnitSequence", &TDM::DishLayoutRows,
-                     "UrgentDish");
+    ExportPerProject("urgentdish", product::UrgentDishes, &TDM::DishLayoutRows, "UrgentDish");
 }
 
-void TDM::ExportLimitDishes() {
-    ExportPerProject(
-        "limitdish",
-        std::string("select a.DishNo, a.CustomDishNo, a.DishName, a.DishSpell, c.DishUnit, "
-                    "c.DishCount as Limited") +
-            " from DishList a,DishPrice b, LimitSale c" + " where a.DishNo=b.DishNo and b.DishNo=c.DishNo" +
-            " and a.ProjectID=b.ProjectID and b.ProjectID=c.ProjectID" + " and b.DishUnit=c.DishUnit" +
-            " and a.ProjectId=" + "'",
-        std::string("'") + " order by a.dishSpell,a.DishNo,b.UnitSequence", &TDM::DishLayoutRows, "LimitDish");
-}
+void TDM::ExportLimitDishes() { ExportPerProject("limitdish", product::LimitDishes, &TDM::DishLayoutRows, "LimitDish"); }
 
+// The "select *" statements give the columns the shared list names.
 void TDM::ExportMakeModes() {
-    ExportFlat("makemode.xml", "select * from MakeMode Order by MakeModeNo", "MakeMode", "M", "MakeModeName",
-               {{"MakeModeNo", "MakeModeNo"}});
+    const dbadmin::TProductStatement& s = product::MakeModes;
+    ExportFlat("makemode.xml", std::string(s.Sql), "MakeMode", "M", s.Columns[0], {{"MakeModeNo", s.Columns[1]}});
 }
 
 void TDM::ExportDishMakeModes() {
-    ExportGroupedOnDish("dishmakemode.xml",
-                        "select DishNo,MakeModeNo,MakeModeName from MakeMode_dish Order by DishNo,MakeModeNo",
-                        "MakeMode", "M", "MakeModeName", "MakeModeNo", "MakeModeNo");
+    ExportGroupedOnDish("dishmakemode.xml", std::string(product::DishMakeModes.Sql), "MakeMode", "M", "MakeModeName",
+                        "MakeModeNo", "MakeModeNo");
 }
 
 void TDM::ExportCatsups() {
-    ExportFlat("catsup.xml", "select * from catsup Order by CatsupNo", "CatsUp", "C", "CatsupName",
-               {{"CatsUpNo", "CatsupNo"}});
+    const dbadmin::TProductStatement& s = product::Catsups;
+    ExportFlat("catsup.xml", std::string(s.Sql), "CatsUp", "C", s.Columns[0], {{"CatsUpNo", s.Columns[1]}});
 }
 
 void TDM::ExportDishCatsups() {
-    ExportGroupedOnDish("dishcatsup.xml", "select DishNo,CatsupNo,CatsupName from catsup_dish Order by DishNo,CatsupNo",
-                        "DishCatsUp", "C", "CatsupName", "CatsUpNo", "CatsupNo");
+    ExportGroupedOnDish("dishcatsup.xml", std::string(product::DishCatsups.Sql), "DishCatsUp", "C", "CatsupName",
+                        "CatsUpNo", "CatsupNo");
 }
 
 void TDM::ExportRequests() {
-    ExportFlat("request.xml", "select * from Request Order by RequestNo", "Request", "C", "RequestName",
-               {{"RequestNo", "RequestNo"}});
+    const dbadmin::TProductStatement& s = product::Requests;
+    ExportFlat("request.xml", std::string(s.Sql), "Request", "C", s.Columns[0], {{"RequestNo", s.Columns[1]}});
 }
 
 void TDM::ExportDishRequests() {
-    ExportGroupedOnDish("dishrequest.xml",
-                        "select DishNo,RequestNo,RequestName from Request_dish Order by DishNo,RequestNo",
-                        "DishRequest", "R", "RequestName", "RequestNo", "RequestNo");
+    ExportGroupedOnDish("dishrequest.xml", std::string(product::DishRequests.Sql), "DishRequest", "R", "RequestName",
+                        "RequestNo", "RequestNo");
 }
 
 void TDM::ExportMaterials() {
     const char* fileName = "material.xml";
-    if (!OpenQuery(std::string("Select b.MTNo,b.MTName,a.MDNo,a.MDName") + " from MaterialDetail a,MaterialType b" +
-                       " where a.MTNo=b.MTNo order by b.MTNo,a.MDNo",
-                   fileName))
-        return;
+    if (!OpenQuery(std::string(product::Materials.Sql), fileName)) return;
     DOMElement top = NewDocument("Material");
     TGroupKeys keys(1);
     DOMElement group;
@@ -408,32 +381,20 @@ void TDM::ExportMaterials() {
 }
 
 void TDM::ExportPingUnits() {
-    ExportFlat("pingunit.xml", "select PCUnitName from PCUnit", "PingUnit", "P", "PCUnitName", {});
+    ExportFlat("pingunit.xml", std::string(product::PingUnits.Sql), "PingUnit", "P", "PCUnitName", {});
 }
 
 void TDM::ExportZuoFa() {
-    ExportFlat("zuofa.xml", "select FNo, FName, OName from Facture order by FNo", "ZuoFa", "F", "FName",
+    ExportFlat("zuofa.xml", std::string(product::ZuoFa.Sql), "ZuoFa", "F", "FName",
                {{"No", "FNo"}, {"OName", "OName"}});
 }
 
-namespace {
-const std::string kGuqingHead = std::string("select b.DishNo,b.CustomDishNo,b.DishName,b.DishSpell,c.DishUnit") +
-                                " from dishList b,DishPrice c";
-const std::string kGuqingTail = std::string("'") + " order by b.dishSpell,b.DishNo,c.UnitSequence";
-}  // namespace
-
 void TDM::ExportGuqingDishes() {
-    ExportPerProject(
-        "guqingdish",
-        kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IFUse=1" + " and b.ProjectId=" + "'",
-        kGuqingTail, &TDM::DishLayoutRows, "GuqingDish");
+    ExportPerProject("guqingdish", product::GuqingDishes, &TDM::DishLayoutRows, "GuqingDish");
 }
 
 void TDM::ExportOptionalDishes() {
-    ExportPerProject("optionaldish",
-                     kGuqingHead + " where b.DishNo=c.DishNo and b.ProjectID=c.ProjectID and b.IfSelfSelect=1" +
-                         " and b.ProjectId=" + "'",
-                     kGuqingTail, &TDM::DishLayoutRows, "OptionalDish");
+    ExportPerProject("optionaldish", product::OptionalDishes, &TDM::DishLayoutRows, "OptionalDish");
 }
 
 void TDM::ExportSnacks() {
@@ -441,13 +402,7 @@ void TDM::ExportSnacks() {
     // The set meals are optional: a database without their tables, or any
     // other failure while reading them, writes no file and fails nothing.
     try {
-        if (!OpenQuery(std::string("select a.SnackNo1,b.SnackNo2,c.SnackNo3,a.SnackName1,a.SumMoney1,b.SnackName2,"
-                                   "b.SumMoney2,c.SnackName3,c.SnackUnit3,c.SnackPrice3,c.SnackCount3") +
-                           " from Snack_1 a,Snack_2 b,Snack_3 c" +
-                           " where b.SnackNo1=a.SnackNo1 and b.SnackNo2=c.SnackNo2" +
-                           " order by a.SnackNo1,b.SnackNo2,c.SnackNo3",
-                       fileName))
-            return;
+        if (!OpenQuery(std::string(product::Snacks.Sql), fileName)) return;
         DOMElement top = NewDocument("SnackDish");
         TGroupKeys keys(3);
         DOMElement snack, item;
@@ -482,16 +437,12 @@ void TDM::ExportSnacks() {
 }
 
 void TDM::ExportCallTypes() {
-    ExportFlat("calltype.xml", "select CallDishType from calldish", "CallType", "C", "CallDishType", {});
+    ExportFlat("calltype.xml", std::string(product::CallTypes.Sql), "CallType", "C", "CallDishType", {});
 }
 
 void TDM::ExportWeightDishes() {
     const char* fileName = "weightdish.xml";
-    if (!OpenQuery(std::string("select distinct a.CateName, a.DishName, a.dishspell, b.DishUnit") +
-                       " from DishMaster a, DishDetail b" + " where a.DishNo=b.DishNo" +
-                       " and a.IfWeigh=1 order by dishspell",
-                   fileName))
-        return;
+    if (!OpenQuery(std::string(product::WeightDishes.Sql), fileName)) return;
     DOMElement top = NewDocument("WeightDish");
     int n = 0;
     for (qryPublic->First(); !qryPublic->Eof(); qryPublic->Next())
@@ -500,11 +451,11 @@ void TDM::ExportWeightDishes() {
 }
 
 void TDM::ExportProdPositions() {
-    ExportFlat("prodposi.xml", "select PositionName from ProdPosition", "ProdPosi", "C", "PositionName", {});
+    ExportFlat("prodposi.xml", std::string(product::ProdPositions.Sql), "ProdPosi", "C", "PositionName", {});
 }
 
 void TDM::ExportMachineNames() {
-    ExportFlat("MachineNameList.xml", "select IPAddress, MacAliasName from tblMacName order by IPAddress",
+    ExportFlat("MachineNameList.xml", std::string(product::MachineNames.Sql),
                "MachineNameList", "M", "MacAliasName", {{"No", "IPAddress"}});
 }
 

@@ -13,6 +13,7 @@
 #include "base/StringList.h"
 #include "classes/DataModule.h"
 #include "data/ADODB.h"
+#include "dbadmin/ProductStatements.h"
 #include "xml/DOMDocument.h"
 
 namespace pelgrane {
@@ -91,8 +92,8 @@ private:
     // The text of the current row's field, valid until the field is read
     // again; each name is looked up once a query.
     const std::string& Value(const char* field);
-    // Per project: the statement up to the project's identifier and after it.
-    void ExportPerProject(const char* prefix, const std::string& sqlHead, const std::string& sqlTail,
+    // Per project: the statement with each project's identifier.
+    void ExportPerProject(const char* prefix, const dbadmin::TProductStatement& statement,
                           void (TDM::*rows)(DOMElement& root), const char* root);
     // Flat files: prefix + n with a text and attributes, one a row.
     void ExportFlat(const char* fileName, const std::string& sql, const char* root, const char* prefix,

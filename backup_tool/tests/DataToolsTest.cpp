@@ -11,6 +11,7 @@
 #include "base/Variant.h"
 #include "classes/FormResources.h"
 #include "registry/RegistryIniFile.h"
+#include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
 #include "testsupport/UiTest.h"
 #include "untDataTools.h"
@@ -58,14 +59,17 @@ protected:
     }
     // Presses a button whose click shows message boxes; each answer is the
     // name of the button to press, and the boxes' texts are kept in order.
-    void Press(void (TfrmDataTools::*click)(TObject*), std::deque<std::string> answers) {
+    // `whileShown` runs while each box shows.
+    void Press(void (TfrmDataTools::*click)(TObject*), std::deque<std::string> answers,
+               const std::function<void()>& whileShown = nullptr) {
         texts_.clear();
         std::deque<std::function<void()>> steps;
         for (const std::string& answer : answers)
-            steps.push_back([this, answer] {
+            steps.push_back([this, answer, whileShown] {
                 TCustomForm* box = Screen->ActiveForm();
                 ASSERT_NE(box, nullptr);
                 if (auto* m = dynamic_cast<TControl*>(box->FindComponent("Message"))) texts_.push_back(m->Caption());
+                if (whileShown) whileShown();
                 ClickNamed(answer);
             });
         Steps(std::move(steps));
@@ -124,7 +128,11 @@ TEST_F(DataTools, AFailedBackupSavesTheSettingsButDeletesNothing) {
     PlantBackups();
     SetDate(kMay10);
     Press(&TfrmDataTools::fxbtnBackupClick, {"OK"});
-    EXPECT_EQ(texts_, (std::vector<std::string>{"备份数据库失败!"}));
+    // The reason under it: the error's own text, for a cause of no words of its own.
+    ASSERT_EQ(texts_.size(), 1u);
+    EXPECT_EQ(texts_[0], "备份数据库失败!\r\nCannot open database \"nosuchdatabase\": there is no file "
+                         "nosuchdatabase.db in " +
+                             server());
     EXPECT_FALSE(Exists("database20240510"));
     EXPECT_TRUE(Exists("database20240502"));
     EXPECT_TRUE(Exists("database20240101"));
@@ -167,14 +175,69 @@ TEST_F(DataTools, OverwritingSetsTheOldBackupAsideUntilTheNewOneIsWritten) {
     EXPECT_FALSE(Exists("database20240502"));
 }
 
-TEST_F(DataTools, OverwritingWithABackupThatFailsPutsTheOldOneBack) {
+TEST_F(DataTools, OverwritingWithABackupThatFailsPutsTheOldOneBackBeforeTheMessage) {
     Start("nosuchdatabase");
     SetDate(kMay10);
     WriteFileAtomic(backups() + "database20240510", "old backup");
-    Press(&TfrmDataTools::fxbtnBackupClick, {"Yes", "OK"});
-    EXPECT_EQ(texts_, (std::vector<std::string>{"恢复文件已存在！\r\n是否覆盖它？", "备份数据库失败!"}));
+    std::vector<std::string> files;  // the folder while each box shows
+    Press(&TfrmDataTools::fxbtnBackupClick, {"Yes", "OK"}, [&] {
+        files.push_back(Exists("database20240510") ? ReadFileBytes(backups() + "database20240510") : "(none)");
+        files.back() += Exists("database20240510.old") ? " and .old" : "";
+    });
+    ASSERT_EQ(texts_.size(), 2u);
+    EXPECT_EQ(texts_[0], "恢复文件已存在！\r\n是否覆盖它？");
+    EXPECT_TRUE(texts_[1].starts_with("备份数据库失败!\r\n")) << texts_[1];
+    EXPECT_EQ(files, (std::vector<std::string>{"old backup", "old backup"}));
     EXPECT_EQ(ReadFileBytes(backups() + "database20240510"), "old backup");
     EXPECT_FALSE(Exists("database20240510.old"));
+}
+
+TEST_F(DataTools, ADamagedOrForeignBackupIsNotRestoredAndTheReasonIsTold) {
+    Start();
+    SetDate(kMay10);
+    Press(&TfrmDataTools::fxbtnBackupClick, {"OK"});
+    const std::string file = backups() + "database20240510";
+    const std::string good = ReadFileBytes(file);
+    test::MakeDatabase(dir_.path() + "orders.db", "create table Orders (N int)");
+    const struct {
+        std::string content;
+        const char* reason;
+    } cases[] = {
+        {good.substr(0, good.size() - 1), "备份文件已损坏。"},
+        {ReadFileBytes(dir_.path() + "orders.db"), "备份文件不是Menvaro数据库的备份。"},
+    };
+    form_->dtpResumeDate->SetDateTime(kMay10);
+    const std::string before = ReadFileBytes(server() + "Velkoranth.db");
+    for (const auto& c : cases) {
+        WriteFileAtomic(file, c.content);
+        Press(&TfrmDataTools::fxbtnResumeClick, {"OK"});
+        EXPECT_EQ(texts_, (std::vector<std::string>{std::string("恢复数据库失败!\r\n") + c.reason}));
+        EXPECT_TRUE(ReadFileBytes(server() + "Velkoranth.db") == before) << "the database changed";
+    }
+}
+
+TEST_F(DataTools, ABackupSetAsideByAKilledRunIsBackBeforeTheBackupAsksAboutIt) {
+    Start();
+    SetDate(kMay10);
+    WriteFileAtomic(backups() + "database20240510.old", "old backup");
+    Press(&TfrmDataTools::fxbtnBackupClick, {"No"});
+    EXPECT_EQ(texts_, (std::vector<std::string>{"恢复文件已存在！\r\n是否覆盖它？"}));
+    EXPECT_EQ(ReadFileBytes(backups() + "database20240510"), "old backup");
+    EXPECT_FALSE(Exists("database20240510.old"));
+}
+
+TEST_F(DataTools, ABackupSetAsideByAKilledRunIsBackBeforeTheRestoreLooksForIt) {
+    Start();
+    SetDate(kMay10);
+    Press(&TfrmDataTools::fxbtnBackupClick, {"OK"});
+    ASSERT_TRUE(RenameFile(backups() + "database20240510", backups() + "database20240510.old"));
+    WriteFileAtomic(backups() + ".database20240510.12345.tmp", "half a copy");
+    form_->dtpResumeDate->SetDateTime(kMay10);
+    Press(&TfrmDataTools::fxbtnResumeClick, {"OK"});
+    EXPECT_EQ(texts_, (std::vector<std::string>{"恢复数据库成功!"}));
+    EXPECT_TRUE(Exists("database20240510"));
+    EXPECT_FALSE(Exists("database20240510.old"));
+    EXPECT_FALSE(Exists(".database20240510.12345.tmp"));
 }
 
 TEST_F(DataTools, DaysOutsideOneToTenThousandAreRefusedBeforeAnythingHappens) {
@@ -245,6 +308,40 @@ TEST_F(DataTools, ARestoreNeedsItsFolderAndFileAndBringsTheRowsBack) {
     Press(&TfrmDataTools::fxbtnResumeClick, {"OK"});
     EXPECT_EQ(texts_, (std::vector<std::string>{"恢复数据库成功!"}));
     EXPECT_EQ(Setting("SaveBackupDays"), before);  // a restore saves nothing
+}
+
+using DataToolsDeathTest = DataTools;
+
+// The start-up's way out at once ("请安装Menvaro服务端!", exit code 0): the
+// server objects go in their order there too.
+TEST_F(DataToolsDeathTest, TheServerObjectsGoInTheirOrderWhenTheStartEndsAtOnce) {
+    const std::string log = dir_.path() + "released";
+    setenv("MENVARO_TEST_DBADMIN_RELEASE_LOG", log.c_str(), 1);
+    const std::string settings = "Windows Registry Editor Version 5.00\r\n\r\n"
+                                 "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel\\Initdata]\r\n"
+                                 "\"SQLServerName\"=\"" +
+                                 server() + "\"\r\n\"DataBaseName\"=\"velkoranth\"\r\n";
+    EXPECT_EXIT(
+        {
+            WriteFileAtomic(dir_.path() + "registry.reg", settings);
+            OpenRegIni();
+            // Another program takes the backup folder's setting away while
+            // the login is asked for.
+            Steps({[&] {
+                       WriteFileAtomic(dir_.path() + "registry.reg", settings);
+                       ClickNamed("btnOk");
+                   },
+                   [] {
+                       auto* m = dynamic_cast<TControl*>(Screen->ActiveForm()->FindComponent("Message"));
+                       if (!m || m->Caption() != "请安装Menvaro服务端!") std::exit(4);
+                       ClickNamed("OK");
+                   }});
+            form_ = Create<TfrmDataTools>(Application);
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
+    unsetenv("MENVARO_TEST_DBADMIN_RELEASE_LOG");
+    EXPECT_EQ(FileExists(log) ? ReadFileBytes(log) : "", "Application\nDatabase\nBackup\nRestore\nSQLServer\n");
 }
 
 }  // namespace

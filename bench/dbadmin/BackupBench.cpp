@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
         auto& c = ours->second.counters;
         std::printf("\nbackup of %s (%.1f MB)\n", g_catalog.c_str(), static_cast<double>(FileSize(g_catalog)) / 1e6);
         std::printf("  %-40s %8.3f s\n", "SQLBackup: online copy", c["copy_s"]);
-        std::printf("  %-40s %8.3f s\n", "           check (quick_check, tables)", c["check_s"]);
+        std::printf("  %-40s %8.3f s\n", "           check (integrity, product)", c["check_s"]);
         std::printf("  %-40s %8.3f s\n", "           sync and rename", c["sync_s"]);
         std::printf("  %-40s %8.3f s\n", "           all", ours->second.seconds);
         std::printf("  %-40s %8.3f s\n", "sqlite3 DB \".backup FILE\"", peer->second.seconds);

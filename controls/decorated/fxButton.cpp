@@ -512,8 +512,9 @@ void TfxCustomBitBtn::Dispatch(TMessage& m) {
         case WM_ERASEBKGND: m.Result = 1; return;
         case CM_BUTTONPRESSED: {
             auto* sender = dynamic_cast<TfxCustomBitBtn*>(reinterpret_cast<TControl*>(m.LParam));
-            // Only a button that goes up tells of a change.
-            if (static_cast<int>(m.WParam) == groupIndex_ && sender && sender != this && sender->Down() && down_) {
+            // Every other member hears of the group's new selection, not
+            // only the one that goes up.
+            if (static_cast<int>(m.WParam) == groupIndex_ && sender && sender != this && sender->Down()) {
                 SetDownState(false, true);
                 SelChange();
             }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "base/Currency.h"
 #include "base/FloatFormat.h"
@@ -723,6 +724,7 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
             TCustomMaskEdit::Dispatch(m);
             UpdateBorderState();
             Invalidate();
+            CancelChildCapture();
             return;
         case CM_MOUSEENTER:
             mouseInControl_ = true;
@@ -743,6 +745,7 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
             return;
         case CM_CANCELMODE: {
             TCustomMaskEdit::Dispatch(m);
+            CancelChildCapture();
             auto* sender = reinterpret_cast<TControl*>(m.LParam);
             const bool ours = sender && (sender == this || ContainsControl(sender) || sender == mruListBox_ ||
                                          (mruListBox_ && mruListBox_->ContainsControl(sender)));
@@ -768,6 +771,13 @@ void TCustomDBEditEx::Dispatch(TMessage& m) {
         case MSG_RELEASE_BUTTON: return;
         default: TCustomMaskEdit::Dispatch(m);
     }
+}
+
+// A button held down when the focus or the mode goes elsewhere is let go:
+// it would go on repeating and taking the focus back.
+void TCustomDBEditEx::CancelChildCapture() {
+    TControl* held = GetCaptureControl();
+    if (held && held->Parent() == this) held->Perform(WM_CANCELMODE, 0, 0);
 }
 
 // --------------------------------------------------------------- layout
@@ -1119,7 +1129,9 @@ void TCustomDBEditEx::ShowMRUList(TObject*) {
     list->SetColor(Color());
     list->Font()->Assign(*Font());
     list->SetItemIndex(-1);
-    list->SetWidth(mruList_->DropDownWidth > 0 ? mruList_->DropDownWidth : text.Width());
+    // As wide as the text at every drop-down: a width the user dragged
+    // holds for that drop-down only.
+    list->SetWidth(text.Width());
     list->SetRowCount(std::min(mruList_->Rows(), count));
     const TPoint at = PlacePopup(text, list, taLeftJustify);
     list->SetBounds(at.X, at.Y, list->Width(), list->Height());
@@ -1176,18 +1188,6 @@ double NumberOf(const std::string& t) {
     return x;
 }
 
-// "5." and ".5" are numbers while they are being typed.
-bool TryNumber(const std::string& t, double& x) {
-    if (TryStrToFloat(t, x)) return std::isfinite(x);
-    const char sep = DecimalSep();
-    std::string fixed = t;
-    if (!fixed.empty() && fixed.back() == sep) fixed += '0';
-    const std::size_t p = fixed.find(sep);
-    if (p != std::string::npos && (p == 0 || !std::isdigit(static_cast<unsigned char>(fixed[p - 1]))))
-        fixed.insert(p, "0");
-    return fixed != t && TryStrToFloat(fixed, x) && std::isfinite(x);
-}
-
 }  // namespace
 
 std::string TrimSpaces(const std::string& s) {
@@ -1205,18 +1205,34 @@ std::string NormalizeNumberText(const std::string& s) {
     return r;
 }
 
-bool IsNumberText(const std::string& s, double& x) {
+TTypedNumber ReadTypedNumber(const std::string& s) {
+    using enum TTypedNumberKind;
+    if (s.empty()) return {tnEmpty, 0};
     const char sep = DecimalSep();
     for (char ch : s)
         if (!(ch == '+' || ch == '-' || std::isdigit(static_cast<unsigned char>(ch)) || ch == 'E' || ch == 'e' ||
               ch == sep))
-            return false;
-    if (s == "+" || s == "-") {
-        x = 0;
-        return true;
-    }
+            return {};
     // The whole text counts: nothing is cut off before the check.
-    return TryNumber(s, x);
+    double x = 0;
+    if (TryStrToFloat(s, x)) return {tnNumber, x};
+    std::string_view rest = s;
+    if (rest.front() == '+' || rest.front() == '-') rest.remove_prefix(1);
+    if (rest.empty() || (rest.size() == 1 && rest.front() == sep)) return {tnStart, 0};
+    std::string_view head = s;
+    if (head.back() == '+' || head.back() == '-') head.remove_suffix(1);
+    if (!head.empty() && (head.back() == 'E' || head.back() == 'e')) {
+        head.remove_suffix(1);
+        if (head.find_first_of("Ee") == std::string_view::npos && TryStrToFloat(head, x)) return {tnExponent, x};
+    }
+    return {};
+}
+
+bool IsNumberText(const std::string& s, double& x) {
+    const TTypedNumber n = ReadTypedNumber(s);
+    if (n.Kind == TTypedNumberKind::tnEmpty || n.Kind == TTypedNumberKind::tnInvalid) return false;
+    x = n.X;
+    return true;
 }
 
 std::string InsertThousandSeparators(const std::string& s, bool group) {
@@ -1415,16 +1431,22 @@ void TCustomDBNumberEditEx::InternalSetText(const std::string& s) {
 
 void TCustomDBNumberEditEx::WriteToLink() { DataLink().SetValue(Value()); }
 
-void TCustomDBNumberEditEx::ParseEditText() {
-    const std::string t = NormalizeNumberText(EditText());
-    if (t.empty()) {
-        value_ = Null;
-        GuardedSetText(std::string());
-    } else if (t == "+" || t == "-") {
-        value_ = Variant(0);
-    } else {
-        value_ = Variant(ClampToRange(NumberOf(t)));
+bool TCustomDBNumberEditEx::ParseEditText() {
+    const TTypedNumber n = ReadTypedNumber(NormalizeNumberText(EditText()));
+    switch (n.Kind) {
+        case TTypedNumberKind::tnEmpty:
+            value_ = Null;
+            GuardedSetText(std::string());
+            return true;
+        // A lone sign or point is no number yet, and not clamped.
+        case TTypedNumberKind::tnStart: value_ = Variant(0); return true;
+        case TTypedNumberKind::tnNumber: value_ = Variant(ClampToRange(n.X)); return true;
+        // An exponent without digits, typed or left by a deletion ("1E"
+        // from "1E5"): the value keeps its number until the digits come.
+        case TTypedNumberKind::tnExponent: return true;
+        case TTypedNumberKind::tnInvalid: break;
     }
+    return false;
 }
 
 bool TCustomDBNumberEditEx::AcceptsChar(char ch) {
@@ -1467,8 +1489,13 @@ void TCustomDBNumberEditEx::Change() {
 void TCustomDBNumberEditEx::RefreshFromField() {
     const std::string f = DisplayFormat();
     editFormat_ = !f.empty() || !Currency() ? EditFormatFromDisplayFormat(f) : CurrencyEditFormat();
+    // Unless one was set explicitly, the window follows the field's
+    // alignment, and the default's once the field is gone.
+    if (!AlignmentStored() && DefaultAlignment() != KeptAlignment()) {
+        SetKeptAlignment(DefaultAlignment());
+        RecreateWnd();
+    }
     if (TField* field = Field()) {
-        if (!AlignmentStored() && field->Alignment() != Alignment()) RecreateWnd();
         InternalSetValue(field->Value());
     } else if (IsDataIndependent()) {
         InternalSetValue(DataLink().DataIndependentValue());
@@ -1635,11 +1662,14 @@ void TCustomDBNumberEditEx::WndProc(TMessage& m) {
 void TCustomDBNumberEditEx::Dispatch(TMessage& m) {
     if (m.Msg == WM_PASTE) {
         const std::string kept = EditText();
+        bool read = false;
         try {
             TCustomDBEditEx::Dispatch(m);
-            ParseEditText();
+            read = ParseEditText();
         } catch (const std::exception&) {
-            // A paste that is no number is undone without a word.
+        }
+        // A paste that leaves no number text is undone without a word.
+        if (!read) {
             GuardedSetText(kept);
             SelectAll();
             if (CanFocus()) SetFocus();
@@ -1649,9 +1679,16 @@ void TCustomDBNumberEditEx::Dispatch(TMessage& m) {
     TCustomDBEditEx::Dispatch(m);
 }
 
+MENVARO_DEFINE_ENUM(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+                    imChinese, imSHanguel, imHanguel)
+
 // The published number edit.
 MENVARO_CLASS_INFO(TDBNumberEditEx) {
     using E = TDBNumberEditEx;
+    c.Unpublish({"Align", "Caption", "CharCase", "HideSelection", "MaxLength", "Text", "OnResize", "OnMouseWheel",
+                 "OnMouseWheelDown", "OnMouseWheelUp"});
+    c.Prop("ImeMode", &E::ImeMode, &E::SetImeMode).Default(imDontCare);
+    c.Prop("ImeName", &E::ImeName, &E::SetImeName);
     c.Prop("Alignment", &E::Alignment, &E::SetAlignment).Stored(&E::AlignmentStored);
     c.Prop("AlwaysShowBorder", &E::AlwaysShowBorder, &E::SetAlwaysShowBorder).Default(false);
     c.Prop("currency", &E::Currency, &E::SetCurrency).Stored(&E::CurrencyStored);
@@ -1673,6 +1710,12 @@ MENVARO_CLASS_INFO(TDBNumberEditEx) {
     c.Event("OnButtonClick", &E::OnButtonClick);
     c.Event("OnButtonDown", &E::OnButtonDown);
     c.Event("OnUpdateData", &E::OnUpdateData);
+    c.Event("OnDragDrop", &E::OnDragDrop);
+    c.Event("OnDragOver", &E::OnDragOver);
+    c.Event("OnEndDock", &E::OnEndDock);
+    c.Event("OnEndDrag", &E::OnEndDrag);
+    c.Event("OnStartDock", &E::OnStartDock);
+    c.Event("OnStartDrag", &E::OnStartDrag);
 }
 
 }  // namespace menvaro

@@ -260,6 +260,10 @@ protected:
     void UpdateBorderState();
     void PaintFlatBorder();
     void ButtonsChanged();
+    // The alignment the window was made with: the explicit one, or (in the
+    // number edit) the one it follows; Alignment() reports the field's.
+    TAlignment KeptAlignment() const { return alignment_; }
+    void SetKeptAlignment(TAlignment a) { alignment_ = a; }
     // The text written by the edit itself: no reformatting, no change told twice.
     void SetTextDirectly(const std::string& s) { TCustomMaskEdit::SetText(s); }
     bool justDroppedDown_ = false;
@@ -276,6 +280,7 @@ private:
     void CloseMRUList(TObject* sender, bool accept);
     void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     bool ForwardToMRUList(TMessage& m);
+    void CancelChildCapture();
     bool InButtonsOrImage(TPoint client) const;
 
     bool alwaysShowBorder_ = false;
@@ -310,8 +315,25 @@ std::string TrimSpaces(const std::string& s);
 // Blanks and thousand separators removed, the other locale's separator
 // made the decimal separator.
 std::string NormalizeNumberText(const std::string& s);
-// Digits, signs, "E" and the decimal separator, converting as a whole to a
-// finite number; a lone sign is 0.
+// What a number text typed so far stands for. One rule serves the typing
+// check and the change handler alike, so that whatever may be typed can be
+// read without an error.
+enum class TTypedNumberKind {
+    tnEmpty,     // no text: Null
+    tnStart,     // a lone sign or point, or a sign and a point: the integer 0
+    tnNumber,    // a number, also with the point at either end ("5.", ".5")
+    tnExponent,  // a number and an "E", signed or not, still without digits
+    tnInvalid,   // anything else: typing may not leave it
+};
+struct TTypedNumber {
+    TTypedNumberKind Kind = TTypedNumberKind::tnInvalid;
+    double X = 0;  // the number; for tnExponent the part before the "E"
+};
+// Reads a normalised text (NormalizeNumberText): only digits, signs, "E"
+// and the decimal separator, a finite number as a whole.
+TTypedNumber ReadTypedNumber(const std::string& s);
+// A text that typing may leave (ReadTypedNumber neither empty nor
+// invalid), with its number in x (0 for a lone sign or point).
 bool IsNumberText(const std::string& s, double& x);
 // Thousand separators in the integer part, when `group`.
 std::string InsertThousandSeparators(const std::string& s, bool group);
@@ -379,7 +401,8 @@ protected:
 
 private:
     std::string FormatDisplayText(double x) const;
-    void ParseEditText();
+    // False for a text typing could not have left (the value is kept).
+    bool ParseEditText();
     void GuardedSetText(const std::string& s);
     bool Wheel(TShiftState shift, bool up);
 
@@ -398,11 +421,45 @@ private:
     bool topButton_ = false;  // the half of the up-down button pressed last
 };
 
-// The number edit of the forms: every property published.
+// The input-method mode a form may carry for an edit.
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
+MENVARO_DECLARE_ENUM(TImeMode)
+
+// Drag-and-drop and docking events as forms name them.
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TObject*& DragObject)>;
+
+// The number edit of the forms. It publishes its own properties and, of
+// the edit and control classes, only those its forms carry: no Text or
+// Caption (the value is the number), no Align, CharCase, HideSelection or
+// MaxLength, no OnResize or wheel events.
 class TDBNumberEditEx : public TCustomDBNumberEditEx {
     MENVARO_CLASS(TDBNumberEditEx, TCustomDBNumberEditEx)
 public:
     using TCustomDBNumberEditEx::TCustomDBNumberEditEx;
+
+    // Kept as the form says; the desktop's input method decides here.
+    TImeMode ImeMode() const { return imeMode_; }
+    void SetImeMode(TImeMode v) { imeMode_ = v; }
+    const std::string& ImeName() const { return imeName_; }
+    void SetImeName(const std::string& v) { imeName_ = v; }
+
+    // Bound from the forms; this platform has no drag-and-drop or docking
+    // that would fire them.
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDock;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDock;
+    TStartDragEvent OnStartDrag;
+
+private:
+    TImeMode imeMode_ = imDontCare;
+    std::string imeName_;
 };
 
 }  // namespace menvaro

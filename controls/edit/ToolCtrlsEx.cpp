@@ -364,6 +364,16 @@ void TEditButtonControlEx::Click() {
     TSpeedButton::Click();
 }
 
+void TEditButtonControlEx::Dispatch(TMessage& m) {
+    // A cancelled mode ends a press as a release outside the button: the
+    // repeat stops, the mouse is let go and nothing is clicked.
+    if (m.Msg == WM_CANCELMODE && ControlState().Contains(csLButtonDown)) {
+        Perform(WM_LBUTTONUP, 0, MakeLParam(-1, -1));
+        return;
+    }
+    TSpeedButton::Dispatch(m);
+}
+
 void TEditButtonControlEx::UpdatePressedPart(int y) {
     int part = bppNone;
     if (Pressed()) {

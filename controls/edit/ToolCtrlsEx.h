@@ -223,6 +223,7 @@ public:
     // OnDown with this control as the sender.
     void DoButtonDown(bool topButton, bool& autoRepeat);
     void Click() override;
+    void Dispatch(TMessage& m) override;
 
 protected:
     void Paint() override;
@@ -511,7 +512,8 @@ public:
     TCloseUpEventEx OnCloseUp;
     TNotifyEvent OnDropDown;
     TComponent* Edit() const { return edit_; }
-    // Kept by the edit.
+    // Kept by the edit: the width the user last dragged the list to (the
+    // next drop-down is as wide as the edit's text again).
     int DropDownWidth = 0;
     bool DroppedDown = false;
 

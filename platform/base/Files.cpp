@@ -164,24 +164,13 @@ std::string ReadRegularFileBytes(const std::string& path) {
 
 namespace {
 
-// A temporary file of WriteFileAtomic: "." + name + "." + digits + ".tmp".
 constexpr std::string_view kTempSuffix = ".tmp";
 
-bool IsAtomicWriteTemporary(std::string_view name) {
-    if (name.size() < 1 + 1 + 1 + 1 + kTempSuffix.size() || name.front() != '.' || !name.ends_with(kTempSuffix))
-        return false;
-    name.remove_suffix(kTempSuffix.size());
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot < 2 || dot + 1 == name.size()) return false;
-    return std::all_of(name.begin() + std::ptrdiff_t(dot) + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool IsAtomicWriteTemporary(std::string_view name) { return !TemporaryFileOwner(name).empty(); }
 
-// One of `fileName`: "." + fileName + "." + digits + ".tmp".
+// One of `fileName`.
 bool IsAtomicWriteTemporaryOf(std::string_view name, std::string_view fileName) {
-    const std::string prefix = "." + std::string(fileName) + ".";
-    if (!name.starts_with(prefix) || !IsAtomicWriteTemporary(name)) return false;
-    name.remove_prefix(prefix.size());
-    return name.find('.') == name.size() - kTempSuffix.size();
+    return TemporaryFileOwner(name) == fileName;
 }
 
 int DeleteLeftovers(const std::string& folder, std::string_view fileName) {
@@ -199,6 +188,23 @@ int DeleteLeftovers(const std::string& folder, std::string_view fileName) {
 
 }  // namespace
 
+std::string TemporaryFileName(const std::string& path) {
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    return ExtractFilePath(path) + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) +
+           std::string(kTempSuffix);
+}
+
+std::string TemporaryFileOwner(std::string_view name) {
+    if (name.size() < 1 + 1 + 1 + 1 + kTempSuffix.size() || name.front() != '.' || !name.ends_with(kTempSuffix))
+        return {};
+    name.remove_suffix(kTempSuffix.size());
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot < 2 || dot + 1 == name.size()) return {};
+    if (!std::all_of(name.begin() + std::ptrdiff_t(dot) + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return {};
+    return std::string(name.substr(1, dot - 1));
+}
+
 int DeleteAtomicWriteLeftovers(const std::string& folder) { return DeleteLeftovers(folder, {}); }
 
 int DeleteAtomicWriteLeftovers(const std::string& folder, std::string_view fileName) {
@@ -210,8 +216,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data, unsigned mo
 }
 
 TFileReplacement::TFileReplacement(const std::string& path, std::string_view data, unsigned mode) : path_(path) {
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    temp_ = ExtractFilePath(path) + "." + ExtractFileName(path) + "." + std::to_string(rng() % 1000000000) + std::string(kTempSuffix);
+    temp_ = TemporaryFileName(path);
     fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd_ < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(errno));
     std::size_t done = 0;

@@ -63,6 +63,13 @@ int DeleteAtomicWriteLeftovers(const std::string& folder);
 // folder): for a writer that holds that file's lock.
 int DeleteAtomicWriteLeftovers(const std::string& folder, std::string_view fileName);
 
+// A new name for a temporary file beside `path`: "." + its name + "." +
+// digits + ".tmp", the form in which leftovers are known.
+std::string TemporaryFileName(const std::string& path);
+// The name of the file that the temporary file `name` stands for
+// (".x.123.tmp" is one of "x"), or "" when `name` is not of that form.
+std::string TemporaryFileOwner(std::string_view name);
+
 // WriteFileAtomic in two steps, for a writer of a series of files that can
 // go on with the next while the disk takes this one: the constructor writes
 // the temporary file and starts its way to the disk without waiting; Commit

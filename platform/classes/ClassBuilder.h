@@ -19,6 +19,7 @@
 // of refusing it.
 #pragma once
 
+#include <initializer_list>
 #include <limits>
 #include <string>
 #include <type_traits>
@@ -246,6 +247,12 @@ public:
         if (!base) throw EPropertyError(info_.Name + ": no inherited property " + name + " to redeclare");
         TPropInfo& p = info_.Props.emplace_back(*base);
         return TPropBuilder<C>(p);
+    }
+
+    // Takes inherited properties off this class's published list, for a
+    // class that publishes fewer than its ancestors.
+    void Unpublish(std::initializer_list<const char*> names) {
+        for (const char* name : names) Redeclare(name).Info().Unpublished = true;
     }
 
     // Defined (non-published) stream properties of a foreign class.

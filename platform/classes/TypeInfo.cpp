@@ -68,7 +68,7 @@ bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
 const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
     for (const TClassInfo* c = this; c; c = c->Parent())
         for (const TPropInfo& p : c->Props)
-            if (SameText(p.Name, name)) return &p;
+            if (SameText(p.Name, name)) return p.Unpublished ? nullptr : &p;
     return nullptr;
 }
 
@@ -89,6 +89,7 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const {
             if (!replaced) result.push_back(&p);
         }
     }
+    std::erase_if(result, [](const TPropInfo* p) { return p->Unpublished; });
     return result;
 }
 

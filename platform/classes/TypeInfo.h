@@ -126,6 +126,9 @@ struct TPropInfo {
 
     bool StoredConst = true;
     std::function<bool(void*)> StoredFn;
+    // Taken off the published list by a derived class: its forms neither
+    // read nor write it (the entry only hides the ancestor's).
+    bool Unpublished = false;
 
     bool IsStored(void* instance) const { return StoredFn ? StoredFn(instance) : StoredConst; }
     bool Writable() const;
@@ -162,10 +165,11 @@ public:
     const TClassInfo* Parent() const { return ParentOf ? &ParentOf() : nullptr; }
     bool InheritsFrom(const TClassInfo& other) const;
 
-    // Own first, then the ancestors'; names ignore letter case.
+    // Own first, then the ancestors'; names ignore letter case. nullptr
+    // when there is none or the nearest declaration unpublishes it.
     const TPropInfo* FindProp(std::string_view name) const;
-    // Every property, ancestors' first; a redeclared property takes its
-    // ancestor's place. The order a writer uses.
+    // Every published property, ancestors' first; a redeclared property
+    // takes its ancestor's place. The order a writer uses.
     std::vector<const TPropInfo*> AllProps() const;
     const TMethodEntry* FindMethod(std::string_view name) const;
     const TMethodEntry* FindMethodByCode(void (*code)()) const;

@@ -1,5 +1,8 @@
 #include "dbadmin/ServerObjects.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "base/Files.h"
@@ -29,11 +32,50 @@ std::string CatalogFile(const std::string& folder, const std::string& database) 
     }
 }
 
+// The test's view of the order of release (ServerObjects.h).
+void NoteRelease(const char* name) noexcept {
+    const char* log = std::getenv("MENVARO_TEST_DBADMIN_RELEASE_LOG");
+    if (!log || !*log) return;
+    const int fd = ::open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    const std::string line = std::string(name) + "\n";
+    [[maybe_unused]] const ssize_t n = ::write(fd, line.data(), line.size());
+    ::close(fd);
+}
+
 }  // namespace
 
 SQLServer::SQLServer() : busyTimeoutMs_(DefaultBusyTimeoutMs) {}
 
-SQLServer::~SQLServer() = default;
+SQLServer::~SQLServer() {
+    DisConnect();
+    NoteRelease("SQLServer");
+}
+
+Backup::~Backup() { NoteRelease("Backup"); }
+Restore::~Restore() { NoteRelease("Restore"); }
+Application::~Application() { NoteRelease("Application"); }
+Database::~Database() { NoteRelease("Database"); }
+
+void TServerObjects::Release() noexcept {
+    Application.reset();
+    Database.reset();
+    Backup.reset();
+    Restore.reset();
+    SQLServer.reset();
+}
+
+TServerObjects& TServerObjects::operator=(TServerObjects&& o) noexcept {
+    if (this != &o) {
+        Release();
+        SQLServer = std::move(o.SQLServer);
+        Restore = std::move(o.Restore);
+        Backup = std::move(o.Backup);
+        Database = std::move(o.Database);
+        Application = std::move(o.Application);
+    }
+    return *this;
+}
 
 void SQLServer::SetBusyTimeout(int ms) {
     if (ms < 0) throw EDbAdminError("A busy time-out of " + std::to_string(ms) + " ms is not possible");

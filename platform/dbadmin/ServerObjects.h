@@ -59,6 +59,11 @@ private:
 
 class Backup {
 public:
+    Backup() = default;
+    ~Backup();
+    Backup(const Backup&) = delete;
+    Backup& operator=(const Backup&) = delete;
+
     const std::string& Database() const { return database_; }
     void SetDatabase(const std::string& name) { database_ = name; }
     int Action() const { return action_; }
@@ -80,6 +85,11 @@ private:
 
 class Restore {
 public:
+    Restore() = default;
+    ~Restore();
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
     const std::string& Database() const { return database_; }
     void SetDatabase(const std::string& name) { database_ = name; }
     // Without it a SQLite server refuses to restore over the database; a SQL
@@ -104,12 +114,29 @@ private:
 };
 
 // Created and held only.
-class Application {};
-class Database {};
+class Application {
+public:
+    ~Application();
+};
+class Database {
+public:
+    ~Database();
+};
 
-// The five objects. Members are released in the reverse of their order
-// here: Application, Database, Backup, Restore, SQLServer.
+// The five objects, released one by one in the order Application, Database,
+// Backup, Restore, SQLServer: by Release, by the destructor and before an
+// assignment takes the place of the objects held.
+//
+// So that a test can see that order: while the environment variable
+// MENVARO_TEST_DBADMIN_RELEASE_LOG names a file, each of the five objects
+// appends its name and a line break to it as it goes.
 struct TServerObjects {
+    TServerObjects() = default;
+    TServerObjects(TServerObjects&& o) noexcept = default;
+    TServerObjects& operator=(TServerObjects&& o) noexcept;
+    ~TServerObjects() { Release(); }
+    void Release() noexcept;
+
     std::unique_ptr<dbadmin::SQLServer> SQLServer;
     std::unique_ptr<dbadmin::Restore> Restore;
     std::unique_ptr<dbadmin::Backup> Backup;

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -34,6 +36,15 @@ std::string TempDir::Write(const std::string& name, const std::string& content) 
     out.close();
     if (!out) throw std::runtime_error("cannot write the test file " + file);
     return file;
+}
+
+std::string Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names) out += (out.empty() ? "" : " ") + n;
+    return out;
 }
 
 std::string CopyProgram(const std::string& from, const std::string& folder, const std::string& name) {

@@ -24,6 +24,9 @@ private:
     std::string path_;
 };
 
+// The names in `folder`, sorted, with one blank between them.
+std::string Listing(const std::string& folder);
+
 // Copies the program (or library) `from` into `folder`, under its own name
 // unless `name` is given, with its permissions; answers the copy's path.
 std::string CopyProgram(const std::string& from, const std::string& folder, const std::string& name = "");

@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "classes/ClassBuilder.h"
 #include "classes/FormWriter.h"
@@ -213,6 +214,50 @@ TEST_F(FxButton, TheCaptionsAcceleratorClicks) {
     EXPECT_EQ(clicks[b], 1);
 }
 
+// Whichever button of a group latches, every other member runs SelChange
+// (its OnSelChange and its change links), whether it goes up or was up.
+TEST_F(FxButton, EveryOtherMemberOfAGroupHearsOfItsSelection) {
+    TFaceBtn* a = Button(20, 20, "A");
+    TFaceBtn* b = Button(20, 60, "B");
+    TFaceBtn* c = Button(20, 100, "C");
+    TFaceBtn* elsewhere = Button(120, 20, "D");
+    std::map<const TControl*, int> sel;
+    for (TFaceBtn* x : {a, b, c, elsewhere}) x->OnSelChange = [&sel, x](TObject*) { ++sel[x]; };
+    for (TFaceBtn* x : {a, b, c}) x->SetGroupIndex(1);
+    elsewhere->SetGroupIndex(2);
+    TOwned<TfxChangeLink> link(Create<TfxChangeLink>());
+    int linked = 0;
+    link->OnChange = [&](TObject* sender) { linked += sender == c; };
+    c->AddChangeLink(link.get());
+    using Counts = std::map<const TControl*, int>;
+
+    Click(a, 10, 10);
+    EXPECT_EQ(sel, (Counts{{a, 1}, {b, 1}, {c, 1}}));
+    EXPECT_EQ(linked, 1);
+    Click(b, 10, 10);
+    EXPECT_TRUE(b->Down());
+    EXPECT_FALSE(a->Down());
+    EXPECT_FALSE(c->Down());
+    EXPECT_EQ(sel, (Counts{{a, 2}, {b, 2}, {c, 2}}));
+    EXPECT_EQ(linked, 2);
+    // Latched through the property: the others hear of it first.
+    std::vector<const TControl*> order;
+    for (TFaceBtn* x : {a, b, c}) x->OnSelChange = [&order, x](TObject*) { order.push_back(x); };
+    c->SetDown(true);
+    EXPECT_TRUE(c->Down());
+    EXPECT_FALSE(b->Down());
+    EXPECT_EQ(order, (std::vector<const TControl*>{a, b, c}));
+    EXPECT_EQ(linked, 3);
+    // Let up by a click: the group is told while it is still down, then it
+    // goes up and tells its own change.
+    c->SetAllowAllUp(true);
+    order.clear();
+    Click(c, 10, 10);
+    EXPECT_FALSE(c->Down());
+    EXPECT_EQ(order, (std::vector<const TControl*>{a, b, c}));
+    c->RemoveChangeLink(link.get());
+}
+
 TEST_F(FxButton, AGroupLatchesOneButtonAndAllowAllUpLetsItUp) {
     TFaceBtn* a = Button(20, 20, "A");
     TFaceBtn* b = Button(20, 60, "B");
@@ -225,11 +270,12 @@ TEST_F(FxButton, AGroupLatchesOneButtonAndAllowAllUpLetsItUp) {
     Click(a, 10, 10);
     EXPECT_TRUE(a->Down());
     EXPECT_EQ(aSel, 1);
+    EXPECT_EQ(bSel, 1);  // told, though it stays up
     Click(b, 10, 10);
     EXPECT_TRUE(b->Down());
     EXPECT_FALSE(a->Down());
     EXPECT_EQ(aSel, 2);
-    EXPECT_EQ(bSel, 1);
+    EXPECT_EQ(bSel, 2);
     EXPECT_EQ(At(a, 3, 3), clYellow);
     EXPECT_EQ(At(b, 3, 3), Rgb(clGray));
     Click(b, 10, 10);

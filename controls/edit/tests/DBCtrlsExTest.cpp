@@ -561,5 +561,54 @@ TEST_F(DBEdit, TheMRUListDropsDownAndIsChosenFrom) {
     EXPECT_EQ(mru->Items()->IndexOf("q"), mru->Items()->Count() - 1);
 }
 
+// At every drop-down the list is as wide as the edit's text; a width the
+// user dragged holds while that drop-down lasts, not for the next one.
+TEST_F(DBEdit, TheMRUListIsAsWideAsTheTextAtEachDropDown) {
+    TCustomDBEditEx* e = MakeEdit(160);
+    TMRUListEx* mru = e->MRUList();
+    mru->SetActive(true);
+    for (const char* s : {"abc", "abd", "abe", "x"}) mru->Items()->Add(s);
+    const auto textWidth = [&] {
+        TRect text;
+        e->Perform(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&text));
+        return text.Width();
+    };
+    Focus(e);
+    Type("a");
+    ASSERT_TRUE(mru->DroppedDown);
+    TMRUListboxEx* list = e->MRUListBox();
+    const int first = textWidth();
+    EXPECT_EQ(list->Width(), first);
+    // Dragged 40 wider by its grip.
+    TSizeGripEx* grip = list->SizeGrip();
+    const TPoint at = Centre(grip);
+    synthetic::MouseMove(at);
+    synthetic::MouseDown();
+    Pump();
+    synthetic::MouseMove({at.X + 40, at.Y});
+    Pump();
+    synthetic::MouseUp();
+    Pump();
+    ASSERT_EQ(list->Width(), first + 40);
+    EXPECT_EQ(mru->DropDownWidth, first + 40);
+    // Typing on re-places it without a change of width.
+    Type("b");
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(list->Width(), first + 40);
+    // The next drop-down is the text's width again, also once the edit is wider.
+    Press(VK_ESCAPE);
+    ASSERT_FALSE(mru->DroppedDown);
+    Press(VK_BACK);
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(list->Width(), first);
+    Press(VK_ESCAPE);
+    e->SetWidth(220);
+    Pump();
+    ASSERT_GT(textWidth(), first);
+    Type("b");
+    ASSERT_TRUE(mru->DroppedDown);
+    EXPECT_EQ(list->Width(), textWidth());
+}
+
 }  // namespace
 }  // namespace menvaro

@@ -201,6 +201,47 @@ TEST(TypeInfo, AStoredPredicateDecidesWhatIsWrittenAndReadBack) {
     EXPECT_EQ(WriteComponentText(swatch.get()), "object Swatch1: TTestSwatch\n  ParentTint = False\nend\n");
 }
 
+// A class that publishes fewer properties than its ancestor.
+class TTestPlainSwatch : public TTestSwatch {
+    MENVARO_CLASS(TTestPlainSwatch, TTestSwatch)
+public:
+    using TTestSwatch::TTestSwatch;
+};
+
+MENVARO_CLASS_INFO(TTestPlainSwatch) { c.Unpublish({"ParentTint", "Tag"}); }
+
+TEST(TypeInfo, AnUnpublishedPropertyIsNeitherReadNorWritten) {
+    const TClassInfo& info = TTestPlainSwatch::StaticClass();
+    EXPECT_EQ(info.FindProp("parenttint"), nullptr);
+    EXPECT_EQ(info.FindProp("Tag"), nullptr);
+    EXPECT_NE(info.FindProp("Tint"), nullptr);
+    EXPECT_NE(TTestSwatch::StaticClass().FindProp("ParentTint"), nullptr);  // the ancestor keeps it
+    std::vector<std::string> names;
+    for (const TPropInfo* p : info.AllProps()) names.push_back(p->Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Name", "Tint"}));
+
+    TOwned<TTestPlainSwatch> swatch(Create<TTestPlainSwatch>(nullptr));
+    swatch->SetName("Swatch1");
+    swatch->ParentTint = false;
+    swatch->Tint = 7;
+    swatch->SetTag(3);
+    EXPECT_EQ(WriteComponentText(swatch.get()), "object Swatch1: TTestPlainSwatch\n  Tint = 7\nend\n");
+    TOwned<TTestPlainSwatch> again(Create<TTestPlainSwatch>(nullptr));
+    EXPECT_EQ(test::ErrorMessage<EFormError>([&] {
+                  ReadComponentText(again.get(), "object Swatch1: TTestPlainSwatch\n  ParentTint = False\nend\n",
+                                    "plain.form");
+              }),
+              "plain.form:2: Swatch1.ParentTint: class TTestPlainSwatch has no property 'ParentTint'");
+    // An inherited property can be taken off only when there is one.
+    EXPECT_THROW(
+        {
+            TClassInfo probe;
+            probe.ParentOf = &TTestSwatch::StaticClass;
+            TClassBuilder<TTestPlainSwatch>(probe).Unpublish({"NoSuchProperty"});
+        },
+        EPropertyError);
+}
+
 TEST(Events, BoundMethodsCompareByObjectAndCode) {
     TOwned<TTestRoot> root(Create<TTestRoot>(nullptr));
     auto e1 = TNotifyEvent::Bind<&TTestRoot::ThingChange>(root.get());

@@ -34,6 +34,32 @@ TEST(ServerObjects, TheFactoryMakesTheFiveObjectsOrFailsWhenTold) {
     ::unsetenv("MENVARO_TEST_DBADMIN_CREATE_FAILS");
 }
 
+TEST(ServerObjects, GoOneByOneInTheirOrderHoweverTheyAreReleased) {
+    test::TempDir dir;
+    const std::string log = dir.path() + "released";
+    ::setenv("MENVARO_TEST_DBADMIN_RELEASE_LOG", log.c_str(), 1);
+    const std::string order = "Application\nDatabase\nBackup\nRestore\nSQLServer\n";
+    struct Case {
+        const char* what;
+        void (*release)(dbadmin::TServerObjects& o);
+    } cases[] = {
+        {"Release", [](dbadmin::TServerObjects& o) { o.Release(); }},
+        {"the destructor", [](dbadmin::TServerObjects& o) { dbadmin::TServerObjects gone(std::move(o)); }},
+        {"an assignment", [](dbadmin::TServerObjects& o) { o = dbadmin::TServerObjects(); }},
+        {"objects assigned in their place", [](dbadmin::TServerObjects& o) { o = dbadmin::CreateServerObjects(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dbadmin::TServerObjects o = dbadmin::CreateServerObjects();
+        DeleteFile(log);
+        c.release(o);
+        EXPECT_EQ(FileExists(log) ? ReadFileBytes(log) : "", order);
+        DeleteFile(log);
+        o.Release();
+    }
+    ::unsetenv("MENVARO_TEST_DBADMIN_RELEASE_LOG");
+}
+
 TEST(SQLServer, AFolderTakesAnyLogin) {
     test::SqliteServer s;
     dbadmin::SQLServer server;

@@ -15,6 +15,7 @@
 #include "SqliteServer.h"
 #include "base/Files.h"
 #include "dbadmin/DbAdminErrors.h"
+#include "dbadmin/SqliteAdmin.h"
 #include "testsupport/ErrorMessage.h"
 #include "testsupport/SqliteFile.h"
 
@@ -120,8 +121,14 @@ TEST(Backup, AnInterruptedBackupLeavesNoFileOfTheFinalName) {
         if (c.killed) {
             ASSERT_TRUE(WIFSIGNALED(status)) << status;
             EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
-            // Only the hidden temporary file of the copy.
+            // Only the hidden temporary file of the copy, which the next
+            // cleaning takes, as it leaves another backup's and other files.
             EXPECT_THAT(test::Listing(s.Backups()), ::testing::MatchesRegex("\\.database20240510\\.[0-9]+\\.tmp"));
+            WriteFileAtomic(s.Backups() + ".other.5.tmp", "");
+            EXPECT_EQ(dbadmin::RemoveStaleBackupCopies(
+                          s.Backups(), [](const std::string& name) { return name == "database20240510"; }),
+                      1);
+            EXPECT_EQ(test::Listing(s.Backups()), ".other.5.tmp");
         } else {
             ASSERT_TRUE(WIFEXITED(status)) << status;
             EXPECT_EQ(WEXITSTATUS(status), 3);
@@ -149,7 +156,7 @@ TEST(Backup, ACatalogThatIsNotAProductDatabaseFails) {
              DeleteFile(c);
              test::MakeDatabase(c, "create table Orders (N int)");
          },
-         "is not a product database: it has no table dishproject"},
+         "is not a product database (no such table: dishproject)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -86,14 +86,4 @@ void AddPair(Connection& c, int n) {
     c.Exec("insert into Pairs values (" + std::to_string(n) + ", 'a'), (" + std::to_string(n) + ", 'b')");
 }
 
-std::string Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::string out;
-    for (const auto& n : names) out += (out.empty() ? "" : " ") + n;
-    return out;
-}
-
 }  // namespace menvaro::test

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "dbadmin/DbAdminErrors.h"
 #include "dbadmin/ServerObjects.h"
 #include "testsupport/TempDir.h"
 
@@ -77,7 +78,20 @@ inline const char* BrokenPairsSql() {
 }
 void AddPair(Connection& c, int n);
 
-// The names in a folder, in order.
-std::string Listing(const std::string& folder);
+// The EDbAdminError that `fn` must raise, with its cause and file. None, or
+// another kind, fails the test and answers an error of no cause.
+template <class F>
+dbadmin::EDbAdminError AdminError(F&& fn) {
+    try {
+        fn();
+    } catch (const dbadmin::EDbAdminError& e) {
+        return e;
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "another error was raised: " << e.what();
+        return dbadmin::EDbAdminError("");
+    }
+    ADD_FAILURE() << "nothing was raised";
+    return dbadmin::EDbAdminError("");
+}
 
 }  // namespace menvaro::test
