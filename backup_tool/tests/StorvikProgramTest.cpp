@@ -12,8 +12,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "base/Files.h"
 #include "base/Strings.h"
 #include "registry/RegistryIniFile.h"
+#include "testsupport/ChildProgram.h"
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
 
@@ -97,6 +100,15 @@ protected:
         }
         return pid;
     }
+    // Starts the program under the window backend `backend` (the sdl one on
+    // SDL's offscreen driver), on `script` when one is given.
+    std::unique_ptr<test::TChildProgram> StartUnder(const std::string& backend, const std::string& script = "") {
+        std::vector<std::string> env{"MENVARO_UI=" + backend, "SDL_VIDEODRIVER=offscreen",
+                                     "MENVARO_REGISTRY=" + dir_.path() + "registry.reg", "MENVARO_UI_SCRIPT="};
+        if (!script.empty()) env.back() += dir_.Write("run.script", script);
+        return std::make_unique<test::TChildProgram>(bin() + "Storvik", env, dir_.path() + "out.txt");
+    }
+    std::string Output() const { return FileExists(dir_.path() + "out.txt") ? ReadFileBytes(dir_.path() + "out.txt") : ""; }
     std::string Registry() const { return ReadFileBytes(dir_.path() + "registry.reg"); }
 
     TempDir dir_{"storvik"};
@@ -437,6 +449,75 @@ TEST_F(Storvik, ADamagedSettingsFileIsShownAndEndsTheProgramWithAnError) {
               1)
         << output_;
     EXPECT_EQ(Registry(), before);  // never overwritten
+}
+
+
+// Asked to end from outside (SIGTERM at a shutdown or logout, SIGINT from a
+// terminal), under both window backends.
+class StorvikSignal : public Storvik, public ::testing::WithParamInterface<test::TEndCase> {};
+
+// The login dialog is modal: it goes as cancelled would, and the program after it.
+TEST_P(StorvikSignal, AtTheLoginItEnds) {
+    auto program = StartUnder(GetParam().backend);
+    ASSERT_TRUE(program->WaitFor([&] { return program->Catches(SIGTERM) && program->Catches(SIGINT); }))
+        << Output();
+    program->Send(GetParam().signal);
+    EXPECT_EQ(program->Wait(), 0) << Output();
+}
+
+// The database is held by another program when the backup starts; the
+// signal comes while the backup waits for it, the backup goes on once it is
+// free, its message box goes by itself, the settings are saved and the old
+// backups deleted. (Were the signal not heard, the script would end with the
+// program still running: status 3.)
+TEST_P(StorvikSignal, DuringABackupTheBackupFinishesFirst) {
+    const std::string rooms = Query(database(), "select count(*) from Room");
+    ASSERT_NE(rooms, "0");
+    ForceDirectories(backups());
+    WriteFileAtomic(backups() + "database20240101", "older backup");
+    test::TDatabaseLock held(database());
+    auto program = StartUnder(GetParam().backend, std::string(kLogin) +
+                                                      "type dtpBackupDate \"20240510\"\n"
+                                                      "click fxbtnBackup\n");
+    ASSERT_EQ(program->EndWhileItWaitsFor(database(), GetParam().signal, [&] { held.Release(); }), 0) << Output();
+    EXPECT_EQ(Query(backups() + "database20240510", "select count(*) from Room"), rooms);
+    EXPECT_NE(Registry().find("\"DataBackupDir\"=\"" + backups() + "\""), std::string::npos) << Registry();
+    EXPECT_FALSE(FileExists(backups() + "database20240101"));
+}
+
+// The same for a restore: it is never cut, the live database ends up as the
+// backup whole.
+TEST_P(StorvikSignal, DuringARestoreTheRestoreFinishesFirst) {
+    ForceDirectories(backups());
+    std::filesystem::copy_file(database(), backups() + "database20240510");
+    const std::string rooms = Query(database(), "select count(*) from Room");
+    ASSERT_NE(rooms, "0");
+    test::MakeDatabase(database(), "delete from Room;");
+    test::TDatabaseLock held(database());
+    auto program = StartUnder(GetParam().backend, std::string(kLogin) +
+                                                      "press Ctrl+Tab\n"
+                                                      "type dtpResumeDate \"20240510\"\n"
+                                                      "click fxbtnResume\n");
+    ASSERT_EQ(program->EndWhileItWaitsFor(database(), GetParam().signal, [&] { held.Release(); }), 0) << Output();
+    EXPECT_EQ(Query(database(), "select count(*) from Room"), rooms);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StorvikSignal, ::testing::ValuesIn(test::kEndCases),
+                         [](const auto& info) { return test::EndCaseName(info.param); });
+
+// Idle in its main window it ends as closing the window does. Under the sdl
+// backend only: there a script can wait in real time (headless time moves
+// only while the program waits for a timer, so its script would end first).
+TEST_F(Storvik, IdleInTheMainWindowASignalEndsItAsClosingTheWindowDoes) {
+    const std::string ready = dir_.path() + "ready.png";
+    for (int signal : {SIGTERM, SIGINT}) {
+        DeleteFile(ready);
+        auto program = StartUnder("sdl", std::string(kLogin) + "screenshot frmDataTools \"" + ready +
+                                             "\"\nwait 600000\nclose frmDataTools\n");
+        ASSERT_TRUE(program->WaitFor([&] { return FileExists(ready); })) << Output();
+        program->Send(signal);
+        EXPECT_EQ(program->Wait(), 0) << Output();
+    }
 }
 
 }  // namespace

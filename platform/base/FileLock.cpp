@@ -14,7 +14,13 @@ namespace menvaro {
 bool TFileLock::Open(const std::string& path, bool exclusive) {
     Unlock();
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0 && !exclusive) fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+        // A lock file this program may only read still serves: flock needs
+        // no more. Otherwise the reason it could not be made is told.
+        const int err = errno;
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) errno = err;
+    }
     if (fd_ < 0) return false;
     path_ = path;
     exclusive_ = exclusive;

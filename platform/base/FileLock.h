@@ -20,8 +20,9 @@ public:
     TFileLock(const TFileLock&) = delete;
     TFileLock& operator=(const TFileLock&) = delete;
 
-    // Opens `path`, creating it when missing. A shared lock may use a file
-    // it can only read. False, with errno set, when the file cannot be opened.
+    // Opens `path`, creating it when missing; a file it can only read serves
+    // as well (one another user made, say). False, with errno set, when the
+    // file cannot be opened.
     bool Open(const std::string& path, bool exclusive);
     // Takes the lock, waiting at most `wait` while another holder has it:
     // false when it is still held then. Raises EInOutError when locking

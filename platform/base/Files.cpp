@@ -250,6 +250,14 @@ void TFileReplacement::Fail(const char* what, int err) {
     throw EWriteError(std::string(what) + " \"" + path_ + "\". " + SysErrorMessage(err));
 }
 
+void TFileReplacement::SetOwnerAndMode(unsigned owner, unsigned group, unsigned mode) {
+    if (fd_ < 0) throw EWriteError("Cannot write file \"" + path_ + "\". It was written already.");
+    // Without the right to give the file away the group may still be kept.
+    if (::fchown(fd_, static_cast<uid_t>(owner), static_cast<gid_t>(group)) != 0)
+        (void)!::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(group));
+    if (::fchmod(fd_, static_cast<mode_t>(mode & 07777)) != 0) Fail("Cannot write file", errno);
+}
+
 void TFileReplacement::Commit() {
     if (fd_ < 0) throw EWriteError("Cannot write file \"" + path_ + "\". It was written already.");
     if (::fsync(fd_) != 0) Fail("Cannot write file", errno);

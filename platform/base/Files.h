@@ -83,6 +83,11 @@ public:
     TFileReplacement(const TFileReplacement&) = delete;
     ~TFileReplacement();
     const std::string& Path() const { return path_; }
+    // Gives the new file this owner, group and mode (the owner as far as the
+    // system lets this program give it away: always as root). For a
+    // replacement that keeps what the old file had; make it with mode 0600
+    // so that nobody else reads it before.
+    void SetOwnerAndMode(unsigned owner, unsigned group, unsigned mode);
     void Commit();
 
 private:

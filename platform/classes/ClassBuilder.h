@@ -15,6 +15,8 @@
 // (.Stored([](const TMyPanel& p) { return !p.ParentFont(); })). Strings are
 // stored when not empty, floats when not 0. A derived class changes an
 // inherited property's default with c.Redeclare("Color").Default(x).
+// Clamp(lo, hi) brings an integer a form file gives into [lo, hi] instead
+// of refusing it.
 #pragma once
 
 #include <initializer_list>
@@ -121,6 +123,14 @@ public:
             p_.Default = static_cast<std::int64_t>(v.Bits());
         else
             p_.Default = static_cast<std::int64_t>(v);
+        return *this;
+    }
+    // An integer that a form file may give beyond [lo, hi]: it is clamped
+    // into the range when read.
+    TPropBuilder& Clamp(std::int64_t lo, std::int64_t hi) {
+        p_.Clamped = true;
+        p_.ClampMin = lo;
+        p_.ClampMax = hi;
         return *this;
     }
     TPropBuilder& NoDefault() {

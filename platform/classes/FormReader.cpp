@@ -277,6 +277,7 @@ private:
                     ;
                 else
                     WrongValue(v, prop, what, prop.Idents ? "an integer or a name" : "an integer");
+                if (prop.Clamped) n = std::clamp(n, prop.ClampMin, prop.ClampMax);
                 if (n < prop.MinValue || n > prop.MaxValue)
                     Fail(line, what + ": " + std::to_string(n) + " is out of range");
                 prop.SetOrd(inst.Ptr, n);

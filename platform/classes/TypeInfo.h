@@ -105,6 +105,11 @@ struct TPropInfo {
     // Integer: the range of the C++ type behind the property.
     std::int64_t MinValue = INT64_MIN;
     std::int64_t MaxValue = INT64_MAX;
+    // Integer: a form file's value outside this range is brought to its
+    // nearer end rather than refused (coordinates and sizes).
+    bool Clamped = false;
+    std::int64_t ClampMin = 0;
+    std::int64_t ClampMax = 0;
 
     std::function<std::int64_t(void*)> GetOrd;
     std::function<void(void*, std::int64_t)> SetOrd;

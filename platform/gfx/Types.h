@@ -6,6 +6,12 @@
 
 namespace menvaro {
 
+// Positions and sizes of windows and controls keep to 16 bits, as the
+// messages that carry them pack them: what a form file gives is clamped to
+// this range when read, so that no sum of positions and sizes overflows.
+inline constexpr int kMinCoord = -32768;
+inline constexpr int kMaxCoord = 32767;
+
 struct TPoint {
     int X = 0;
     int Y = 0;

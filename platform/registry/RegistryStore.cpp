@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "base/CodePage.h"
 #include "base/FileLock.h"
@@ -96,10 +98,17 @@ bool Utf16BytesToText(std::string_view bytes, std::string& text) {
     return true;
 }
 
+// A quoted text cannot hold a line feed; a carriage return goes into the hex
+// form too, so that a tool changing line ends cannot change the value. The
+// hex form ends at a NUL, so a text holding one stays quoted (a file can
+// hold such a text only quoted, without a line feed).
 bool NeedsHexForm(std::string_view text) {
-    for (char c : text)
-        if (c == '\r' || c == '\n') return true;
-    return false;
+    if (text.find('\0') != std::string_view::npos) {
+        if (text.find('\n') != std::string_view::npos)
+            throw ERegistryException("A registry text value may not hold both a NUL character and a line feed");
+        return false;
+    }
+    return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 }  // namespace
@@ -107,6 +116,9 @@ bool NeedsHexForm(std::string_view text) {
 std::string NormaliseKeyPath(std::string_view path) {
     if (path.find('\0') != std::string_view::npos)
         throw ERegistryException("A registry key name may not contain a NUL character");
+    // A key line of the file ends at a line feed.
+    if (path.find('\n') != std::string_view::npos)
+        throw ERegistryException("A registry key name may not contain a line feed");
     std::string_view p = path;
     while (!p.empty() && p.front() == '\\') p.remove_prefix(1);
     while (!p.empty() && p.back() == '\\') p.remove_suffix(1);
@@ -124,6 +136,8 @@ std::string NormaliseKeyPath(std::string_view path) {
 void CheckValueName(std::string_view name) {
     if (name.find('\0') != std::string_view::npos)
         throw ERegistryException("A registry value name may not contain a NUL character");
+    if (name.find('\n') != std::string_view::npos)
+        throw ERegistryException("A registry value name may not contain a line feed");
     if (name.size() > kMaxValueName) throw ERegistryException("A registry value name is longer than 16383 characters");
     if (!IsValidUtf8(name)) throw ERegistryException("A registry value name is not valid text");
 }
@@ -152,8 +166,13 @@ TRegistryData TRegistryData::Parse(std::string_view text, const std::string& sou
         }
     }
 
+    // Keys and values by their names without regard to letter case, so that
+    // reading stays linear in the size of the file.
+    std::unordered_map<std::string, std::size_t> keyIndex;
+    std::vector<std::unordered_map<std::string, std::size_t>> valueIndex;
     bool headerSeen = false;
     TRegKey* current = nullptr;
+    std::size_t currentIndex = 0;
     for (std::size_t li = 0; li < lines.size(); ++li) {
         const int lineNo = lines[li].first;
         std::string line = Trim(lines[li].second);
@@ -177,7 +196,13 @@ TRegistryData TRegistryData::Parse(std::string_view text, const std::string& sou
             } catch (const ERegistryException& e) {
                 Damaged(source, lineNo, e.Message());
             }
-            current = &data.CreateKey(path);
+            const auto [at, added] = keyIndex.emplace(LowerCase(path), data.keys_.size());
+            if (added) {
+                data.keys_.push_back(TRegKey{path, {}});
+                valueIndex.emplace_back();
+            }
+            currentIndex = at->second;
+            current = &data.keys_[currentIndex];
             continue;
         }
         if (!current) Damaged(source, lineNo, "a value must follow a key line");
@@ -223,13 +248,14 @@ TRegistryData TRegistryData::Parse(std::string_view text, const std::string& sou
                 k = close + 1;
             }
             if (k >= rest.size() || rest[k] != ':') Damaged(source, lineNo, "\":\" expected after hex");
-            std::string body = rest.substr(k + 1);
-            // Continuation lines.
-            while (!body.empty() && Trim(body).back() == '\\') {
-                body = TrimRight(body);
+            std::string body = TrimRight(rest.substr(k + 1));
+            // Continuation lines: a trailing backslash, then more bytes on the next line.
+            while (!body.empty() && body.back() == '\\') {
                 body.pop_back();
                 if (++li >= lines.size()) Damaged(source, lineNo, "the file ends inside a hex value");
-                body += Trim(lines[li].second);
+                const std::string more = Trim(lines[li].second);
+                if (more.empty()) Damaged(source, lineNo, "a hex value continues on a blank line");
+                body += more;
             }
             std::string bytes;
             for (const std::string& part : SplitString(body, ',')) {
@@ -255,7 +281,11 @@ TRegistryData TRegistryData::Parse(std::string_view text, const std::string& sou
         } else {
             Damaged(source, lineNo, "unknown value form \"" + rest.substr(0, 20) + "\"");
         }
-        SetValue(*current, std::move(v));
+        const auto [at, added] = valueIndex[currentIndex].emplace(LowerCase(v.Name), current->Values.size());
+        if (added)
+            current->Values.push_back(std::move(v));
+        else
+            current->Values[at->second] = std::move(v);  // the later one wins, in the earlier one's place
     }
     if (!headerSeen && !Trim(text).empty()) Damaged(source, 1, "the header line is missing");
     return data;
@@ -273,7 +303,7 @@ std::string TRegistryData::Serialize() const {
                 out += Quote(v.Text);
             } else if (v.Type == REG_SZ || v.Type == REG_EXPAND_SZ) {
                 out += "hex(" + std::string(v.Type == REG_SZ ? "1" : "2") + "):" + HexBytes(TextToUtf16Bytes(v.Text));
-            } else if (v.Type == REG_DWORD) {
+            } else if (v.Type == REG_DWORD && v.Bytes.empty()) {
                 char buf[16];
                 std::snprintf(buf, sizeof buf, "dword:%08x", v.Dword);
                 out += buf;
@@ -384,12 +414,26 @@ TRegistryStore::TRegistryStore(std::string path, std::chrono::milliseconds lockW
 
 namespace {
 
+// A lock file made now gets the settings file's owner and mode, so that a
+// run as root leaves the file's owner able to lock it; one that is there
+// already is used as it is.
+void MakeLockFileLike(const std::string& lockPath, const std::string& storePath) {
+    struct stat st;
+    if (::stat(storePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return;  // there already, or not to be made: opening it tells which
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    (void)!::fchmod(fd, st.st_mode & 07777);
+    ::close(fd);
+}
+
 // Holds the lock on "<file>.lock" for its lifetime. A program that keeps the
 // lock (hung, or stopped in a debugger) makes the others fail after a
 // bounded wait, with the file named, as a damaged file does.
 class StoreLock {
 public:
     StoreLock(const std::string& storePath, bool exclusive, std::chrono::milliseconds wait) {
+        MakeLockFileLike(storePath + ".lock", storePath);
         if (!lock_.Open(storePath + ".lock", exclusive)) {
             // A reader of a store it may not write still reads a consistent
             // file: writers replace it by rename.
@@ -442,7 +486,17 @@ void TRegistryStore::Update(const std::function<bool(TRegistryData&)>& change) c
     TRegistryData data = LoadUnlocked(path_);
     if (!change(data)) return;
     try {
-        WriteFileAtomic(path_, data.Serialize());
+        const std::string text = data.Serialize();
+        // The new file keeps the owner and mode of the one it replaces: it
+        // may hold a password, and a run as root must not take it from its user.
+        struct stat st;
+        if (::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            TFileReplacement file(path_, text, 0600);
+            file.SetOwnerAndMode(st.st_uid, st.st_gid, st.st_mode);
+            file.Commit();
+        } else {
+            WriteFileAtomic(path_, text);
+        }
     } catch (const Exception& e) {
         throw ERegistryException("Cannot write the settings file: " + e.Message());
     }

@@ -20,4 +20,20 @@ void MakeDatabase(const std::string& path, const std::string& sql) {
     if (rc != SQLITE_OK) throw std::runtime_error("setup SQL failed: " + message);
 }
 
+TDatabaseLock::TDatabaseLock(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db_, "begin exclusive", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw std::runtime_error("cannot lock " + path);
+    }
+}
+
+void TDatabaseLock::Release() {
+    if (!db_) return;
+    sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
 }  // namespace menvaro::test

@@ -63,6 +63,12 @@ void UiTest::ClickNamed(const std::string& name) {
     if (TControl* c = Named(name)) synthetic::Click(Centre(c));
 }
 
+void UiTest::ForEachControl(TControl* root, const std::function<void(TControl*)>& f) {
+    f(root);
+    if (auto* w = dynamic_cast<TWinControl*>(root))
+        for (int i = 0; i < w->ControlCount(); ++i) ForEachControl(w->Controls(i), f);
+}
+
 TColor UiTest::PixelOf(const TControl* c, int x, int y) {
     if (TCustomForm* form = FormOf(c)) UpdateWindow(form->Handle());
     return SurfacePixel(c, x, y);

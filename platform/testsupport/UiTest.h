@@ -44,6 +44,9 @@ protected:
         return dynamic_cast<C*>(owner->FindComponent(name));
     }
 
+    // Calls `f` for `root` and every control below it.
+    static void ForEachControl(TControl* root, const std::function<void(TControl*)>& f);
+
     static TPoint Centre(const TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
     static void ClickAt(const TControl* c, TPoint client) { synthetic::Click(c->ClientToScreen(client)); }
     // The control a UI script would find by `name`; a test failure when there is none.

@@ -44,10 +44,10 @@ int MulDiv(int v, int m, int d) {
 // --------------------------------------------------------- TSizeConstraints
 
 MENVARO_CLASS_INFO(TSizeConstraints) {
-    c.Prop("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
-    c.Prop("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
-    c.Prop("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0);
-    c.Prop("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+    c.Prop("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight).Default(0).Clamp(0, kMaxCoord);
+    c.Prop("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth).Default(0).Clamp(0, kMaxCoord);
+    c.Prop("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight).Default(0).Clamp(0, kMaxCoord);
+    c.Prop("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth).Default(0).Clamp(0, kMaxCoord);
 }
 
 void TSizeConstraints::SetMinWidth(int v) {
@@ -184,10 +184,10 @@ bool IsColorStored(const TControl& c) { return !c.ParentColor(); }
 }  // namespace
 
 MENVARO_CLASS_INFO(TControl) {
-    c.Prop("Left", &TControl::Left, &TControl::SetLeft);
-    c.Prop("Top", &TControl::Top, &TControl::SetTop);
-    c.Prop("Width", &TControl::Width, &TControl::SetWidth);
-    c.Prop("Height", &TControl::Height, &TControl::SetHeight);
+    c.Prop("Left", &TControl::Left, &TControl::SetLeft).Clamp(kMinCoord, kMaxCoord);
+    c.Prop("Top", &TControl::Top, &TControl::SetTop).Clamp(kMinCoord, kMaxCoord);
+    c.Prop("Width", &TControl::Width, &TControl::SetWidth).Clamp(0, kMaxCoord);
+    c.Prop("Height", &TControl::Height, &TControl::SetHeight).Clamp(0, kMaxCoord);
     c.Prop("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
     c.Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
     c.Prop("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false);
@@ -1023,22 +1023,39 @@ void TWinControl::EnableAlign() {
     if (alignDisabled_ > 0 && --alignDisabled_ == 0 && realignPending_) Realign();
 }
 
+namespace {
+// Passes of alignment and auto-sizing one Realign makes at the most: a
+// layout settles in two; sizes that keep feeding each other stop here.
+constexpr int kLayoutPasses = 4;
+}  // namespace
+
 void TWinControl::Realign() {
     if (alignDisabled_ > 0 || aligning_ > 0 || ComponentState().Contains(csLoading) ||
         ComponentState().Contains(csDestroying)) {
         realignPending_ = true;
         return;
     }
-    realignPending_ = false;
-    {
-        ++aligning_;
-        ScopeGuard aligned([this] { --aligning_; });
+    ++aligning_;
+    ScopeGuard aligned([this] { --aligning_; });
+    // What a pass sets off here (this control's new size, a child's) asks
+    // for another pass instead of a Realign inside this one.
+    for (int pass = 0; pass < kLayoutPasses; ++pass) {
+        realignPending_ = false;
         TRect r = ClientRect();
         AdjustClientRect(r);
         AlignControls(nullptr, r);
         ApplyAnchors();
+        const TRect client = ClientRect();
+        AdjustSize();
+        // A size this control takes to fit its children does not move or
+        // stretch them by their anchors (they would grow it again): they
+        // keep their places in it.
+        if (ClientRect() != client)
+            for (TControl* c : controls_)
+                if (c->Align() == alNone) c->UpdateAnchorRules();
+        if (!realignPending_) break;
     }
-    AdjustSize();
+    realignPending_ = false;
 }
 
 void TWinControl::AlignControls(TControl*, TRect& rect) {

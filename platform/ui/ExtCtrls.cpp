@@ -16,8 +16,8 @@ MENVARO_CLASS_INFO(TCustomPanel) {
     c.Prop("Alignment", &TCustomPanel::Alignment, &TCustomPanel::SetAlignment).Default(taCenter);
     c.Prop("BevelInner", &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner).Default(bvNone);
     c.Prop("BevelOuter", &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter).Default(bvRaised);
-    c.Prop("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth).Default(1);
-    c.Prop("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth).Default(0);
+    c.Prop("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth).Default(1).Clamp(0, kMaxCoord);
+    c.Prop("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth).Default(0).Clamp(0, kMaxCoord);
     c.Prop("BorderStyle", &TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle).Default(bsNone);
     c.Prop("FullRepaint", &TCustomPanel::FullRepaint, &TCustomPanel::FullRepaint).Default(true);
     c.Prop("Locked", &TCustomPanel::Locked, &TCustomPanel::Locked).Default(false);

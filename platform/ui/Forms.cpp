@@ -12,6 +12,7 @@
 #include "classes/FormReader.h"
 #include "classes/FormResources.h"
 #include "ui/Backend.h"
+#include "ui/EndSignals.h"
 
 namespace menvaro {
 
@@ -66,8 +67,8 @@ MENVARO_CLASS_INFO(TCustomForm) {
     c.Prop("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     c.Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
-    c.Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight);
-    c.Prop("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth);
+    c.Prop("ClientHeight", &TControl::ClientHeight, &TControl::SetClientHeight).Clamp(0, kMaxCoord);
+    c.Prop("ClientWidth", &TControl::ClientWidth, &TControl::SetClientWidth).Clamp(0, kMaxCoord);
     c.Redeclare("Width").Stored(false);
     c.Redeclare("Height").Stored(false);
     c.Redeclare("Color").Default(clBtnFace);
@@ -612,6 +613,7 @@ void TApplication::Initialize() {
     if (initialized_) return;
     initialized_ = true;
     Backend();
+    InstallEndSignals(AllocateHWnd([](TMessage&) {}));
     StartUiScriptFromEnvironment(*this);
 }
 
@@ -668,8 +670,24 @@ void TApplication::Idle() {
 }
 
 void TApplication::HandleMessage() {
+    if (TakeEndRequest()) {
+        try {
+            EndOnRequest();
+        } catch (...) {
+            HandleException(this);
+        }
+    }
     TMsg msg;
     if (!ProcessMessage(msg)) Idle();
+}
+
+// What the user's closing of the main window does where it can be closed;
+// while a modal window is up (a message box, a dialog, a job's window whose
+// job has returned) every modal loop ends, and the program after them. It
+// ends also when the main window's handlers would keep it.
+void TApplication::EndOnRequest() {
+    if (modalLevel_ == 0 && mainForm_ && mainForm_->Visible()) mainForm_->Close();
+    Terminate();
 }
 
 void TApplication::ProcessMessages() {

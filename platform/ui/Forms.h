@@ -246,7 +246,9 @@ public:
     ~TApplication() override;
 
     // Brings up the backend (MENVARO_UI) and the exception handling; with
-    // MENVARO_UI_SCRIPT set, the script starts with Run.
+    // MENVARO_UI_SCRIPT set, the script starts with Run. From here on SIGTERM
+    // and SIGINT end the program as closing its main window does, once the
+    // job running in a job window (if any) has returned (EndSignals.h).
     void Initialize();
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& t) { title_ = t; }
@@ -276,9 +278,11 @@ public:
     // Runs the message loop until Terminate (or the main form closes), then
     // frees the forms and data modules the application owns.
     void Run();
-    // Handles every waiting message and returns.
+    // Handles every waiting message and returns (a job may call it: a
+    // request to end waits for the loop).
     void ProcessMessages();
-    // Handles one message, or waits for one when there is none.
+    // Handles one message, or waits for one when there is none; first acts
+    // on a request to end the program.
     void HandleMessage();
     // What the loop does when no message waits: OnIdle and the idle hook,
     // then a wait for the next message (a modal loop of its own calls it).
@@ -317,6 +321,7 @@ private:
     friend class TCustomForm;
     bool ProcessMessage(TMsg& msg);
     bool IsKeyMsg(TMsg& msg);
+    void EndOnRequest();
 
     std::string title_;
     TCustomForm* mainForm_ = nullptr;

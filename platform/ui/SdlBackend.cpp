@@ -103,6 +103,9 @@ SDL_SystemCursor SystemCursor(int cursor) {
 class TSdlBackend : public TBackend {
 public:
     TSdlBackend() {
+        // SIGTERM and SIGINT are the application's (EndSignals.h), not a quit
+        // event nobody reads.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         int failed;
         {
             MENVARO_SDL_CALL;

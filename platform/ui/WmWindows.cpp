@@ -258,6 +258,11 @@ void UpdateSurfaceLocked(Window* w) {
     }
     w->decorated = Decorated(w);
     TRect sr = w->decorated ? OffsetRect(w->client, w->rect.Left, w->rect.Top) : w->rect;
+    // A window larger than the largest bitmap (BitmapSizeFits: 32767 a side,
+    // 2^26 pixels) shows the part that fits, from its top-left corner.
+    const int width = std::clamp(sr.Width(), 0, kMaxCoord);
+    const int height = std::clamp(sr.Height(), 0, std::min(kMaxCoord, width ? (1 << 26) / width : kMaxCoord));
+    sr = Bounds(sr.Left, sr.Top, width, height);
     bool resized = !w->surface || sr.Width() != w->surfaceRect.Width() || sr.Height() != w->surfaceRect.Height();
     bool moved = sr.TopLeft() != w->surfaceRect.TopLeft();
     w->surfaceRect = sr;

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,6 +116,39 @@ TEST_F(RegistryTest, TextWithLineBreaksRoundTrips) {
     EXPECT_EQ(again.ReadString("", "Note", ""), "line1\r\nline2\n");
 }
 
+// Files the reader takes, in forms the writer itself does not use: after
+// one write by a program they read the same (the first once became a file
+// no program accepted).
+TEST_F(RegistryTest, WhatTheReaderTakesReadsTheSameAfterAWrite) {
+    const std::string head = "Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvanel]\r\n";
+    struct Case {
+        std::string line;
+        TRegValue value;
+    } cases[] = {
+        {std::string("\"P\"=\"a\rb\0c\"", 11), {"P", REG_SZ, std::string("a\rb\0c", 5), 0, ""}},
+        {"\"P\"=\"a\rb\"", {"P", REG_SZ, "a\rb", 0, ""}},
+        {"\"P\"=hex(4):01,02", {"P", REG_DWORD, "", 0, "\x01\x02"}},
+        {"\"P\"=hex(4):01,02,03,04", {"P", REG_DWORD, "", 0x04030201, ""}},
+        {"\"P\"=hex(1):61,00,0a,00,00,00,00,00", {"P", REG_SZ, "a\n", 0, ""}},
+        {"\"P\"=hex(2):25,00", {"P", REG_EXPAND_SZ, "%", 0, ""}},
+        {"\"P\"=hex(0):", {"P", 0, "", 0, ""}},
+        {"\"P\"=DWORD:0000000A", {"P", REG_DWORD, "", 10, ""}},
+    };
+    for (const Case& c : cases) {
+        WriteRaw(head + c.line + "\r\n");
+        TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteInteger("", "Other", 1);
+        const TRegistryData data = Store().Load();
+        const TRegKey* key = data.FindKey("SOFTWARE\\Corvanel");
+        ASSERT_NE(key, nullptr) << c.line;
+        const TRegValue* v = TRegistryData::FindValue(*key, "P");
+        ASSERT_NE(v, nullptr) << c.line;
+        EXPECT_EQ(v->Type, c.value.Type) << c.line;
+        EXPECT_EQ(v->Text, c.value.Text) << c.line;
+        EXPECT_EQ(v->Dword, c.value.Dword) << c.line;
+        EXPECT_EQ(v->Bytes, c.value.Bytes) << c.line;
+    }
+}
+
 TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
     struct Case {
         const char* text;
@@ -130,6 +164,9 @@ TEST_F(RegistryTest, ADamagedFileIsRefusedWithFileAndLineAndNeverOverwritten) {
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\nn=\"v\"\r\n", 3},
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:01,\\\r\n", 3},
         {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n", 2},
+        // A continuation onto a blank line (read before the string once).
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:  \\\r\n\r\n", 3},
+        {"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"n\"=hex:01,\\\n \t\n02\n", 3},
     };
     for (const auto& c : cases) {
         WriteRaw(c.text);
@@ -156,6 +193,9 @@ TEST_F(RegistryTest, BadNamesAndValuesAreRefusedAndLoseNothing) {
     EXPECT_THROW(ini.WriteString("", "Big", std::string(kMaxValueData + 1, 'x')), ERegistryException);
     EXPECT_THROW(ini.WriteString(std::string("Init\0data", 9), "x", "y"), ERegistryException);
     EXPECT_THROW(ini.WriteString("", std::string("a\0b", 3), "y"), ERegistryException);
+    // A name is one line of the file.
+    EXPECT_THROW(ini.WriteString("", "a\nb", "y"), ERegistryException);
+    EXPECT_THROW(ini.WriteString("Init\ndata", "x", "y"), ERegistryException);
     EXPECT_THROW(ini.WriteString("", "v", std::string("a\0b", 3)), ERegistryException);
     EXPECT_THROW(ini.WriteString(std::string(256, 'k'), "x", "y"), ERegistryException);
     EXPECT_THROW(ini.ReadString("a\\\\b", "x", ""), ERegistryException);
@@ -163,6 +203,82 @@ TEST_F(RegistryTest, BadNamesAndValuesAreRefusedAndLoseNothing) {
     EXPECT_THROW(TRegistryIniFile(std::string("SOFTWARE\0X", 10), Store()), ERegistryException);
     EXPECT_EQ(ReadFileBytes(path_), before);
     EXPECT_NO_THROW(ini.WriteString("", "Big", std::string(kMaxValueData, 'x')));
+}
+
+namespace {
+
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+}  // namespace
+
+// The settings file may hold the database password: a write keeps the mode
+// it was given; a lock file made now takes the same, one that is there stays.
+TEST_F(RegistryTest, AWriteKeepsTheModeOfTheFileAndOfAnExistingLockFile) {
+    for (mode_t mode : {0600, 0444, 0640, 0664}) {
+        DeleteFile(path_ + ".lock");
+        WriteRaw("Windows Registry Editor Version 5.00\r\n");
+        ASSERT_EQ(::chmod(path_.c_str(), mode), 0);
+        TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteString("Initdata", "LoginPasswd", "秘密");
+        EXPECT_EQ(StatOf(path_).st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(StatOf(path_ + ".lock").st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(TRegistryIniFile("SOFTWARE\\Corvanel", Store()).ReadString("Initdata", "LoginPasswd", ""), "秘密");
+    }
+    ASSERT_EQ(::chmod((path_ + ".lock").c_str(), 0604), 0);
+    ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+    TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteInteger("", "SaveBackupDays", 9);
+    EXPECT_EQ(StatOf(path_ + ".lock").st_mode & 07777, 0604u);
+    EXPECT_EQ(StatOf(path_).st_mode & 07777, 0600u);
+}
+
+// A run as root (a tool started with sudo) leaves the file and a lock file
+// it makes to the file's owner, who can go on writing them, also past a
+// lock file an older run left to root.
+TEST_F(RegistryTest, ARunAsRootLeavesTheFileAndItsLockToTheirOwner) {
+    if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user takes root";
+    const uid_t user = 65534;
+    const gid_t group = 65534;
+    ASSERT_EQ(::chown(dir_.path().c_str(), user, group), 0);
+    ForceDirectories(ExtractFileDir(path_));
+    ASSERT_EQ(::chown(ExtractFileDir(path_).c_str(), user, group), 0);
+    WriteRaw("Windows Registry Editor Version 5.00\r\n");
+    ASSERT_EQ(::chown(path_.c_str(), user, group), 0);
+    ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+
+    TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteString("Initdata", "LoginPasswd", "秘密");
+    for (const std::string& file : {path_, path_ + ".lock"}) {
+        const struct stat st = StatOf(file);
+        EXPECT_EQ(st.st_uid, user) << file;
+        EXPECT_EQ(st.st_gid, group) << file;
+        EXPECT_EQ(st.st_mode & 07777, 0600u) << file;
+    }
+
+    // The user writes next, also after the lock file became root's.
+    auto writeAsUser = [&](const std::string& value) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (setgid(group) != 0 || setuid(user) != 0) _exit(2);
+            try {
+                TRegistryIniFile("SOFTWARE\\Corvanel", Store()).WriteString("Initdata", "LoginPasswd", value);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                _exit(1);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(writeAsUser("one"), 0);
+    ASSERT_EQ(::chown((path_ + ".lock").c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod((path_ + ".lock").c_str(), 0644), 0);
+    EXPECT_EQ(writeAsUser("two"), 0);
+    EXPECT_EQ(TRegistryIniFile("SOFTWARE\\Corvanel", Store()).ReadString("Initdata", "LoginPasswd", ""), "two");
+    EXPECT_EQ(StatOf(path_).st_uid, user);
 }
 
 TEST_F(RegistryTest, AnUnwritableStoreStillReadsDefaults) {

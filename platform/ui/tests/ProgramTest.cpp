@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "base/Files.h"
+#include "testsupport/ChildProgram.h"
 #include "testsupport/TempDir.h"
 
 namespace menvaro {
@@ -59,6 +61,31 @@ TEST_F(Program, AFailedExpectationStopsWithTheLine) {
     Result r = RunProbe("MENVARO_UI=headless MENVARO_UI_SCRIPT=" + script);
     EXPECT_EQ(r.status, 3);
     EXPECT_EQ(r.err, "ui script: " + script + ":2: expected Edit1 enabled \"false\", found \"true\"\n");
+}
+
+// A shutdown, a logout (SIGTERM) or Ctrl+C (SIGINT) ends a program waiting
+// for input as closing its main window does, under either backend.
+TEST_F(Program, SigtermAndSigintEndItAsClosingItsWindowDoes) {
+    for (const test::TEndCase& c : test::kEndCases) {
+        test::TChildProgram probe(MENVARO_UI_PROBE,
+                                  {std::string("MENVARO_UI=") + c.backend, "SDL_VIDEODRIVER=offscreen", "MENVARO_UI_SCRIPT="},
+                                  dir_.path() + "probe_out.txt");
+        ASSERT_TRUE(probe.WaitFor([&] { return probe.Catches(SIGTERM) && probe.Catches(SIGINT); }))
+            << test::EndCaseName(c);
+        probe.Send(c.signal);
+        EXPECT_EQ(probe.Wait(), 0) << test::EndCaseName(c) << ": " << ReadFileBytes(dir_.path() + "probe_out.txt");
+    }
+}
+
+// Started to ignore SIGINT (a background job of a shell), it goes on ignoring it.
+TEST_F(Program, ASignalItWasStartedToIgnoreStaysIgnored) {
+    test::TChildProgram probe("/bin/sh", {"MENVARO_UI=headless", "MENVARO_UI_SCRIPT="}, dir_.path() + "probe_out.txt",
+                              {"-c", std::string("trap '' INT; exec ") + MENVARO_UI_PROBE});
+    ASSERT_TRUE(probe.WaitFor([&] { return probe.Catches(SIGTERM); }));
+    EXPECT_TRUE(probe.Ignores(SIGINT));
+    EXPECT_FALSE(probe.Catches(SIGINT));
+    probe.Send(SIGTERM);
+    EXPECT_EQ(probe.Wait(), 0);
 }
 
 }  // namespace
