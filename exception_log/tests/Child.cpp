@@ -33,6 +33,11 @@ TChildResult RunChild(const std::string& program, const TChildRun& run) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    if (run.closedStdout) {
+        // Closed before the child starts, so that even its first write finds no reader.
+        close(out[0]);
+        out[0] = -1;
+    }
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), run.args.begin(), run.args.end());
     std::vector<char*> argv, envp;
@@ -52,10 +57,6 @@ TChildResult RunChild(const std::string& program, const TChildRun& run) {
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);
-    if (run.closedStdout) {
-        close(out[0]);
-        out[0] = -1;
-    }
     TChildResult result;
     if (r != 0) {
         if (out[0] >= 0) close(out[0]);
