@@ -12,6 +12,11 @@
 // floor, at most 0.6 of the peer) and Pelgrane's peak resident memory
 // (target: under 64 MiB).
 //
+// Then Pelgrane's start to close with nothing built (a script that only
+// closes the window; target: under 100 ms), paired with the same program
+// linked without the crash logger, so that the logger's own cost at
+// start-up shows as a ratio.
+//
 //   MENVARO_BENCH_DB=FOLDER export_bench [PAIRS]
 #include <malloc.h>
 
@@ -136,5 +141,36 @@ int main(int argc, char** argv) {
     std::printf("  Pelgrane peak RSS  %s MiB (target under 64)\n",
                 bench::Shown(bench::Summarise(pelgraneMiB), "%.1f").c_str());
     std::printf("  peer peak RSS      %s MiB\n", bench::Shown(bench::Summarise(peerMiB), "%.1f").c_str());
+
+    // Start to close, each program from a folder of its own; a start-up is
+    // short, so it is repeated more often than the export.
+    const std::string plain = dir.path() + "plain/";
+    ForceDirectories(plain);
+    const std::vector<std::string> runPlain = {test::CopyProgram(MENVARO_PELGRANE_WITHOUT_LOGGER, plain)};
+    test::CopyProgram(MENVARO_RAPI, plain, "librapi.so");
+    WriteFileAtomic(dir.path() + "close.script", "close UpdateForm\n");
+    const std::vector<std::string> closeEnv = {"MENVARO_UI=headless",
+                                               "MENVARO_REGISTRY=" + dir.path() + "registry.reg",
+                                               "MENVARO_UI_SCRIPT=" + dir.path() + "close.script"};
+    if (!bench::RunProcess(runPelgrane, closeEnv).ok || !bench::RunProcess(runPlain, closeEnv).ok) {
+        std::fprintf(stderr, "export_bench: a program did not start and close cleanly\n");
+        return 1;
+    }
+    const int startups = 4 * pairs;
+    const auto startSeconds =
+        bench::Interleave(startups, {timed(runPelgrane, closeEnv, nullptr), timed(runPlain, closeEnv, nullptr)});
+    if (failed) {
+        std::fprintf(stderr, "export_bench: a program failed during the start-up repetitions\n");
+        return 1;
+    }
+    std::vector<double> pelgraneMs, plainMs;
+    for (double t : startSeconds[0]) pelgraneMs.push_back(t * 1000);
+    for (double t : startSeconds[1]) plainMs.push_back(t * 1000);
+    std::printf("start to close, nothing built, %d repetitions, median (range):\n", startups);
+    std::printf("  Pelgrane                %s ms (target under 100)\n",
+                bench::Shown(bench::Summarise(pelgraneMs), "%.0f").c_str());
+    std::printf("  without the logger      %s ms\n", bench::Shown(bench::Summarise(plainMs), "%.0f").c_str());
+    std::printf("  Pelgrane / without      %s (the logger's cost at start-up)\n",
+                bench::Shown(bench::Summarise(bench::Ratios(startSeconds[0], startSeconds[1]))).c_str());
     return 0;
 }
