@@ -1,5 +1,6 @@
 #include "EDebugData.h"
 
+#include <elf.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -625,7 +626,16 @@ bool ReadOstrelSection(std::string_view section, TOstrelData& data, std::string&
         return true;
     }
     try {
-        data.Payload = DecompressBuffer(rest.data(), rest.size(), kMaxDecompressedSize, keep, &data.PayloadSize);
+        if (keep == kWholePayload) {
+            data.Payload = DecompressBuffer(rest.data(), rest.size(), kMaxDecompressedSize, keep, &data.PayloadSize);
+            data.Whole = true;
+        } else {
+            // Only the part kept is inflated: the rest is checked when it is read.
+            bool ended = false;
+            data.Payload = DecompressBuffer(rest.data(), rest.size(), kMaxDecompressedSize, keep, nullptr, &ended);
+            data.Whole = ended;
+            data.PayloadSize = ended ? data.Payload.size() : 0;
+        }
     } catch (const EOstrelLogError& e) {
         damage = e.what();
         return false;
@@ -643,6 +653,18 @@ bool ReadOstrelTrailerBlock(std::string_view block, TOstrelData& data, std::stri
 
 bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& damage, std::size_t keep) {
     if (const TElfSection* s = file.FindSection(kOstrelSectionName)) {
+        // For a part of the payload a part of the section will do (deflate
+        // grows what it cannot shrink by a few bytes a block); should it not,
+        // the whole section is read.
+        if (keep != kWholePayload && s->Type != SHT_NOBITS && s->Size > keep + keep / 8 + 4096) {
+            TOstrelData part;
+            std::string partDamage;
+            if (ReadOstrelSection(file.ReadBytes(s->Offset, keep + keep / 8 + 4096), part, partDamage, keep) &&
+                !part.Whole) {
+                data = std::move(part);
+                return true;
+            }
+        }
         if (!ReadOstrelSection(file.ReadSection(*s), data, damage, keep)) {
             damage = "its " + std::string(kOstrelSectionName) + " section is damaged: " + damage;
             return false;
@@ -669,7 +691,7 @@ bool ReadOstrelContainer(const TElfFile& file, TOstrelData& data, std::string& d
 }
 
 bool SplitOstrelOptions(const TOstrelData& data, TOstrelModuleOptions& options, std::size_t& debugAt,
-                        std::string& damage) {
+                        std::string& damage, std::size_t* debugSize) {
     TMemoryStream stream(data.Payload);
     options.LoadFromStream(stream, data.Version);
     const std::uint64_t at = static_cast<std::uint64_t>(stream.Position());
@@ -678,12 +700,19 @@ bool SplitOstrelOptions(const TOstrelData& data, TOstrelModuleOptions& options, 
         damage = "the options stream runs to the end of the payload";
         return false;
     }
-    if (n < 0 || static_cast<std::uint64_t>(n) != data.PayloadSize - at - 4) {
+    if (!data.Whole) {
+        if (n < 0 || static_cast<std::uint64_t>(n) > kMaxDecompressedSize - at - 4) {
+            damage = "the debug data's length (" + std::to_string(n) + " at byte " + std::to_string(at) +
+                     ") is more than a payload may hold";
+            return false;
+        }
+    } else if (n < 0 || static_cast<std::uint64_t>(n) != data.PayloadSize - at - 4) {
         damage = "the debug data's length (" + std::to_string(n) + " at byte " + std::to_string(at) +
                  ") is not what the payload holds after the options";
         return false;
     }
     debugAt = static_cast<std::size_t>(at + 4);
+    if (debugSize) *debugSize = static_cast<std::size_t>(n);
     return true;
 }
 

@@ -94,7 +94,10 @@ struct TOstrelData {
     std::uint16_t Version = 0;
     double BuildDate = 0;
     std::string Payload;
-    std::size_t PayloadSize = 0;  // of the whole payload
+    std::size_t PayloadSize = 0;  // of the whole payload; 0 while not Whole
+    // False when a compressed payload was inflated only as far as the bytes
+    // kept: its length is then known only from what its parts announce.
+    bool Whole = true;
 };
 inline constexpr std::size_t kWholePayload = SIZE_MAX;
 
@@ -119,8 +122,10 @@ bool SplitOstrelPayload(const TOstrelData& data, TOstrelModuleOptions& options, 
 // The first half of that: reads the options stream (from a payload kept in
 // part, as long as its part holds the stream) and checks the debug data's
 // length against the whole payload; `debugAt` is where the debug data starts.
+// Of a payload inflated in part, the debug data's length is the one the
+// payload announces; `debugSize`, when given, receives it.
 bool SplitOstrelOptions(const TOstrelData& data, TOstrelModuleOptions& options, std::size_t& debugAt,
-                        std::string& damage);
+                        std::string& damage, std::size_t* debugSize = nullptr);
 // The second half: takes the debug data out of a whole payload (which is
 // left empty) and checks it.
 bool TakeDebugData(TOstrelData& data, std::size_t debugAt, std::string& debugData, std::string& damage);

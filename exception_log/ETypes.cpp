@@ -349,7 +349,7 @@ int GetUserDefaultCharset() { return CharsetOfCodePage(UserDefaultAnsiCodePage()
 std::size_t DecompressStep(std::size_t inputLength) { return (inputLength + 255) & ~std::size_t{255}; }
 
 std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput, std::size_t keep,
-                             std::size_t* total) {
+                             std::size_t* total, bool* ended) {
     const std::size_t step = DecompressStep(inputLength);
     if (step == 0 || inputLength > UINT_MAX) throw EOstrelLogError("The compressed data is empty or too large.");
     z_stream z{};
@@ -364,7 +364,10 @@ std::string DecompressBuffer(const void* input, std::size_t inputLength, std::si
     z.avail_in = static_cast<uInt>(inputLength);
     std::size_t produced = 0;  // into `out`
     std::size_t inflated = 0;  // in all
+    if (ended) *ended = false;
     for (;;) {
+        // The prefix is out: the rest is neither inflated nor checked.
+        if (ended && produced >= keep) break;
         if (inflated >= maxOutput)
             throw EOstrelLogError("The compressed data inflates to more than " + std::to_string(maxOutput) + " bytes.");
         if (produced == out.size() && out.size() < keep) out.resize(std::min({out.size() + step, maxOutput, keep}));
@@ -381,7 +384,10 @@ std::string DecompressBuffer(const void* input, std::size_t inputLength, std::si
         const std::size_t n = outBefore - z.avail_out;
         inflated += n;
         if (kept) produced += n;
-        if (r == Z_STREAM_END) break;
+        if (r == Z_STREAM_END) {
+            if (ended) *ended = true;
+            break;
+        }
         if (r != Z_OK && r != Z_BUF_ERROR)
             throw EOstrelLogError(std::string("The compressed data is damaged: ") + (z.msg ? z.msg : "zlib error") +
                                   ".");

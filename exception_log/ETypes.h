@@ -144,9 +144,12 @@ int GetUserDefaultCharset();
 // output would exceed `maxOutput`.
 inline constexpr std::size_t kMaxDecompressedSize = std::size_t{256} << 20;
 // Only the first `keep` bytes are returned (the rest is inflated and
-// dropped); `total`, when given, receives the length of the whole.
+// dropped); `total`, when given, receives the length of the whole. With
+// `ended` given instead, inflating stops once `keep` bytes are out, and
+// `ended` tells whether the stream ended within them (nothing past them is
+// inflated or checked then).
 std::string DecompressBuffer(const void* input, std::size_t inputLength, std::size_t maxOutput = kMaxDecompressedSize,
-                             std::size_t keep = SIZE_MAX, std::size_t* total = nullptr);
+                             std::size_t keep = SIZE_MAX, std::size_t* total = nullptr, bool* ended = nullptr);
 std::size_t DecompressStep(std::size_t inputLength);
 
 // ============================================================ stored data

@@ -105,7 +105,10 @@ std::uintptr_t LoggerModuleHandle() {
 std::uintptr_t ModuleHandleOf(std::string_view fileName) {
     if (fileName.empty()) return 0;
     const bool bare = fileName.find('/') == std::string_view::npos;
-    for (const TLoadedModule& m : LoadedModules())
+    // The list kept while no module comes or goes: every options object
+    // asks this on each change.
+    const auto modules = CurrentModules();
+    for (const TLoadedModule& m : *modules)
         if (m.Path == fileName || (bare && ExtractFileName(m.Path) == fileName)) return m.Handle;
     return 0;
 }

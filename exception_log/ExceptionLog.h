@@ -364,12 +364,15 @@ public:
     bool HasDebugData() const { return LoadDebugDataOnce() && !DebugData.empty(); }
     // True once the debug data has been read (or found unusable).
     bool DebugDataLoaded() const { return debugLoaded_.load(std::memory_order_acquire); }
+    // The exports are read at the first lookup that needs them, once; a
+    // record made during a refresh has none.
+    const TOstrelFunctionsList& Exports() const;
 
     TLoadedModule Image;      // its segments as loaded; Image.Path is its file
     std::string Description;  // none here: an ELF file has no version block
     std::string Version;
     std::uint32_t FileSize = 0;
-    TOstrelFunctionsList Functions;
+    mutable TOstrelFunctionsList Functions;  // filled by Exports()
     std::uint8_t ModuleKind = mkUnknown;
     std::uint16_t DebugVersion = 454;
     double BuildDate = 0;
@@ -378,6 +381,7 @@ public:
     // announces debug data, and where that starts in its payload.
     bool CarriesDebugData = false;
     std::size_t DebugDataAt = 0;
+    std::size_t DebugDataSize = 0;  // as the payload announces it; checked when it is read
     mutable std::string DebugData;
     mutable TUnitIndex UnitIndex;  // the units of DebugData by code range
     std::atomic<bool> Unloaded{false};
@@ -389,6 +393,9 @@ private:
 
     mutable std::recursive_mutex debugLock_;
     mutable std::atomic<bool> debugLoaded_{false};
+    mutable std::atomic<bool> exportsLoaded_{false};
+
+    friend std::shared_ptr<TOstrelModuleInfo> CreateModuleInfo(const TLoadedModule& loaded, bool complete);
 };
 
 // What an address lookup found.

@@ -272,7 +272,7 @@ bool IsOstrelLogModule_Old(std::uintptr_t module) {
 namespace {
 
 // What start-up inflates of a container: enough for the options stream.
-constexpr std::size_t kOptionsPrefix = std::size_t{1} << 20;
+constexpr std::size_t kOptionsPrefix = std::size_t{64} << 10;
 
 }  // namespace
 
@@ -284,18 +284,20 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
         const TElfFile file(record.Image.Path);
         TOstrelData data;
         if (FileIsLoadedImage(record.Image, file) && ReadOstrelContainer(file, data, damage, kOptionsPrefix)) {
-            std::size_t at = 0;
-            bool split = SplitOstrelOptions(data, *record.Options, at, damage);
+            std::size_t at = 0, size = 0;
+            bool split = SplitOstrelOptions(data, *record.Options, at, damage, &size);
             // Options longer than the part kept: read again, whole.
-            if (!split && data.Payload.size() < data.PayloadSize) {
+            if (!split && !data.Whole) {
                 damage.clear();
-                split = ReadOstrelContainer(file, data, damage) && SplitOstrelOptions(data, *record.Options, at, damage);
+                split = ReadOstrelContainer(file, data, damage) &&
+                        SplitOstrelOptions(data, *record.Options, at, damage, &size);
             }
             if (split) {
                 record.DebugVersion = data.Version;
                 record.BuildDate = data.BuildDate;
                 record.DebugDataAt = at;
-                record.CarriesDebugData = data.PayloadSize > at;
+                record.DebugDataSize = size;
+                record.CarriesDebugData = size > 0;
                 result = true;
             } else if (!damage.empty()) {
                 damage = "its container is damaged: " + damage;
@@ -309,6 +311,7 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
         record.BuildDate = 0;
         record.CarriesDebugData = false;
         record.DebugDataAt = 0;
+        record.DebugDataSize = 0;
         if (!damage.empty()) {
             record.Options->SetDefaults();
             ReportWarning(eeLogError,
@@ -321,15 +324,24 @@ bool LoadDebugInformation(TOstrelModuleInfo& record) {
     return result;
 }
 
+namespace {
+
+// A report from a fatal signal may find a record's lock held by the thread
+// it stopped: tried for five seconds, then the report goes on without what
+// the lock guards (line names, export names).
+std::unique_lock<std::recursive_mutex> LockForRead(std::recursive_mutex& lock) {
+    std::unique_lock<std::recursive_mutex> guard(lock, std::defer_lock);
+    for (int tries = 0; !guard.try_lock() && tries < 5000; ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return guard;
+}
+
+}  // namespace
+
 bool TOstrelModuleInfo::LoadDebugDataOnce() const {
     if (debugLoaded_.load(std::memory_order_acquire)) return true;
-    // A report from a fatal signal may find the lock held by the thread it
-    // stopped: it goes on without line names then.
-    std::unique_lock<std::recursive_mutex> guard(debugLock_, std::defer_lock);
-    for (int tries = 0; !guard.try_lock(); ++tries) {
-        if (tries == 5000) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    const std::unique_lock<std::recursive_mutex> guard = LockForRead(debugLock_);
+    if (!guard.owns_lock()) return false;
     if (debugLoaded_.load(std::memory_order_acquire)) return true;
     try {
         if (CarriesDebugData) LoadDebugData();
@@ -342,6 +354,24 @@ bool TOstrelModuleInfo::LoadDebugDataOnce() const {
     return true;
 }
 
+const TOstrelFunctionsList& TOstrelModuleInfo::Exports() const {
+    if (exportsLoaded_.load(std::memory_order_acquire)) return Functions;
+    const std::unique_lock<std::recursive_mutex> guard = LockForRead(debugLock_);
+    // The list may be half filled by the thread that holds the lock.
+    static const auto* none = new TOstrelFunctionsList;
+    if (!guard.owns_lock()) return *none;
+    if (!exportsLoaded_.load(std::memory_order_acquire)) {
+        try {
+            LoadExportedFunctions(Image, Functions);
+        } catch (...) {
+            Functions.Clear();
+            TraceCall("LoadExportedFunctions failed", {Image.Path});
+        }
+        exportsLoaded_.store(true, std::memory_order_release);
+    }
+    return Functions;
+}
+
 void TOstrelModuleInfo::LoadDebugData() const {
     TraceCall("LoadDebugData", {Image.Path}, 2);
     std::string damage;
@@ -352,6 +382,10 @@ void TOstrelModuleInfo::LoadDebugData() const {
             std::string debugData;
             if (data.Version != DebugVersion || data.PayloadSize <= DebugDataAt) {
                 damage = "its container has changed since the module was loaded";
+            } else if (data.PayloadSize - DebugDataAt != DebugDataSize) {
+                // Start-up inflated only the options: the length is checked here.
+                damage = "its container is damaged: the debug data's length (" + std::to_string(DebugDataSize) +
+                         ") is not what the payload holds after the options";
             } else if (TakeDebugData(data, DebugDataAt, debugData, damage)) {
                 DebugData = std::move(debugData);
                 UnitIndex = IndexUnits(DebugData, DebugVersion);
@@ -375,8 +409,9 @@ std::shared_ptr<TOstrelModuleInfo> CreateModuleInfo(const TLoadedModule& loaded,
     record->FileSize = FileSizeOf(loaded.Path);
     GetModuleVersionInfo(loaded.Path, record->Description, record->Version);
     record->Options.reset(Create<TOstrelModuleOptionsEx>(loaded.Path, true));
+    // A record made during a refresh reads no exports; a complete one at its first lookup.
+    record->exportsLoaded_.store(!complete, std::memory_order_release);
     if (complete) {
-        LoadExportedFunctions(loaded, record->Functions);
         record->ModuleKind = GetModuleKind(loaded.Handle);
         LoadDebugInformation(*record);
     }
@@ -385,8 +420,11 @@ std::shared_ptr<TOstrelModuleInfo> CreateModuleInfo(const TLoadedModule& loaded,
 
 TOstrelModulesList::TOstrelModulesList() {
     TraceCall("TOstrelModulesList.Create", {}, 2);
+    // Every module listed, only the logger's own one read: the others are
+    // completed by the first lookup that finds them, as after a refresh.
+    const std::uintptr_t own = LoggerModuleHandle();
     for (const TLoadedModule& m : LoadedModules())
-        if (!m.Path.empty()) Insert(CreateModuleInfo(m, true));
+        if (!m.Path.empty()) Insert(CreateModuleInfo(m, m.Handle == own));
     TraceCall("TOstrelModulesList.Create=", {Count()}, -2);
 }
 
@@ -539,7 +577,7 @@ TOstrelDebugInfo TOstrelModulesList::GetAddressInfo(std::uintptr_t address) {
             info.Line = line.Line;
         } else {
             info.EntryKind = ekModule;
-            if (const TOstrelFunctionInfo* f = module->Functions.FindExportedFunction(address))
+            if (const TOstrelFunctionInfo* f = module->Exports().FindExportedFunction(address))
                 ParseExportName(f->Name, info);
         }
     }

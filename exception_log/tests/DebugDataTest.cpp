@@ -389,6 +389,49 @@ TEST(Containers, DamageIsFoundAndNamed) {
     EXPECT_NE(damage.find("debug data's length"), std::string::npos) << damage;
 }
 
+// Start-up inflates only the part of the payload that holds the options:
+// the debug data's length is then the one announced, and damage past the
+// part shows when the whole is read.
+TEST(Containers, APartIsInflatedAloneAndTheRestIsCheckedWhenReadWhole) {
+    TMemoryStream options;
+    CreatePelgraneOptions("Pelgrane")->SaveToStream(options);
+    // Names that do not shrink much, so that the section outgrows the part.
+    std::mt19937 random(7);
+    std::vector<TDebugUnit> units;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name;
+        for (int k = 0; k < 24; ++k) name += static_cast<char>('a' + random() % 26);
+        units.push_back({name + ".cpp", i * 16, 16, {{i * 16, i + 1, "", name}}});
+    }
+    const std::string debug = WriteDebugData({}, units);
+    const std::string section = BuildOstrelSection(454, 0, options.Bytes(), debug);
+    const std::size_t part = options.Bytes().size() + 64;
+    ASSERT_GT(debug.size(), 8 * part);
+
+    TOstrelData data;
+    std::string damage;
+    ASSERT_TRUE(ReadOstrelSection(section, data, damage, part)) << damage;
+    EXPECT_FALSE(data.Whole);
+    EXPECT_EQ(data.Payload.size(), part);
+    std::size_t at = 0, size = 0;
+    TOwned<TOstrelModuleOptions> loaded(Create<TOstrelModuleOptions>("x", false));
+    ASSERT_TRUE(SplitOstrelOptions(data, *loaded, at, damage, &size)) << damage;
+    EXPECT_EQ(at, options.Bytes().size() + 4);
+    EXPECT_EQ(size, debug.size());
+    EXPECT_FALSE(loaded->ShowReport());
+
+    // The end of the stream damaged: the part reads, the whole does not.
+    std::string damaged = section;
+    for (std::size_t i = damaged.size() - 6; i < damaged.size(); ++i) damaged[i] ^= 0x5A;
+    ASSERT_TRUE(ReadOstrelSection(damaged, data, damage, part)) << damage;
+    EXPECT_FALSE(ReadOstrelSection(damaged, data, damage));
+    EXPECT_NE(damage, "");
+    // A payload that ends within the part is read whole.
+    ASSERT_TRUE(ReadOstrelSection(section, data, damage, debug.size() + part));
+    EXPECT_TRUE(data.Whole);
+    EXPECT_EQ(data.PayloadSize, options.Bytes().size() + 4 + debug.size());
+}
+
 // Random damage of whole containers: read within their bytes, refused or
 // read, never past them (the sanitizer build watches) and never for ever.
 TEST(Containers, RandomDamageIsReadWithinTheData) {

@@ -2,10 +2,12 @@
 // build step (this one), with libraries that it loads.
 #include <dlfcn.h>
 #include <elf.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "base/Streams.h"
 #include "base/Strings.h"
 #include "rtl/ElfFile.h"
+#include "rtl/Modules.h"
 #include "testsupport/TempDir.h"
 
 using namespace menvaro;
@@ -62,6 +65,29 @@ std::string OptionsStream(const TOstrelModuleOptions& options) {
     TMemoryStream s;
     options.SaveToStream(s);
     return s.Bytes();
+}
+
+// A copy of the library built with the step, its container replaced by
+// `section`: written past the end of the file, where the section's header
+// then points (the loader maps no section of its kind).
+std::string LibraryWithContainer(const test::TempDir& dir, const std::string& name, const std::string& section) {
+    std::string bytes = ReadFileBytes(DEBUG_LIBRARY);
+    const TElfFile file(DEBUG_LIBRARY);
+    const std::vector<TElfSection>& sections = file.Sections();
+    const auto it = std::find_if(sections.begin(), sections.end(),
+                                 [](const TElfSection& s) { return s.Name == kOstrelSectionName; });
+    if (it == sections.end()) throw Exception("the library has no container");
+    Elf64_Ehdr eh;
+    std::memcpy(&eh, bytes.data(), sizeof eh);
+    const std::size_t at = eh.e_shoff + static_cast<std::size_t>(it - sections.begin()) * sizeof(Elf64_Shdr);
+    Elf64_Shdr sh;
+    std::memcpy(&sh, bytes.data() + at, sizeof sh);
+    sh.sh_offset = bytes.size();
+    sh.sh_size = section.size();
+    std::memcpy(bytes.data() + at, &sh, sizeof sh);
+    const std::string path = dir.Write(name, bytes + section);
+    ::chmod(path.c_str(), 0755);
+    return path;
 }
 
 }  // namespace
@@ -226,6 +252,44 @@ TEST(ModulesList, ALoadedLibraryIsListedWithItsKindAndExports) {
     EXPECT_EQ(held.Module->Functions.Count(), 2);
 }
 
+// Start-up lists every module but reads only the logger's own one; a lookup
+// completes the module it finds.
+TEST(ModulesList, StartUpReadsOnlyTheLoggersOwnModule) {
+    TOstrelModulesList list;
+    std::size_t named = 0;
+    for (const TLoadedModule& m : LoadedModules()) named += m.Path.empty() ? 0 : 1;
+    const auto modules = list.Modules();
+    EXPECT_EQ(modules.size(), named);
+    for (const auto& m : modules) {
+        if (m->Handle() == LoggerModuleHandle())
+            EXPECT_EQ(m->ModuleKind, mkProgram);
+        else
+            EXPECT_EQ(m->ModuleKind, mkUnknown) << m->Image.Path;
+    }
+    const std::uintptr_t libc = reinterpret_cast<std::uintptr_t>(::dlsym(RTLD_DEFAULT, "fopen"));
+    const std::shared_ptr<TOstrelModuleInfo> found = list.FindModuleInfoOfAddress(libc);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->ModuleKind, mkLibrary);
+    EXPECT_EQ(list.Modules().size(), named);
+}
+
+// Start-up reads no module's exports: a lookup that falls back on them reads
+// those of its module, once.
+TEST(ModulesList, ExportsAreReadAtTheFirstLookupThatNeedsThem) {
+    TLibrary library(TEST_LIBRARY);
+    ASSERT_NE(library.handle, nullptr);
+    const std::uintptr_t function = library.Symbol("exception_log_test_function");
+    TOstrelModulesList list;
+    const std::shared_ptr<TOstrelModuleInfo> record = list.FindModuleInfoOfAddress(function);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->ModuleKind, mkLibrary);
+    EXPECT_TRUE(record->Functions.Empty());
+    EXPECT_EQ(Where(list.GetAddressInfo(function)), "2 :0 |exception_log_test_function");
+    EXPECT_EQ(record->Functions.Count(), 2);
+    EXPECT_EQ(Where(list.GetAddressInfo(function)), "2 :0 |exception_log_test_function");
+    EXPECT_EQ(record->Functions.Count(), 2);
+}
+
 TEST(ModulesList, ALibraryBuiltWithTheStepHasLinesAtItsLoadAddress) {
     TLibrary library(DEBUG_LIBRARY);
     ASSERT_NE(library.handle, nullptr);
@@ -312,6 +376,84 @@ TEST(ModulesList, ADamagedContainerIsSetAsideWithAWarning) {
     EXPECT_NE(LastWarningMessage().find("\"" + path + "\""), std::string::npos) << LastWarningMessage();
     EXPECT_NE(LastWarningMessage().find("damaged"), std::string::npos) << LastWarningMessage();
     ClearWarning();
+}
+
+// A container larger than what start-up inflates of it: the options are
+// read from its head when the module's record is made, the line tables at
+// the first lookup, which names unit, class, procedure and line, or finds
+// the damage past the head and lets the exports stand in, with a warning.
+TEST(ModulesList, ALargeContainerIsReadInPartAndCheckedWholeAtTheFirstLookup) {
+    std::uint64_t value = 0, size = 0;
+    for (const TElfSymbol& s : TElfFile(DEBUG_LIBRARY).DynamicSymbols())
+        if (s.Name == "debuginfo_library_function") value = s.Value, size = s.Size;
+    ASSERT_GT(size, 1u);
+    const std::int64_t offset = static_cast<std::int64_t>(value) - kCodeStartOffset;
+    // The function's unit, then many of names that do not shrink much, far
+    // past the library's code.
+    std::vector<TDebugUnit> units = {{"Large.cpp", offset, static_cast<std::int64_t>(size), {{offset, 77, "TLarge", "Run"}}}};
+    std::mt19937 random(11);
+    for (int i = 0; i < 6000; ++i) {
+        std::string name;
+        for (int k = 0; k < 24; ++k) name += static_cast<char>('a' + random() % 26);
+        const std::int64_t start = (std::int64_t{1} << 30) + i * 16;
+        units.push_back({name + ".cpp", start, 16, {{start, i + 1, "", name}}});
+    }
+    const std::string debug = WriteDebugData({}, units);
+    TOwned<TOstrelModuleOptions> stored(Create<TOstrelModuleOptions>("", false));
+    stored->SetMailTo("large@example.com");
+    const std::string options = OptionsStream(*stored);
+    const std::string whole = BuildOstrelSection(454, 5.0, options, debug);
+    // Twice what start-up inflates of a container, and more.
+    ASSERT_GT(whole.size(), std::size_t{128} << 10);
+    std::string badEnd = whole;
+    for (std::size_t i = badEnd.size() - 6; i < badEnd.size(); ++i) badEnd[i] ^= 0x5A;
+    // A length that announces more debug data than the payload holds.
+    std::string announced = options;
+    const std::int32_t tooLong = static_cast<std::int32_t>(debug.size() + 1000);
+    announced.append(reinterpret_cast<const char*>(&tooLong), 4);
+    announced += debug;
+    const std::string badLength = BuildOstrelSection(454, 5.0, announced, "");
+
+    const struct {
+        const char* name;
+        const std::string& section;
+        const char* where;    // at the first lookup
+        const char* damage;   // in its warning; "" for none
+    } cases[] = {
+        {"libwhole.so", whole, "4 Large.cpp:77 TLarge|Run", ""},
+        {"libbadend.so", badEnd, "2 :0 |debuginfo_library_function", "damaged"},
+        {"libbadlength.so", badLength, "2 :0 |debuginfo_library_function", "the debug data's length"},
+    };
+    test::TempDir dir("large");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = LibraryWithContainer(dir, c.name, c.section);
+        TLibrary library(path);
+        ASSERT_NE(library.handle, nullptr);
+        const std::uintptr_t function = library.Symbol("debuginfo_library_function");
+        ClearWarning();
+        TOstrelModulesList list;
+        const std::shared_ptr<TOstrelModuleInfo> record = list.FindModuleInfoOfAddress(function);
+        ASSERT_TRUE(record);
+        // Made from the head: no damage seen yet.
+        EXPECT_EQ(record->Options->MailTo(), "large@example.com");
+        EXPECT_EQ(record->BuildDate, 5.0);
+        EXPECT_TRUE(record->CarriesDebugData);
+        EXPECT_FALSE(record->DebugDataLoaded());
+        EXPECT_EQ(LastWarningCode(), eeNone) << LastWarningMessage();
+
+        EXPECT_EQ(Where(list.GetAddressInfo(function)), c.where);
+        EXPECT_TRUE(record->DebugDataLoaded());
+        if (*c.damage) {
+            EXPECT_EQ(LastWarningCode(), eeLogError);
+            EXPECT_NE(LastWarningMessage().find("\"" + path + "\""), std::string::npos) << LastWarningMessage();
+            EXPECT_NE(LastWarningMessage().find(c.damage), std::string::npos) << LastWarningMessage();
+        } else {
+            EXPECT_EQ(LastWarningCode(), eeNone) << LastWarningMessage();
+            EXPECT_EQ(record->DebugData, debug);
+        }
+        ClearWarning();
+    }
 }
 
 TEST(ExportNames, AreSplitIntoUnitClassAndProcedure) {

@@ -46,3 +46,34 @@ TEST(ModulesListThreads, LookupsGoOnWhileModulesComeAndGo) {
         EXPECT_EQ(h.Module->Image.Path, TEST_LIBRARY);
     }
 }
+
+// The first lookups of several threads at once in a library whose record
+// start-up left incomplete: the record is completed and its exports read
+// while the others wait, and every thread gets the same name.
+TEST(ModulesListThreads, FirstLookupsAtOnceCompleteTheRecordAndReadTheExportsOnce) {
+    const auto function = reinterpret_cast<std::uintptr_t>(::dlsym(RTLD_DEFAULT, "fopen"));
+    ASSERT_NE(function, 0u);
+    for (int round = 0; round < 5; ++round) {
+        TOstrelModulesList list;
+        std::atomic<int> ready{0};
+        std::vector<TOstrelDebugInfo> found(4);
+        std::vector<std::thread> threads;
+        for (std::size_t t = 0; t < found.size(); ++t) {
+            threads.emplace_back([&, t] {
+                ++ready;
+                while (ready < static_cast<int>(found.size())) std::this_thread::yield();
+                found[t] = list.GetAddressInfo(function);
+            });
+        }
+        for (std::thread& t : threads) t.join();
+        const TOstrelDebugInfo again = list.GetAddressInfo(function);
+        ASSERT_FALSE(again.ProcedureName.empty());
+        ASSERT_TRUE(again.Module);
+        for (const TOstrelDebugInfo& f : found) {
+            EXPECT_EQ(f.ProcedureName, again.ProcedureName);
+            ASSERT_TRUE(f.Module);
+            EXPECT_EQ(f.Module->Image.Path, again.Module->Image.Path);
+            EXPECT_EQ(f.Module->Functions.Count(), again.Module->Functions.Count());
+        }
+    }
+}

@@ -18,6 +18,7 @@
 
 #include "base/FileLock.h"
 #include "base/Files.h"
+#include "base/Strings.h"
 #include "testsupport/SqliteFile.h"
 #include "testsupport/TempDir.h"
 
@@ -219,12 +220,15 @@ TEST_F(Pelgrane, ADamagedSettingsFileIsLoggedAndNothingCanBeUpdated) {
                      "registry.reg\" is damaged at line 2: a key line must end with \"]\".\r\n"),
               std::string::npos)
         << r;
-    // The settings reader's source file, with a line.
+    // The settings reader's source file, with a procedure and a line: the
+    // line tables read at the report's first lookup, not at start-up.
     const std::size_t row = r.find("|RegistryStore.cpp");
     ASSERT_NE(row, std::string::npos) << r;
     const std::string line = r.substr(row, r.find("\r\n", row) - row);
-    EXPECT_TRUE(line.size() > 3 && std::isdigit(static_cast<unsigned char>(line[line.rfind('|', line.size() - 2) + 1])))
-        << line;
+    const std::vector<std::string> cells = SplitString(line, '|');
+    ASSERT_EQ(cells.size(), 6u) << line;  // "", unit, class, procedure, line, ""
+    EXPECT_NE(Trim(cells[3]), "") << line;
+    EXPECT_TRUE(!Trim(cells[4]).empty() && std::isdigit(static_cast<unsigned char>(cells[4][0]))) << line;
 
     // 33 runs keep the 32 newest reports, each of the same exception address.
     for (int i = 1; i < 33; ++i) ASSERT_EQ(Run(script), 0) << output_;
