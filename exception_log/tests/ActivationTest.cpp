@@ -18,10 +18,9 @@
 #include "HookFunctions.h"
 #include "SocketPeer.h"
 #include "base/Files.h"
+#include "testsupport/ChildProgram.h"
 #include "testsupport/PngFile.h"
 #include "testsupport/TempDir.h"
-
-extern char** environ;
 
 using namespace menvaro;
 
@@ -44,27 +43,6 @@ struct TRun {
     std::chrono::milliseconds took{0};
 };
 
-// A program's argument and environment vectors: `env` before this
-// process's own environment.
-class TCommandLine {
-public:
-    TCommandLine(const std::string& program, std::vector<std::string> args, std::vector<std::string> env)
-        : args_(std::move(args)), env_(std::move(env)) {
-        for (char** e = environ; *e; ++e) env_.emplace_back(*e);
-        argv_.push_back(const_cast<char*>(program.c_str()));
-        for (std::string& a : args_) argv_.push_back(a.data());
-        argv_.push_back(nullptr);
-        for (std::string& e : env_) envp_.push_back(e.data());
-        envp_.push_back(nullptr);
-    }
-    char* const* Argv() { return argv_.data(); }
-    char* const* Envp() { return envp_.data(); }
-
-private:
-    std::vector<std::string> args_, env_;
-    std::vector<char*> argv_, envp_;
-};
-
 // Runs the program with its log in a folder of its own (holding `log` at
 // the start) and `env` in its environment; with `signal`, sends it once it
 // has said "ready".
@@ -81,9 +59,9 @@ TRun RunProgram(const std::string& program, const std::vector<std::string>& args
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addclose(&actions, in[1]);
     posix_spawn_file_actions_addclose(&actions, out[0]);
-    env.push_back("HOOK_LOG_DIR=" + dir.path());
-    env.push_back("MENVARO_UI=headless");
-    TCommandLine line(program, args, std::move(env));
+    // What the caller gives goes over these.
+    env.insert(env.begin(), {"HOOK_LOG_DIR=" + dir.path(), "MENVARO_UI=headless"});
+    test::TCommandLine line(program, args, env);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, line.Argv(), line.Envp());
     posix_spawn_file_actions_destroy(&actions);
@@ -212,7 +190,7 @@ TEST(Activation, ASignalInsideTheAllocatorIsLoggedAndEndsTheProgram) {
 // The program run under a tracer that stands for a debugger: every signal
 // the program gets is passed on to it. Its wait status.
 int RunTraced(const std::string& program, const std::vector<std::string>& args, const std::string& logDir) {
-    TCommandLine line(program, args, {"HOOK_LOG_DIR=" + logDir});
+    test::TCommandLine line(program, args, {"HOOK_LOG_DIR=" + logDir});
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);

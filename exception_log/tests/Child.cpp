@@ -1,5 +1,7 @@
 #include "Child.h"
 
+#include "testsupport/ChildProgram.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -10,24 +12,7 @@
 #include <cstring>
 #include <stdexcept>
 
-extern char** environ;
-
 namespace menvaro::test {
-
-namespace {
-
-std::vector<std::string> Environment(const std::vector<std::string>& changes) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) env.emplace_back(*e);
-    for (const std::string& change : changes) {
-        const std::string name = change.substr(0, change.find('='));
-        std::erase_if(env, [&](const std::string& v) { return v.compare(0, name.size() + 1, name + "=") == 0; });
-        if (change.find('=') != std::string::npos) env.push_back(change);
-    }
-    return env;
-}
-
-}  // namespace
 
 TChildResult RunChild(const std::string& program, const TChildRun& run) {
     int out[2], err[2];
@@ -38,14 +23,7 @@ TChildResult RunChild(const std::string& program, const TChildRun& run) {
         close(out[0]);
         out[0] = -1;
     }
-    std::vector<std::string> argStrings{program};
-    argStrings.insert(argStrings.end(), run.args.begin(), run.args.end());
-    std::vector<char*> argv, envp;
-    for (std::string& a : argStrings) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = Environment(run.env);
-    for (std::string& e : envStrings) envp.push_back(e.data());
-    envp.push_back(nullptr);
+    TCommandLine line(program, run.args, run.env);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -53,7 +31,7 @@ TChildResult RunChild(const std::string& program, const TChildRun& run) {
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     for (int fd : run.keep) posix_spawn_file_actions_adddup2(&actions, fd, fd);  // clears close-on-exec
     pid_t pid = 0;
-    const int r = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int r = posix_spawn(&pid, program.c_str(), &actions, nullptr, line.Argv(), line.Envp());
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
     close(err[1]);

@@ -24,25 +24,25 @@ std::string EndCaseName(const TEndCase& c) {
     return std::string(c.backend) + (c.signal == SIGTERM ? "_SIGTERM" : c.signal == SIGINT ? "_SIGINT" : "_signal");
 }
 
+TCommandLine::TCommandLine(const std::string& program, std::vector<std::string> args,
+                           const std::vector<std::string>& changes)
+    : args_(std::move(args)) {
+    for (char** e = environ; *e; ++e) env_.emplace_back(*e);
+    for (const std::string& change : changes) {
+        const std::string name = change.substr(0, change.find('=')) + "=";
+        std::erase_if(env_, [&](const std::string& v) { return v.compare(0, name.size(), name) == 0; });
+        if (change.find('=') != std::string::npos) env_.push_back(change);
+    }
+    args_.insert(args_.begin(), program);
+    for (std::string& a : args_) argv_.push_back(a.data());
+    argv_.push_back(nullptr);
+    for (std::string& e : env_) envp_.push_back(e.data());
+    envp_.push_back(nullptr);
+}
+
 TChildProgram::TChildProgram(const std::string& program, const std::vector<std::string>& environment,
                              const std::string& output, const std::vector<std::string>& arguments) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        bool replaced = false;
-        for (const std::string& own : environment) replaced = replaced || own.compare(0, name.size(), name) == 0;
-        if (!replaced) env.push_back(entry);
-    }
-    env.insert(env.end(), environment.begin(), environment.end());
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> args{program};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
+    TCommandLine line(program, arguments, environment);
     // Closed by the exec: the constructor returns once the program runs,
     // holding nothing of the test's.
     int started[2];
@@ -63,7 +63,7 @@ TChildProgram::TChildProgram(const std::string& program, const std::vector<std::
         // Nothing the test holds open (a database it locks) goes with it.
         for (int open = 3; open < 1024; ++open)
             if (open != started[1]) ::close(open);
-        execve(argv[0], argv.data(), envp.data());
+        execve(program.c_str(), line.Argv(), line.Envp());
         std::perror("execve");
         _exit(127);
     }

@@ -14,6 +14,22 @@
 
 namespace menvaro::test {
 
+// A program's argument and environment vectors, for exec and spawn: the
+// program and its arguments; this process's environment with `changes` put
+// over it ("NAME=VALUE" replaces or adds, a bare "NAME" takes it away).
+class TCommandLine {
+public:
+    TCommandLine(const std::string& program, std::vector<std::string> args, const std::vector<std::string>& changes);
+    TCommandLine(const TCommandLine&) = delete;
+    TCommandLine& operator=(const TCommandLine&) = delete;
+    char* const* Argv() { return argv_.data(); }
+    char* const* Envp() { return envp_.data(); }
+
+private:
+    std::vector<std::string> args_, env_;
+    std::vector<char*> argv_, envp_;
+};
+
 // What the tests that end a program from outside run under: a window
 // backend and a signal; every pair of {headless, sdl} and {SIGTERM, SIGINT}.
 struct TEndCase {
@@ -26,7 +42,7 @@ std::string EndCaseName(const TEndCase& c);
 
 class TChildProgram {
 public:
-    // `environment`: "NAME=VALUE" entries put over the test's own.
+    // `environment`: put over the test's own, as TCommandLine does.
     TChildProgram(const std::string& program, const std::vector<std::string>& environment, const std::string& output,
                   const std::vector<std::string>& arguments = {});
     // A program still running is killed.
